@@ -1,0 +1,47 @@
+// TextureTable: a scene's textures and its share of the accelerator's texture memory.
+//
+// Loaders ask for a texture by name and keep the int32 index they get back (an index is
+// handed out even when the file is missing); drawing selects by index. Texture memory
+// of TMU 0 is filled from the bottom: a texture is downloaded on its first selection,
+// and reloadAll() (called when the player starts the scene) packs every texture of the
+// table again from the lowest address, so each scene in turn owns the whole memory.
+//
+// Call order: loadTexture() while loading; reloadAll() at scene start; selectTexture()
+// while drawing. Paths are content paths with backslashes ("textures\wood.3df"); the
+// host path mapping turns them into files.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "accel/Accelerator.h"
+
+inline constexpr int32_t kTextureSlotCount = 200;
+inline constexpr int32_t kTexturePathSize = 252; // bytes, terminator included
+
+struct TextureSlot {
+    GrTexInfo info;            // LODs, aspect, format, and data -> hostImage
+    GuNccTable nccTable;       // YIQ_422 and AYIQ_8422 only
+    int32_t isDownloaded = 0;  // 1 once downloaded to texture memory
+    uint32_t memoryRequired = 0; // bytes of texture memory, all levels
+    char path[kTexturePathSize] = {}; // "textures\<base>.3df": the slot's identity
+    uint32_t startAddress = 0; // texture memory address of the last download
+    // Ours: the palette of P_8 and AP_88 images, and the owner of the host image.
+    GuTexPalette palette;
+    std::unique_ptr<uint8_t[]> hostImage;
+
+    int32_t loadFile(const char* path);                   // 1 loaded, 0 failed
+    int32_t download(GrChipID_t tmu, uint32_t address);   // always 1
+    void makeSource(GrChipID_t tmu, int32_t table);       // table: 0 NCC0, 1 NCC1, 2 none
+};
+
+struct TextureTable {
+    TextureSlot slots[kTextureSlotCount];
+    int32_t count = 0;
+    uint32_t memoryNext = 0; // next free texture memory address of TMU 0
+    int32_t nccToggle = 0;   // NCC selections so far: even -> NCC1, odd -> NCC0
+
+    int32_t loadTexture(const char* name);
+    void selectTexture(int32_t index);
+    void reloadAll();
+};

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "math/Matrix4.h"
+#include "object/Mesh.h"
+
+namespace {
+
+// Row vector (x, y, z, w) × m, through the system's own point transform.
+void transform(const Matrix4& m, float x, float y, float z, float w, float out[4]) {
+    MeshPoint p;
+    p.position[0] = x, p.position[1] = y, p.position[2] = z, p.position[3] = w;
+    m.transformPoints(&p, 1);
+    for (int c = 0; c < 4; ++c) {
+        out[c] = p.viewPosition[c];
+    }
+}
+
+Matrix4 identity() {
+    Matrix4 m;
+    m.identity();
+    return m;
+}
+
+} // namespace
+
+TEST(Matrix4, TranslationLivesInTheLastRow) {
+    Matrix4 m = identity();
+    m.translate(1.0f, 2.0f, 3.0f);
+    EXPECT_EQ(m.m[12], 1.0f);
+    EXPECT_EQ(m.m[13], 2.0f);
+    EXPECT_EQ(m.m[14], 3.0f);
+    EXPECT_EQ(m.m[15], 1.0f);
+    EXPECT_EQ(m.m[3], 0.0f);
+}
+
+TEST(Matrix4, OperationsApplyInCallOrderScaleThenTranslate) {
+    Matrix4 m = identity();
+    m.scale(2.0f, 2.0f, 2.0f);
+    m.translate(1.0f, 0.0f, 0.0f);
+    float out[4];
+    transform(m, 1.0f, 1.0f, 1.0f, 1.0f, out);
+    EXPECT_EQ(out[0], 3.0f);
+    EXPECT_EQ(out[1], 2.0f);
+    EXPECT_EQ(out[2], 2.0f);
+    EXPECT_EQ(out[3], 1.0f);
+
+    Matrix4 reversed = identity();
+    reversed.translate(1.0f, 0.0f, 0.0f);
+    reversed.scale(2.0f, 2.0f, 2.0f);
+    transform(reversed, 1.0f, 1.0f, 1.0f, 1.0f, out);
+    EXPECT_EQ(out[0], 4.0f);
+}
+
+TEST(Matrix4, RotationsTurnInTheirStatedDirections) {
+    float out[4];
+    Matrix4 y = identity();
+    y.rotateY(90.0f); // +z towards +x
+    transform(y, 0.0f, 0.0f, 1.0f, 1.0f, out);
+    EXPECT_NEAR(out[0], 1.0f, 1e-6f);
+    EXPECT_NEAR(out[2], 0.0f, 2e-6f);
+    // The truncated degree constant leaves a small cosine, not zero.
+    EXPECT_NE(out[2], 0.0f);
+    EXPECT_NEAR(out[2], 1.2e-6f, 0.2e-6f);
+
+    Matrix4 x = identity();
+    x.rotateX(90.0f); // +y towards +z
+    transform(x, 0.0f, 1.0f, 0.0f, 1.0f, out);
+    EXPECT_NEAR(out[2], 1.0f, 1e-6f);
+    EXPECT_NEAR(out[1], 0.0f, 2e-6f);
+
+    Matrix4 z = identity();
+    z.rotateZ(90.0f); // +x towards +y
+    transform(z, 1.0f, 0.0f, 0.0f, 1.0f, out);
+    EXPECT_NEAR(out[1], 1.0f, 1e-6f);
+    EXPECT_NEAR(out[0], 0.0f, 2e-6f);
+}
+
+TEST(Matrix4, RotationUsesTheTruncatedDegreeConstant) {
+    Matrix4 m = identity();
+    m.rotateZ(30.0f);
+    const float radians = 30.0f * 0.01745328f;
+    EXPECT_EQ(m.m[0], static_cast<float>(std::cos(static_cast<double>(radians))));
+    EXPECT_EQ(m.m[1], static_cast<float>(std::sin(static_cast<double>(radians))));
+    EXPECT_EQ(m.m[4], -m.m[1]);
+}
+
+TEST(Matrix4, ObjectPlacementBanksPitchesHeadsThenMoves) {
+    // Bank 90 then heading 90: +x goes to +y (bank), which heading leaves alone.
+    Matrix4 m = identity();
+    m.rotateZ(90.0f);
+    m.rotateX(0.0f);
+    m.rotateY(90.0f);
+    m.translate(0.0f, 0.0f, 5.0f);
+    float out[4];
+    transform(m, 1.0f, 0.0f, 0.0f, 1.0f, out);
+    EXPECT_NEAR(out[0], 0.0f, 1e-5f);
+    EXPECT_NEAR(out[1], 1.0f, 1e-5f);
+    EXPECT_NEAR(out[2], 5.0f, 1e-5f);
+}
+
+TEST(Matrix4, MultiplyPostMultipliesAndMayTakeItselfAsOperand) {
+    Matrix4 a = identity();
+    a.translate(1.0f, 2.0f, 3.0f);
+    Matrix4 b = identity();
+    b.scale(2.0f, 3.0f, 4.0f);
+    Matrix4 ab = a;
+    ab.multiply(b); // translate, then scale
+    float out[4];
+    transform(ab, 0.0f, 0.0f, 0.0f, 1.0f, out);
+    EXPECT_EQ(out[0], 2.0f);
+    EXPECT_EQ(out[1], 6.0f);
+    EXPECT_EQ(out[2], 12.0f);
+
+    Matrix4 square = b;
+    square.multiply(square);
+    EXPECT_EQ(square.m[0], 4.0f);
+    EXPECT_EQ(square.m[5], 9.0f);
+    EXPECT_EQ(square.m[10], 16.0f);
+
+    Matrix4 copy;
+    ab.copyTo(copy);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(copy.m[i], ab.m[i]);
+    }
+}
+
+TEST(Matrix4, PointTransformCarriesAllFourComponents) {
+    Matrix4 m = identity();
+    m.translate(10.0f, 0.0f, 0.0f);
+    float out[4];
+    transform(m, 1.0f, 0.0f, 0.0f, 0.0f, out); // w = 0: a direction, not moved
+    EXPECT_EQ(out[0], 1.0f);
+    EXPECT_EQ(out[3], 0.0f);
+}
+
+TEST(Matrix4, NormalsIgnoreTranslationAndAreNotNormalised) {
+    Matrix4 m = identity();
+    m.scale(2.0f, 2.0f, 2.0f);
+    m.translate(5.0f, 5.0f, 5.0f);
+    MeshPoint p;
+    p.normal[0] = 0.0f, p.normal[1] = 1.0f, p.normal[2] = 0.0f;
+    m.transformNormals(&p, 1);
+    EXPECT_EQ(p.viewNormal[0], 0.0f);
+    EXPECT_EQ(p.viewNormal[1], 2.0f);
+    EXPECT_EQ(p.viewNormal[2], 0.0f);
+}
+
+TEST(Matrix4, VectorTransformWritesPackedCorners) {
+    Matrix4 m = identity();
+    m.translate(0.0f, 0.0f, 1.0f);
+    const float source[2][4] = {{1, 2, 3, 1}, {0, 0, 0, 0}};
+    float destination[2][4] = {};
+    m.transformVectors(source, destination, 2);
+    EXPECT_EQ(destination[0][0], 1.0f);
+    EXPECT_EQ(destination[0][2], 4.0f);
+    EXPECT_EQ(destination[0][3], 1.0f);
+    EXPECT_EQ(destination[1][2], 0.0f);
+}
+
+TEST(CrossProduct, ReturnsSecondCrossFirst) {
+    const Vector3 x{1, 0, 0};
+    const Vector3 y{0, 1, 0};
+    Vector3 r;
+    crossProduct(x, y, r); // y × x = -z
+    EXPECT_EQ(r.x, 0.0f);
+    EXPECT_EQ(r.y, 0.0f);
+    EXPECT_EQ(r.z, -1.0f);
+    crossProduct(y, x, r); // x × y = +z
+    EXPECT_EQ(r.z, 1.0f);
+    Vector3 alias = x;
+    crossProduct(alias, y, alias); // result may be an operand
+    EXPECT_EQ(alias.z, -1.0f);
+}

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/HostPath.h"
+
+namespace {
+
+// A scratch directory that becomes the working directory for one test.
+class HostPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/ember-hostpath-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        ASSERT_NE(getcwd(previous_, sizeof(previous_)), nullptr);
+        ASSERT_EQ(chdir(root_.c_str()), 0);
+    }
+    void TearDown() override {
+        ASSERT_EQ(chdir(previous_), 0);
+        std::system(("rm -rf " + root_).c_str());
+    }
+    static void write(const char* path, const char* text) {
+        FILE* f = std::fopen(path, "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(text, f);
+        std::fclose(f);
+    }
+    static std::string resolve(const char* content) {
+        char host[256];
+        const int32_t found = resolveContentPath(content, host, sizeof(host));
+        return std::to_string(found) + ":" + host;
+    }
+    std::string root_;
+    char previous_[4096] = {};
+};
+
+} // namespace
+
+TEST_F(HostPathTest, BackslashesAndDoubledSeparatorsReachTheSameFile) {
+    ASSERT_EQ(mkdir("objects", 0755), 0);
+    write("objects/cube.lwo", "x");
+    EXPECT_EQ(resolve("objects\\cube.lwo"), "1:objects/cube.lwo");
+    EXPECT_EQ(resolve("objects\\\\cube.lwo"), "1:objects/cube.lwo");
+    EXPECT_EQ(resolve("objects//\\cube.lwo"), "1:objects/cube.lwo");
+}
+
+TEST_F(HostPathTest, NamesInAnotherCaseFallBackToTheFileOnDisk) {
+    ASSERT_EQ(mkdir("Textures", 0755), 0);
+    write("Textures/wood.3df", "x");
+    EXPECT_EQ(resolve("textures\\Wood.3DF"), "1:Textures/wood.3df");
+    EXPECT_EQ(resolve("Textures\\wood.3df"), "1:Textures/wood.3df");
+}
+
+TEST_F(HostPathTest, ExactNameWinsOverACaseVariant) {
+    write("Flare.3df", "upper");
+    write("flare.3df", "lower");
+    EXPECT_EQ(resolve("flare.3df"), "1:flare.3df");
+    EXPECT_EQ(resolve("FLARE.3df"), "1:Flare.3df"); // first in byte order
+}
+
+TEST_F(HostPathTest, MissingFileGivesTheLiteralMapping) {
+    EXPECT_EQ(resolve("scenes\\none.lws"), "0:scenes/none.lws");
+    EXPECT_EQ(openContentFile("scenes\\none.lws"), nullptr);
+}
+
+TEST_F(HostPathTest, OnlyRegularFilesOpen) {
+    ASSERT_EQ(mkdir("scenes", 0755), 0);
+    ASSERT_EQ(mkfifo("pipe", 0644), 0);
+    EXPECT_EQ(openContentFile("scenes"), nullptr);
+    EXPECT_EQ(openContentFile("pipe"), nullptr); // would block a reader forever
+    write("scenes/a.lws", "LWSC");
+    FILE* f = openContentFile("SCENES\\A.LWS");
+    ASSERT_NE(f, nullptr);
+    char text[8] = {};
+    EXPECT_EQ(std::fread(text, 1, 4, f), 4u);
+    std::fclose(f);
+    EXPECT_STREQ(text, "LWSC");
+}
+
+TEST_F(HostPathTest, PathsThatDoNotFitAreRefused) {
+    char host[8];
+    EXPECT_EQ(resolveContentPath("a\\very-long-name.lwo", host, sizeof(host)), 0);
+    EXPECT_STREQ(host, "");
+    EXPECT_EQ(resolveContentPath("", host, sizeof(host)), 0);
+}
