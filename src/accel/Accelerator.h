@@ -45,9 +45,9 @@ inline constexpr GrSstType GR_SSTTYPE_Voodoo2 = 3;
 
 struct GrSstConfig {
     GrSstType type = GR_SSTTYPE_VOODOO;
-    FxI32 fbRam = 4;      // frame-buffer memory, megabytes
-    FxI32 tmuCount = 1;   // texture units
-    FxI32 tmuRam = 4;     // texture memory per unit, megabytes
+    FxI32 fbRam = 4;    // frame-buffer memory, megabytes
+    FxI32 tmuCount = 1; // texture units
+    FxI32 tmuRam = 4;   // texture memory per unit, megabytes
 };
 
 struct GrHwConfiguration {
@@ -259,7 +259,7 @@ union GuTexTable {
 struct Gu3dfInfo {
     Gu3dfHeader header;
     GuTexTable table;
-    void* data = nullptr;  // caller's buffer of mem_required bytes, filled by gu3dfLoad
+    void* data = nullptr;   // caller's buffer of mem_required bytes, filled by gu3dfLoad
     FxU32 mem_required = 0; // texel bytes of all levels
 };
 
@@ -302,10 +302,10 @@ void grDepthBufferMode(GrDepthBufferMode_t mode);
 void grDepthBufferFunction(GrCmpFnc_t function);
 void grDepthMask(FxBool enable);
 
-void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
-void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
+void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert);
+void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert);
 void grConstantColorValue(GrColor_t color);
 void grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSource, GrAlphaBlendFnc_t rgbDestination,
                           GrAlphaBlendFnc_t alphaSource, GrAlphaBlendFnc_t alphaDestination);

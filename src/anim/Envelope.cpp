@@ -49,8 +49,8 @@ double tangentScale(double span, int32_t later, int32_t earlier) {
 
 } // namespace
 
-void evaluateEnvelope(const MotionKey* keys, int32_t keyCount, double time,
-                      int32_t channelCount, double* output) {
+void evaluateEnvelope(const MotionKey* keys, int32_t keyCount, double time, int32_t channelCount,
+                      double* output) {
     if (channelCount <= 0) {
         return;
     }
@@ -109,11 +109,9 @@ void evaluateEnvelope(const MotionKey* keys, int32_t keyCount, double time,
         const double p1 = k1.values[c];
         const double d = p1 - p0;
         const double outgoing =
-            hasPrevious ? ((p0 - keys[i - 1].values[c]) * a0 + d * b0) * adj0
-                        : (a0 + b0) * d * 0.5;
+            hasPrevious ? ((p0 - keys[i - 1].values[c]) * a0 + d * b0) * adj0 : (a0 + b0) * d * 0.5;
         const double incoming =
-            hasNext ? ((keys[i + 2].values[c] - p1) * b1 + d * a1) * adj1
-                    : (b1 + a1) * d * 0.5;
+            hasNext ? ((keys[i + 2].values[c] - p1) * b1 + d * a1) * adj1 : (b1 + a1) * d * 0.5;
         output[c] = p1 * h.h2 + p0 * h.h1 + h.h4 * incoming + h.h3 * outgoing;
     }
 }

@@ -25,8 +25,8 @@ HermiteBasis hermiteBasis(double t);
 // Tracks that real content never holds give defined results instead of faults: no keys
 // give zeros; a track whose last key lies at frame 0 or below does not wrap; two keys on
 // one frame give the later key's values; a non-finite time does not wrap.
-void evaluateEnvelope(const MotionKey* keys, int32_t keyCount, double time,
-                      int32_t channelCount, double* output);
+void evaluateEnvelope(const MotionKey* keys, int32_t keyCount, double time, int32_t channelCount,
+                      double* output);
 
 inline void evaluateEnvelope(const Envelope& envelope, double time, int32_t channelCount,
                              double* output) {

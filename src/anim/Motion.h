@@ -22,7 +22,7 @@ inline constexpr int32_t kMotionChannelCount = 9;
 
 struct MotionKey {
     double values[kMotionChannelCount] = {}; // an envelope key uses values[0] only
-    double tension = 0.0;    // as written in the scene file (-1 .. 1)
+    double tension = 0.0;                    // as written in the scene file (-1 .. 1)
     double continuity = 0.0;
     double bias = 0.0;
     int32_t linear = 0; // nonzero: the segment that ends at this key is a straight line

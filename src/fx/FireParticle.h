@@ -18,8 +18,8 @@ struct FireParticle {
     float sizeRate = 0.0f;      // per frame
     float startAlpha = 0.0f;    // 255
     float alpha = 0.0f;
-    float alphaRate = 0.0f;     // per frame
-    float life = 0.0f;          // frames from spawn to respawn
-    float age = 0.0f;           // frames since the last spawn
-    int32_t isDead = 0;         // 1 once expired at or after the emitter's endFrame
+    float alphaRate = 0.0f; // per frame
+    float life = 0.0f;      // frames from spawn to respawn
+    float age = 0.0f;       // frames since the last spawn
+    int32_t isDead = 0;     // 1 once expired at or after the emitter's endFrame
 };

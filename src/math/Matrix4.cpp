@@ -55,9 +55,15 @@ void Matrix4::scale(float x, float y, float z) {
     multiply(f);
 }
 
-void Matrix4::rotateX(float degrees) { multiply(rotationFactor(0, degrees)); }
-void Matrix4::rotateY(float degrees) { multiply(rotationFactor(1, degrees)); }
-void Matrix4::rotateZ(float degrees) { multiply(rotationFactor(2, degrees)); }
+void Matrix4::rotateX(float degrees) {
+    multiply(rotationFactor(0, degrees));
+}
+void Matrix4::rotateY(float degrees) {
+    multiply(rotationFactor(1, degrees));
+}
+void Matrix4::rotateZ(float degrees) {
+    multiply(rotationFactor(2, degrees));
+}
 
 void Matrix4::translate(float x, float y, float z) {
     Matrix4 f;
@@ -74,13 +80,16 @@ void Matrix4::multiply(const Matrix4& other) {
     for (int r = 0; r < 4; ++r) {
         const float* a = m + 4 * r;
         for (int c = 0; c < 4; ++c) {
-            product.m[4 * r + c] = a[0] * b[c] + a[1] * b[4 + c] + a[2] * b[8 + c] + a[3] * b[12 + c];
+            product.m[4 * r + c] =
+                a[0] * b[c] + a[1] * b[4 + c] + a[2] * b[8 + c] + a[3] * b[12 + c];
         }
     }
     *this = product;
 }
 
-void Matrix4::copyTo(Matrix4& destination) const { destination = *this; }
+void Matrix4::copyTo(Matrix4& destination) const {
+    destination = *this;
+}
 
 void Matrix4::transformPoints(MeshPoint* points, int32_t count) const {
     for (int32_t i = 0; i < count; ++i) {

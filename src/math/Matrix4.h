@@ -43,6 +43,5 @@ struct Matrix4 {
     // viewNormal = normal × (upper-left 3×3 of m): no translation, no normalising.
     void transformNormals(MeshPoint* points, int32_t count) const;
     // destination[i] = source[i] × m, four components. The arrays must not overlap.
-    void transformVectors(const float (*source)[4], float (*destination)[4],
-                          int32_t count) const;
+    void transformVectors(const float (*source)[4], float (*destination)[4], int32_t count) const;
 };

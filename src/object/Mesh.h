@@ -15,18 +15,18 @@
 #include "object/Surface.h"
 
 struct MeshPoint {
-    float position[4] = {};    // object space x, y, z as read; w = 1
-    float viewPosition[4] = {}; // camera space, per frame
-    float projected[4] = {};   // unit screen x, y (0..1), z, and w = the z used (per frame)
-    float normal[3] = {};      // object-space unit normal
-    float viewNormal[3] = {};  // camera-space normal (rotation only), per frame
-    int32_t isNeeded = 0;      // 1 when a visible polygon uses the point this frame
-    int32_t surface = 0;       // 0-based surface index
-    uint32_t outsideBits = 0;  // bit j: on or outside frustum plane j, per frame
-    int32_t luminosity = 0;    // copy of the surface's luminosity
+    float position[4] = {};      // object space x, y, z as read; w = 1
+    float viewPosition[4] = {};  // camera space, per frame
+    float projected[4] = {};     // unit screen x, y (0..1), z, and w = the z used (per frame)
+    float normal[3] = {};        // object-space unit normal
+    float viewNormal[3] = {};    // camera-space normal (rotation only), per frame
+    int32_t isNeeded = 0;        // 1 when a visible polygon uses the point this frame
+    int32_t surface = 0;         // 0-based surface index
+    uint32_t outsideBits = 0;    // bit j: on or outside frustum plane j, per frame
+    int32_t luminosity = 0;      // copy of the surface's luminosity
     float planeDistance[5] = {}; // dot(plane normal j, viewPosition), per frame
-    float color[3] = {};       // surface colour, 0..1
-    float litColor[3] = {};    // lit colour, 0..255, per frame
+    float color[3] = {};         // surface colour, 0..1
+    float litColor[3] = {};      // lit colour, 0..255, per frame
 };
 static_assert(sizeof(MeshPoint) == 33 * 4, "MeshPoint is 33 four-byte fields");
 
@@ -50,8 +50,8 @@ struct Mesh {
     std::unique_ptr<MeshPoint[]> points;
     int32_t polygonCount = 0;
     std::unique_ptr<MeshPolygon[]> polygons;
-    std::unique_ptr<Surface[]> surfaces;                       // surfaceCount + 1 records
-    std::unique_ptr<char[][kSurfaceNameSize]> surfaceNames;    // surfaceCount + 1 slots
+    std::unique_ptr<Surface[]> surfaces;                    // surfaceCount + 1 records
+    std::unique_ptr<char[][kSurfaceNameSize]> surfaceNames; // surfaceCount + 1 slots
     int32_t surfaceCount = 0;
     int32_t anyReflective = 0; // 1 when some surface is reflective
 };

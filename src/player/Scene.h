@@ -22,11 +22,11 @@ inline constexpr int32_t kSceneFireCapacity = 10;
 struct Scene {
     int32_t objectCount = 0;
     int32_t lightCount = 0;
-    int32_t firstFrame = 0;     // stored, not used: every scene plays from frame 0
-    int32_t lastFrame = 0;      // the player ends the scene when the frame passes it
-    int32_t frameStep = 0;      // stored, not used
+    int32_t firstFrame = 0; // stored, not used: every scene plays from frame 0
+    int32_t lastFrame = 0;  // the player ends the scene when the frame passes it
+    int32_t frameStep = 0;  // stored, not used
     float framesPerSecond = 0.0f;
-    int32_t flareTexture = 0;   // index of "flare.3df" in textures
+    int32_t flareTexture = 0; // index of "flare.3df" in textures
     int32_t fireCount = 0;
     SceneObject objects[kSceneObjectCapacity];
     FireEmitter fires[kSceneFireCapacity];

@@ -22,24 +22,24 @@ struct SceneLight;
 struct TextureTable;
 
 struct SceneObject {
-    Motion motion;                 // "ObjectMotion"
-    Matrix4 transform;             // per frame: object -> world, then object -> camera
-    Matrix4 normalTransform;       // per frame: rotation part only
-    float boundingBox[8][4] = {};  // object-space box corners (x, y, z, 1)
+    Motion motion;                    // "ObjectMotion"
+    Matrix4 transform;                // per frame: object -> world, then object -> camera
+    Matrix4 normalTransform;          // per frame: rotation part only
+    float boundingBox[8][4] = {};     // object-space box corners (x, y, z, 1)
     float viewBoundingBox[8][4] = {}; // per frame: world, then camera, then projected
-    uint32_t boxClipFlags = 0;     // bit j: some corner on or outside frustum plane j
-    int32_t isCulled = 0;          // 1: all corners outside one plane; not drawn
+    uint32_t boxClipFlags = 0;        // bit j: some corner on or outside frustum plane j
+    int32_t isCulled = 0;             // 1: all corners outside one plane; not drawn
     Mesh mesh;
-    int32_t hasMorph = 0;          // 1 after "Metamorph"
-    int32_t morphMode = 0;         // "MTSEMorphing": nonzero straight blend, 0 cubic
-    int32_t morphIsConstant = 0;   // 1: morphAmount is a constant
-    int32_t morphTarget = 0;       // 0-based index of the next member of the morph chain
-    int32_t isMorphTarget = 0;     // named as some object's target: not animated, not drawn
-    int32_t hasDissolve = 0;       // 1 after "ObjDissolve"
+    int32_t hasMorph = 0;        // 1 after "Metamorph"
+    int32_t morphMode = 0;       // "MTSEMorphing": nonzero straight blend, 0 cubic
+    int32_t morphIsConstant = 0; // 1: morphAmount is a constant
+    int32_t morphTarget = 0;     // 0-based index of the next member of the morph chain
+    int32_t isMorphTarget = 0;   // named as some object's target: not animated, not drawn
+    int32_t hasDissolve = 0;     // 1 after "ObjDissolve"
     int32_t dissolveIsConstant = 0;
-    float dissolve = 0.0f;         // 0 opaque .. 1 gone; exactly 255.0 is not drawn at all
+    float dissolve = 0.0f; // 0 opaque .. 1 gone; exactly 255.0 is not drawn at all
     Envelope dissolveEnvelope;
-    float morphAmount = 0.0f;      // chain position: 0 own shape, 1 first target ...
+    float morphAmount = 0.0f; // chain position: 0 own shape, 1 first target ...
     Envelope morphEnvelope;
     // Head of a morph chain only: member k's point positions and normals.
     std::unique_ptr<std::unique_ptr<Vector3[]>[]> morphPositions;

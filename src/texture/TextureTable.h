@@ -20,19 +20,19 @@ inline constexpr int32_t kTextureSlotCount = 200;
 inline constexpr int32_t kTexturePathSize = 252; // bytes, terminator included
 
 struct TextureSlot {
-    GrTexInfo info;            // LODs, aspect, format, and data -> hostImage
-    GuNccTable nccTable;       // YIQ_422 and AYIQ_8422 only
-    int32_t isDownloaded = 0;  // 1 once downloaded to texture memory
-    uint32_t memoryRequired = 0; // bytes of texture memory, all levels
+    GrTexInfo info;                   // LODs, aspect, format, and data -> hostImage
+    GuNccTable nccTable;              // YIQ_422 and AYIQ_8422 only
+    int32_t isDownloaded = 0;         // 1 once downloaded to texture memory
+    uint32_t memoryRequired = 0;      // bytes of texture memory, all levels
     char path[kTexturePathSize] = {}; // "textures\<base>.3df": the slot's identity
-    uint32_t startAddress = 0; // texture memory address of the last download
+    uint32_t startAddress = 0;        // texture memory address of the last download
     // Ours: the palette of P_8 and AP_88 images, and the owner of the host image.
     GuTexPalette palette;
     std::unique_ptr<uint8_t[]> hostImage;
 
-    int32_t loadFile(const char* path);                   // 1 loaded, 0 failed
-    int32_t download(GrChipID_t tmu, uint32_t address);   // always 1
-    void makeSource(GrChipID_t tmu, int32_t table);       // table: 0 NCC0, 1 NCC1, 2 none
+    int32_t loadFile(const char* path);                 // 1 loaded, 0 failed
+    int32_t download(GrChipID_t tmu, uint32_t address); // always 1
+    void makeSource(GrChipID_t tmu, int32_t table);     // table: 0 NCC0, 1 NCC1, 2 none
 };
 
 struct TextureTable {

@@ -59,7 +59,7 @@ TEST(EvaluateEnvelope, TimePastTheEndWrapsAndWholeMultiplesGiveTheEnd) {
 TEST(EvaluateEnvelope, ConstantTimeWrapEqualsRepeatedSubtraction) {
     const std::vector<MotionKey> keys = {key(0, 1.0), key(3, -2.0, 0, 0.3, -0.2, 0.1),
                                          key(7, 4.0, 0, -0.5, 0.4, 0.2)};
-    const double times[] = {7.0,       7.0000001, 14.0,      21.0 + 1e-9, 99.99,
+    const double times[] = {7.0,       7.0000001, 14.0,        21.0 + 1e-9, 99.99,
                             700000.25, 3.5e6,     4.9e6 + 0.5, 1234567.125, 7.0 * 81.0};
     for (double time : times) {
         double reference = time;
@@ -104,8 +104,9 @@ TEST(EvaluateEnvelope, TimeOnAnInnerKeyGivesThatKeysValue) {
 TEST(EvaluateEnvelope, EvenKeysWithZeroParametersGiveCatmullRom) {
     const std::vector<MotionKey> keys = {key(0, 1.0), key(10, 4.0), key(20, 2.0), key(30, 7.0)};
     const double p0 = 1, p1 = 4, p2 = 2, p3 = 7, t = 0.3;
-    const double catmullRom = 0.5 * (2 * p1 + (-p0 + p2) * t + (2 * p0 - 5 * p1 + 4 * p2 - p3) * t * t +
-                                     (-p0 + 3 * p1 - 3 * p2 + p3) * t * t * t);
+    const double catmullRom =
+        0.5 * (2 * p1 + (-p0 + p2) * t + (2 * p0 - 5 * p1 + 4 * p2 - p3) * t * t +
+               (-p0 + 3 * p1 - 3 * p2 + p3) * t * t * t);
     EXPECT_NEAR(at(keys, 13.0), catmullRom, 1e-12);
 }
 
