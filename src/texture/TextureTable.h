@@ -9,6 +9,16 @@
 // Call order: loadTexture() while loading; reloadAll() at scene start; selectTexture()
 // while drawing. Paths are content paths with backslashes ("textures\wood.3df"); the
 // host path mapping turns them into files.
+//
+// What the table does where a request cannot be met (each reported in error.txt):
+//   - a missing or unreadable file still takes a slot and its index ("UNABLE TO OPEN
+//     TEXTURE <path>"); selecting it draws the fallback texture, one white texel, so the
+//     surface shows its lit colour instead of another texture's image;
+//   - a 201st distinct name or a path longer than the slot's 251 characters takes no
+//     slot: the index is kNoTexture, which selects the fallback as well;
+//   - a texture that does not fit in the rest of texture memory is not downloaded
+//     ("TEXTURE MEMORY FULL <path>", once per table) and selects the fallback.
+// The top kFallbackTextureBytes of texture memory are kept for the fallback texel.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +28,8 @@
 
 inline constexpr int32_t kTextureSlotCount = 200;
 inline constexpr int32_t kTexturePathSize = 252; // bytes, terminator included
+inline constexpr int32_t kNoTexture = -1;        // index of a request that took no slot
+inline constexpr uint32_t kFallbackTextureBytes = 8;
 
 struct TextureSlot {
     GrTexInfo info;                   // LODs, aspect, format, and data -> hostImage
@@ -30,6 +42,8 @@ struct TextureSlot {
     GuTexPalette palette;
     std::unique_ptr<uint8_t[]> hostImage;
 
+    bool isLoaded() const { return hostImage != nullptr; }
+
     int32_t loadFile(const char* path);                 // 1 loaded, 0 failed
     int32_t download(GrChipID_t tmu, uint32_t address); // always 1
     void makeSource(GrChipID_t tmu, int32_t table);     // table: 0 NCC0, 1 NCC1, 2 none
@@ -38,10 +52,14 @@ struct TextureSlot {
 struct TextureTable {
     TextureSlot slots[kTextureSlotCount];
     int32_t count = 0;
-    uint32_t memoryNext = 0; // next free texture memory address of TMU 0
-    int32_t nccToggle = 0;   // NCC selections so far: even -> NCC1, odd -> NCC0
+    uint32_t memoryNext = 0;        // next free texture memory address of TMU 0
+    int32_t nccToggle = 0;          // NCC selections so far: even -> NCC1, odd -> NCC0
+    int32_t memoryFullReported = 0; // ours: the overflow line is written once per table
 
     int32_t loadTexture(const char* name);
     void selectTexture(int32_t index);
     void reloadAll();
+
+private:
+    void selectFallback();
 };

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "accel/ThreeDfFile.h"
+#include "support/ScratchDirectory.h"
+#include "support/ThreeDfBuilder.h"
+
+namespace {
+
+class ThreeDfFileTest : public ScratchDirectoryTest {};
+
+const GrTextureFormat_t kAllFormats[] = {GR_TEXFMT_RGB_332,
+                                         GR_TEXFMT_YIQ_422,
+                                         GR_TEXFMT_ALPHA_8,
+                                         GR_TEXFMT_INTENSITY_8,
+                                         GR_TEXFMT_ALPHA_INTENSITY_44,
+                                         GR_TEXFMT_P_8,
+                                         GR_TEXFMT_ARGB_8332,
+                                         GR_TEXFMT_AYIQ_8422,
+                                         GR_TEXFMT_RGB_565,
+                                         GR_TEXFMT_ARGB_1555,
+                                         GR_TEXFMT_ARGB_4444,
+                                         GR_TEXFMT_ALPHA_INTENSITY_88,
+                                         GR_TEXFMT_AP_88};
+
+bool load(const char* path, Gu3dfInfo& info, std::vector<uint8_t>& texels) {
+    if (!gu3dfGetInfo(path, &info)) {
+        return false;
+    }
+    texels.assign(info.mem_required, 0);
+    info.data = texels.data();
+    return gu3dfLoad(path, &info) == FXTRUE;
+}
+
+} // namespace
+
+TEST_F(ThreeDfFileTest, EveryFormatRoundTripsWithItsTable) {
+    for (GrTextureFormat_t format : kAllFormats) {
+        ThreeDfBuilder b = ThreeDfBuilder::sized(format, 8, 1, GR_ASPECT_2x1);
+        for (int i = 0; i < 16; ++i) {
+            b.info.table.nccTable.yRGB[i] = static_cast<FxU8>(i * 16);
+        }
+        b.info.table.nccTable.iRGB[3][2] = -256;
+        b.info.table.nccTable.qRGB[1][0] = 255;
+        if (format == GR_TEXFMT_P_8 || format == GR_TEXFMT_AP_88) {
+            b.info.table.palette.data[0] = 0x00123456;
+            b.info.table.palette.data[255] = 0x00FFEEDD;
+        }
+        const GuTexTable written = b.info.table;
+        ASSERT_TRUE(b.write("t.3df")) << threeDfFormatName(format);
+
+        Gu3dfInfo info;
+        std::vector<uint8_t> texels;
+        ASSERT_TRUE(load("t.3df", info, texels)) << threeDfFormatName(format);
+        EXPECT_EQ(info.header.width, 8u);
+        EXPECT_EQ(info.header.height, 4u);
+        EXPECT_EQ(info.header.large_lod, GR_LOD_8);
+        EXPECT_EQ(info.header.small_lod, GR_LOD_1);
+        EXPECT_EQ(info.header.aspect_ratio, GR_ASPECT_2x1);
+        EXPECT_EQ(info.header.format, format);
+        // Levels 8x4, 4x2, 2x1, 1x1.
+        EXPECT_EQ(info.mem_required, (32u + 8u + 2u + 1u) * bytesPerTexel(format));
+        EXPECT_EQ(texels, b.texels) << threeDfFormatName(format);
+        if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422) {
+            EXPECT_EQ(std::memcmp(&info.table.nccTable, &written.nccTable, sizeof(GuNccTable)), 0);
+        }
+        if (format == GR_TEXFMT_P_8 || format == GR_TEXFMT_AP_88) {
+            EXPECT_EQ(info.table.palette.data[0], 0x00123456u);
+            EXPECT_EQ(info.table.palette.data[255], 0x00FFEEDDu);
+        }
+    }
+}
+
+TEST_F(ThreeDfFileTest, SixteenBitTexelsAreBigEndianInTheFile) {
+    ThreeDfBuilder b = ThreeDfBuilder::square(GR_TEXFMT_RGB_565, 1, 1);
+    const uint16_t texel = 0x1234;
+    std::memcpy(b.texels.data(), &texel, 2);
+    ASSERT_TRUE(b.write("t.3df"));
+    const std::string bytes = readFile("t.3df");
+    EXPECT_EQ(bytes, std::string("3df v1.0\nrgb565\nlod range: 1 1\naspect ratio: 1 1\n\x12\x34"));
+}
+
+TEST_F(ThreeDfFileTest, HeaderToleratesCarriageReturnsBlanksCaseAndVersions) {
+    writeFile("t.3df", std::string("3DF v2.13\r\n  RGB565 \r\nlod range:  2   2\r\n"
+                                   "aspect ratio: 1 2 \r\n") +
+                           std::string(4, '\x7f'));
+    Gu3dfInfo info;
+    std::vector<uint8_t> texels;
+    ASSERT_TRUE(load("t.3df", info, texels));
+    EXPECT_EQ(info.header.width, 1u);
+    EXPECT_EQ(info.header.height, 2u);
+    EXPECT_EQ(info.header.aspect_ratio, GR_ASPECT_1x2);
+}
+
+TEST_F(ThreeDfFileTest, MalformedOrLyingFilesAreRefused) {
+    const std::string good = "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 1 1\n";
+    const std::string body(5, 'x'); // 2x2 + 1x1
+    const std::string cases[] = {
+        good + body.substr(0, 4),                                     // one byte short
+        "3df v1.0\ni8\nlod range: 2 1\naspect ratio: 1 1\n" + body,   // small above large
+        "3df v1.0\ni8\nlod range: 1 3\naspect ratio: 1 1\n" + body,   // not a power of two
+        "3df v1.0\ni8\nlod range: 1 512\naspect ratio: 1 1\n" + body, // beyond 256
+        "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 3 1\n" + body,   // no such aspect
+        "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 2 2\n" + body,
+        "3df v1.0\nrgb999\nlod range: 1 2\naspect ratio: 1 1\n" + body, // unknown format
+        "3df v1.0\ni8\nlod range: 1 2\n",                               // header cut short
+        "LWOB\ni8\nlod range: 1 2\naspect ratio: 1 1\n" + body,         // not a 3DF file
+        "3df v1.0\ni8\nlod range: -1 2\naspect ratio: 1 1\n" + body,
+        std::string(4096, '3'), // no line ends
+        "",
+    };
+    for (const std::string& bytes : cases) {
+        writeFile("t.3df", bytes);
+        Gu3dfInfo info;
+        EXPECT_FALSE(gu3dfGetInfo("t.3df", &info)) << bytes.substr(0, 60);
+    }
+    writeFile("t.3df", good + body);
+    Gu3dfInfo info;
+    EXPECT_TRUE(gu3dfGetInfo("t.3df", &info));
+    EXPECT_FALSE(gu3dfGetInfo("missing.3df", &info));
+    EXPECT_FALSE(gu3dfGetInfo(".", &info));
+}
+
+TEST_F(ThreeDfFileTest, NccTableEntriesOutOfRangeAreRefused) {
+    ThreeDfBuilder b = ThreeDfBuilder::square(GR_TEXFMT_YIQ_422, 1, 1);
+    ASSERT_TRUE(b.write("t.3df"));
+    std::string bytes = readFile("t.3df");
+    const size_t table = bytes.size() - 1 - 80;
+    bytes[table] = '\x01'; // Y[0] = 0x01xx > 255
+    writeFile("t.3df", bytes);
+    Gu3dfInfo info;
+    std::vector<uint8_t> texels;
+    EXPECT_FALSE(load("t.3df", info, texels));
+}
+
+TEST_F(ThreeDfFileTest, FileThatGrewSinceGetInfoIsRefusedByLoad) {
+    ThreeDfBuilder small = ThreeDfBuilder::square(GR_TEXFMT_INTENSITY_8, 2, 2);
+    ASSERT_TRUE(small.write("t.3df"));
+    Gu3dfInfo info;
+    ASSERT_TRUE(gu3dfGetInfo("t.3df", &info));
+    std::vector<uint8_t> buffer(info.mem_required + 16, 0xAB);
+    info.data = buffer.data();
+    ThreeDfBuilder large = ThreeDfBuilder::square(GR_TEXFMT_INTENSITY_8, 4, 4);
+    ASSERT_TRUE(large.write("t.3df"));
+    EXPECT_FALSE(gu3dfLoad("t.3df", &info));
+    EXPECT_EQ(buffer[info.mem_required], 0xAB);
+}

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "accel/TraceDevice.h"
+#include "support/ScratchDirectory.h"
+#include "support/ThreeDfBuilder.h"
+#include "texture/TextureTable.h"
+
+namespace {
+
+class TextureTableTest : public ScratchDirectoryTest {
+protected:
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        setAcceleratorDevice(&trace_);
+        table_ = std::make_unique<TextureTable>();
+    }
+    void TearDown() override {
+        setAcceleratorDevice(nullptr);
+        ScratchDirectoryTest::TearDown();
+    }
+
+    static void writeTexture(const std::string& name, GrTextureFormat_t format, int32_t size) {
+        makeParents("textures/x");
+        ASSERT_TRUE(ThreeDfBuilder::square(format, size, size).write("textures/" + name));
+    }
+    // The trace lines that start with `call`.
+    std::vector<std::string> calls(const std::string& call) const {
+        std::vector<std::string> found;
+        std::istringstream lines(trace_.text());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind(call, 0) == 0) {
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+
+    TraceDevice trace_;
+    std::unique_ptr<TextureTable> table_;
+};
+
+} // namespace
+
+TEST_F(TextureTableTest, NamesReduceToBaseNameWithoutExtension) {
+    writeTexture("Fire.3df", GR_TEXFMT_RGB_565, 4);
+    writeTexture("wood.3df", GR_TEXFMT_RGB_565, 4);
+    EXPECT_EQ(table_->loadTexture("C:\\Images\\Fire.IFF"), 0);
+    EXPECT_STREQ(table_->slots[0].path, "textures\\Fire.3df");
+    EXPECT_EQ(table_->loadTexture("Fire.tga"), 0);
+    EXPECT_EQ(table_->loadTexture("images/wood.old.iff"), 1);
+    EXPECT_STREQ(table_->slots[1].path, "textures\\wood.3df");
+    // Identity is the exact path: another case is another slot (which still opens the
+    // same file through the case-insensitive lookup).
+    EXPECT_EQ(table_->loadTexture("fire.tga"), 2);
+    EXPECT_EQ(table_->count, 3);
+    EXPECT_FALSE(fileExists("error.txt"));
+}
+
+TEST_F(TextureTableTest, OnlyTheFirstRequestReadsTheLowestAddress) {
+    table_->loadTexture("a");
+    table_->loadTexture("b");
+    table_->loadTexture("a");
+    EXPECT_EQ(calls("grTexMinAddress").size(), 1u);
+}
+
+TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
+    EXPECT_EQ(table_->loadTexture("one.iff"), 0);
+    EXPECT_EQ(table_->loadTexture("two.iff"), 1);
+    EXPECT_EQ(table_->loadTexture("three.iff"), 2);
+    EXPECT_EQ(table_->loadTexture("two.tga"), 1);
+    EXPECT_EQ(readFile("error.txt"), "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
+                                     "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
+                                     "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
+    EXPECT_EQ(table_->slots[1].isDownloaded, 0);
+    EXPECT_EQ(table_->slots[1].memoryRequired, 0u);
+}
+
+TEST_F(TextureTableTest, ErrorLogLinesAreAppendedToEarlierContents) {
+    writeFile("error.txt", "earlier\n");
+    table_->loadTexture("gone");
+    EXPECT_EQ(readFile("error.txt"), "earlier\nUNABLE TO OPEN TEXTURE textures\\gone.3df\n");
+}
+
+TEST_F(TextureTableTest, SelectingDownloadsOnceAndAdvancesMemoryOnce) {
+    writeTexture("a.3df", GR_TEXFMT_RGB_565, 4);     // 32 bytes
+    writeTexture("b.3df", GR_TEXFMT_INTENSITY_8, 2); // 4 bytes, rounded to 8
+    table_->loadTexture("a");
+    table_->loadTexture("b");
+    EXPECT_EQ(table_->slots[0].memoryRequired, 32u);
+    EXPECT_EQ(table_->slots[1].memoryRequired, 8u);
+    table_->selectTexture(1);
+    table_->selectTexture(1);
+    table_->selectTexture(0);
+    EXPECT_EQ(table_->memoryNext, 40u);
+    const auto downloads = calls("grTexDownloadMipMap");
+    ASSERT_EQ(downloads.size(), 2u);
+    EXPECT_NE(downloads[0].find("(GR_TMU0, 0, "), std::string::npos);
+    EXPECT_NE(downloads[1].find("(GR_TMU0, 8, "), std::string::npos);
+    EXPECT_EQ(table_->slots[0].startAddress, 8u);
+    // Every selection of a non-table format makes the texture current.
+    EXPECT_EQ(calls("grTexSource").size(), 3u);
+    EXPECT_TRUE(calls("grTexDownloadTable").empty());
+}
+
+TEST_F(TextureTableTest, NccSelectionsAlternateTablesStartingWithNcc1) {
+    writeTexture("a.3df", GR_TEXFMT_YIQ_422, 4);
+    writeTexture("b.3df", GR_TEXFMT_AYIQ_8422, 4);
+    table_->loadTexture("a");
+    table_->loadTexture("b");
+    table_->selectTexture(0);
+    table_->selectTexture(1);
+    table_->selectTexture(0);
+    const auto tables = calls("grTexDownloadTable");
+    ASSERT_EQ(tables.size(), 3u);
+    EXPECT_NE(tables[0].find("GR_TEXTABLE_NCC1"), std::string::npos);
+    EXPECT_NE(tables[1].find("GR_TEXTABLE_NCC0"), std::string::npos);
+    EXPECT_NE(tables[2].find("GR_TEXTABLE_NCC1"), std::string::npos);
+    const auto selects = calls("grTexNCCTable");
+    ASSERT_EQ(selects.size(), 3u);
+    EXPECT_EQ(selects[1], "grTexNCCTable(GR_TMU0, GR_NCCTABLE_NCC0)");
+    EXPECT_EQ(table_->nccToggle, 3);
+}
+
+TEST_F(TextureTableTest, PaletteTexturesDownloadTheirPaletteBeforeTheSource) {
+    writeTexture("p.3df", GR_TEXFMT_P_8, 4);
+    table_->loadTexture("p");
+    table_->selectTexture(0);
+    const std::string text = trace_.text();
+    const size_t palette = text.find("grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE");
+    const size_t source = text.find("grTexSource(GR_TMU0, 0,");
+    ASSERT_NE(palette, std::string::npos);
+    ASSERT_NE(source, std::string::npos);
+    EXPECT_LT(palette, source);
+}
+
+TEST_F(TextureTableTest, ReloadAllPacksEverySlotFromTheBottomInIndexOrder) {
+    writeTexture("a.3df", GR_TEXFMT_RGB_565, 4);     // 32
+    writeTexture("b.3df", GR_TEXFMT_RGB_565, 8);     // 128
+    writeTexture("c.3df", GR_TEXFMT_INTENSITY_8, 1); // 1 -> 8
+    table_->loadTexture("b");
+    table_->loadTexture("missing");
+    table_->loadTexture("a");
+    table_->loadTexture("c");
+    table_->selectTexture(2); // a goes first to address 0
+    table_->reloadAll();
+    EXPECT_EQ(table_->slots[0].startAddress, 0u);
+    EXPECT_EQ(table_->slots[2].startAddress, 128u);
+    EXPECT_EQ(table_->slots[3].startAddress, 160u);
+    EXPECT_EQ(table_->memoryNext, 168u);
+    EXPECT_EQ(table_->slots[1].isDownloaded, 0);
+    EXPECT_EQ(table_->slots[3].isDownloaded, 1);
+}
+
+TEST_F(TextureTableTest, MissingOrRefusedTexturesSelectTheWhiteFallback) {
+    table_->loadTexture("missing");
+    trace_.clear();
+    table_->selectTexture(0);
+    table_->selectTexture(kNoTexture);
+    table_->selectTexture(57);
+    const auto sources = calls("grTexSource");
+    ASSERT_EQ(sources.size(), 3u);
+    const std::string top = std::to_string((4u << 20) - kFallbackTextureBytes);
+    for (const std::string& source : sources) {
+        EXPECT_NE(source.find("(GR_TMU0, " + top + ", "), std::string::npos) << source;
+        EXPECT_NE(source.find("format=GR_TEXFMT_RGB_565"), std::string::npos);
+    }
+}
+
+TEST_F(TextureTableTest, TwoHundredAndFirstNameIsRefusedWithALine) {
+    for (int i = 0; i < kTextureSlotCount; ++i) {
+        EXPECT_EQ(table_->loadTexture(("t" + std::to_string(i)).c_str()), i);
+    }
+    EXPECT_EQ(table_->loadTexture("one-too-many"), kNoTexture);
+    EXPECT_EQ(table_->count, kTextureSlotCount);
+    const std::string log = readFile("error.txt");
+    EXPECT_NE(log.find("TOO MANY TEXTURES (200), NOT LOADED textures\\one-too-many.3df\n"),
+              std::string::npos);
+}
+
+TEST_F(TextureTableTest, PathLongerThanTheSlotIsRefusedWithALine) {
+    const std::string fits(kTexturePathSize - 1 - 13, 'f'); // "textures\" + name + ".3df"
+    EXPECT_EQ(table_->loadTexture(fits.c_str()), 0);
+    const std::string tooLong(kTexturePathSize - 13, 'g');
+    EXPECT_EQ(table_->loadTexture(tooLong.c_str()), kNoTexture);
+    EXPECT_NE(readFile("error.txt").find("TEXTURE PATH TOO LONG textures\\ggg"), std::string::npos);
+    EXPECT_EQ(table_->count, 1);
+}
+
+namespace {
+
+// A board with 64 bytes of texture memory.
+class SmallBoard : public TraceDevice {
+public:
+    FxU32 grTexMaxAddress(GrChipID_t) override { return 64; }
+};
+
+} // namespace
+
+TEST_F(TextureTableTest, TextureBeyondTheEndOfMemoryIsNotDownloadedAndReportedOnce) {
+    SmallBoard board;
+    setAcceleratorDevice(&board);
+    writeTexture("a.3df", GR_TEXFMT_RGB_565, 4); // 32
+    writeTexture("b.3df", GR_TEXFMT_RGB_565, 4); // 32: 64 would reach the fallback texel
+    table_->loadTexture("a");
+    table_->loadTexture("b");
+    table_->selectTexture(0);
+    table_->selectTexture(1);
+    table_->selectTexture(1);
+    EXPECT_EQ(table_->slots[0].isDownloaded, 1);
+    EXPECT_EQ(table_->slots[1].isDownloaded, 0);
+    EXPECT_EQ(table_->memoryNext, 32u);
+    EXPECT_EQ(readFile("error.txt"), "TEXTURE MEMORY FULL textures\\b.3df\n");
+}
