@@ -1,0 +1,26 @@
+// ember: the companion tool for people who author, inspect, test and record content
+// for the player. See `ember --help` and each subcommand's --help.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "ember/Commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"ember: render, inspect and convert Emberlight demo content"};
+    app.require_subcommand(1);
+    CLI::App* inspect = app.add_subcommand("inspect", "Load a file with the player's own readers "
+                                                      "and print what it holds");
+    inspect->require_subcommand(1);
+    (void)inspect;
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const ToolError& e) {
+        std::fprintf(stderr, "ember: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
