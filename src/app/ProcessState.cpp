@@ -1,0 +1,5 @@
+#include "app/ProcessState.h"
+
+DemoSettings demoSettings;
+AppState appState;
+KeyQueue keyQueue;
