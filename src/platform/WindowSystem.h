@@ -57,6 +57,7 @@ struct PresentedFrame {
     int32_t height = 0;
     int32_t pitch = 0; // bytes per row
     PixelFormat format = PixelFormat::Xrgb8888;
+    int32_t swapInterval = 0; // >= 1: shown at the display's vertical retrace
 };
 
 class WindowSystem {
