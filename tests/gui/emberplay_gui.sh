@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# GUI test of emberplay under a virtual X server:
+#   emberplay_gui.sh EMBERPLAY MAKE_TEST_DEMO ARTIFACT_DIR
+# In a fresh test demo (with a disc image): the settings dialog comes up (screenshot
+# dialog.png), Enter accepts it, the demo plays full screen (screenshot playing.png),
+# a typed key ends it, and the program prints "Exiting winMain()". The screenshots stay
+# in ARTIFACT_DIR for a person to look at. Exits 77 (skipped) without xvfb-run or xdotool.
+set -euo pipefail
+emberplay=$1
+make_demo=$2
+artifacts=$3
+
+for tool in xvfb-run xdotool ffmpeg; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$make_demo" "$work/demo" 600 --disc
+
+cat >"$work/session.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+emberplay=$1
+artifacts=$2
+size=1024x768
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- emberplay stderr:" >&2
+    cat err.txt >&2 || true
+    exit 1
+}
+shot() {
+    ffmpeg -hide_banner -loglevel error -y -f x11grab -video_size "$size" -i "$DISPLAY" \
+        -frames:v 1 "$artifacts/$1"
+}
+# A screenshot of one colour compresses to almost nothing; the dialog and the cube do not.
+not_blank() {
+    local bytes
+    bytes=$(stat -c %s "$artifacts/$1")
+    [[ $bytes -gt 4000 ]] || fail "$1 looks blank ($bytes bytes)"
+}
+
+SDL_AUDIODRIVER=dummy EMBER_MESSAGE_BOXES=stderr "$emberplay" some ignored arguments \
+    >out.txt 2>err.txt &
+player=$!
+
+window=""
+for _ in $(seq 1 100); do
+    window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
+    [[ -n $window ]] && break
+    kill -0 "$player" 2>/dev/null || fail "emberplay ended before showing the dialog"
+    sleep 0.1
+done
+[[ -n $window ]] || fail "no settings dialog appeared"
+sleep 1
+shot dialog.png
+not_blank dialog.png
+
+xdotool windowfocus --sync "$window" || true
+xdotool key --clearmodifiers Return
+sleep 3
+kill -0 "$player" 2>/dev/null || fail "emberplay ended before the demo could be stopped"
+shot playing.png
+not_blank playing.png
+
+xdotool key --clearmodifiers x
+for _ in $(seq 1 100); do
+    kill -0 "$player" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$player" 2>/dev/null; then
+    kill "$player"
+    fail "a typed key did not end the demo"
+fi
+wait "$player" || fail "emberplay exited with status $?"
+grep -qx 'Exiting winMain()' out.txt || fail "no 'Exiting winMain()' line"
+echo "emberplay: dialog, play and key stop passed; screenshots in $artifacts"
+SESSION
+chmod +x "$work/session.sh"
+
+cd "$work/demo"
+xvfb-run -a -s "-screen 0 1024x768x24" "$work/session.sh" "$emberplay" "$artifacts"
