@@ -48,6 +48,7 @@ struct WindowMessage {
 
 // One finished frame handed over for display: rows top to bottom, `pitch` bytes apart.
 enum class PixelFormat : int32_t {
+    Rgba32,   // bytes R, G, B, A in that order
     Rgb565,   // 16-bit words, red in the top 5 bits
     Xrgb8888, // 32-bit words 0x00RRGGBB
 };
@@ -56,7 +57,7 @@ struct PresentedFrame {
     int32_t width = 0;
     int32_t height = 0;
     int32_t pitch = 0; // bytes per row
-    PixelFormat format = PixelFormat::Xrgb8888;
+    PixelFormat format = PixelFormat::Rgba32;
     int32_t swapInterval = 0; // >= 1: shown at the display's vertical retrace
 };
 

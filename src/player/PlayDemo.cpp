@@ -105,6 +105,9 @@ void playDemoWith(const DemoPlaybackOptions& options) {
         }
     }
 
+    if (options.scenesLoaded != nullptr) {
+        options.scenesLoaded(options.context, scenes.get());
+    }
     grDitherMode(GR_DITHER_2x2);
     timeBeginPeriod(1);
 

@@ -10,13 +10,20 @@
 // timeEndPeriod. Each scene's frame number is the milliseconds since its start times its
 // framesPerSecond times 0.001; the start is snapped down to a multiple of 20 ms.
 //
-// playDemoWith adds what offline rendering needs: play one scene only.
+// playDemoWith adds what offline rendering needs: play one scene only, and learn the
+// scenes' lengths once they are loaded.
 #pragma once
 
 #include <cstdint>
 
+struct Scene;
+
 struct DemoPlaybackOptions {
     int32_t onlyScene = -1; // 0..4: load and play that scene alone; -1: the whole demo
+    // Called once every scene has loaded, before the first frame, with the five scenes
+    // (those not loaded keep their defaults).
+    void (*scenesLoaded)(void* context, const Scene* scenes) = nullptr;
+    void* context = nullptr;
 };
 
 void playDemo();

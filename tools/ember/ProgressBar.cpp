@@ -5,10 +5,12 @@
 #include <cstdio>
 
 ProgressBar::ProgressBar(std::string label, int64_t total)
-    : label_(std::move(label)), total_(total), enabled_(isatty(2) != 0) {}
+    : label_(std::move(label)), total_(total) {
+    enabled = isatty(2) != 0;
+}
 
 void ProgressBar::update(int64_t done) {
-    if (!enabled_ || finished_ || done == shown_) {
+    if (!enabled || finished_ || done == shown_) {
         return;
     }
     shown_ = done;
@@ -28,7 +30,7 @@ void ProgressBar::update(int64_t done) {
 }
 
 void ProgressBar::finish() {
-    if (enabled_ && !finished_ && shown_ >= 0) {
+    if (enabled && !finished_ && shown_ >= 0) {
         std::fputc('\n', stderr);
     }
     finished_ = true;

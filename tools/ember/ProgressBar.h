@@ -14,10 +14,11 @@ public:
     void update(int64_t done);
     void finish();
 
+    bool enabled; // drawn at all: standard error is a terminal, unless turned off
+
 private:
     std::string label_;
     int64_t total_;
     int64_t shown_ = -1;
-    bool enabled_;
     bool finished_ = false;
 };

@@ -55,7 +55,7 @@ private:
     SDL_Texture* texture_ = nullptr;
     int32_t textureWidth_ = 0;
     int32_t textureHeight_ = 0;
-    PixelFormat textureFormat_ = PixelFormat::Xrgb8888;
+    PixelFormat textureFormat_ = PixelFormat::Rgba32;
     int32_t vsync_ = -1;
     int32_t cursorVisible_ = 1;
     int32_t videoStarted_ = 0;

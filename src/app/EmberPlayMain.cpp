@@ -1,0 +1,7 @@
+// emberplay: the demo player. Run it in a demo folder (scenes/, objects/, textures/,
+// optional cdrom/). It takes no arguments: any that are given are ignored.
+#include "app/DesktopPlayer.h"
+
+int main(int /*argc*/, char** /*argv*/) {
+    return runDesktopPlayer(DesktopPlayerOptions{});
+}
