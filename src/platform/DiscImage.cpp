@@ -156,8 +156,8 @@ int32_t DiscImage::load(const char* hostCuePath, std::string* error) {
             char hostPath[4096];
             const std::string contentPath = directory + name;
             if (!resolveContentPath(contentPath.c_str(), hostPath, sizeof(hostPath))) {
+                *error = cuePath + ": missing file " + name; // before the sheet is freed
                 cd_delete(cd);
-                *error = cuePath + ": missing file " + name;
                 return 0;
             }
             discFile.hostPath = hostPath;

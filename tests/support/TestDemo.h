@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -15,59 +16,23 @@
 #include <vector>
 
 #include "accel/ThreeDfFile.h"
+#include "content/LwobWriter.h"
 #include "support/ThreeDfBuilder.h"
 
 namespace test_demo {
 
-inline void putU16(std::string& out, uint32_t v) {
-    out += static_cast<char>(v >> 8 & 0xFF);
-    out += static_cast<char>(v & 0xFF);
-}
-inline void putU32(std::string& out, uint32_t v) {
-    putU16(out, v >> 16);
-    putU16(out, v & 0xFFFF);
-}
-inline void putFloat(std::string& out, float f) {
-    uint32_t bits;
-    static_assert(sizeof(bits) == sizeof(f));
-    __builtin_memcpy(&bits, &f, sizeof(bits));
-    putU32(out, bits);
-}
-inline void chunk(std::string& out, const char* tag, const std::string& body) {
-    out += tag;
-    putU32(out, static_cast<uint32_t>(body.size()));
-    out += body;
-}
-
-// A cube of side 2 centred on the origin, one surface "Cube".
+// A cube of side 2 centred on the origin, one smooth surface "Cube".
 inline std::string cubeObject() {
-    const float corners[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
-                                 {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
-    const int faces[12][3] = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
-                              {3, 6, 2}, {3, 7, 6}, {0, 4, 7}, {0, 7, 3}, {1, 2, 6}, {1, 6, 5}};
-    std::string points, polygons, names = std::string("Cube\0\0", 6), surface;
-    for (const auto& c : corners) {
-        putFloat(points, c[0]), putFloat(points, c[1]), putFloat(points, c[2]);
-    }
-    for (const auto& f : faces) {
-        putU16(polygons, 3);
-        putU16(polygons, f[0]), putU16(polygons, f[1]), putU16(polygons, f[2]);
-        putU16(polygons, 1);
-    }
-    surface = std::string("Cube\0\0", 6) + "COLR";
-    putU16(surface, 4);
-    surface += std::string("\xd0\x78\x30\x00", 4);
-    surface += "FLAG";
-    putU16(surface, 2);
-    putU16(surface, 4); // smooth
-    std::string body = "LWOB";
-    chunk(body, "PNTS", points);
-    chunk(body, "SRFS", names);
-    chunk(body, "POLS", polygons);
-    chunk(body, "SURF", surface);
-    std::string file;
-    chunk(file, "FORM", body);
-    return file;
+    const std::vector<std::array<float, 3>> corners = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1},
+                                                       {-1, 1, -1},  {-1, -1, 1}, {1, -1, 1},
+                                                       {1, 1, 1},    {-1, 1, 1}};
+    const std::vector<std::array<uint16_t, 4>> faces = {
+        {0, 2, 1, 1}, {0, 3, 2, 1}, {4, 5, 6, 1}, {4, 6, 7, 1}, {0, 1, 5, 1}, {0, 5, 4, 1},
+        {3, 6, 2, 1}, {3, 7, 6, 1}, {0, 4, 7, 1}, {0, 7, 3, 1}, {1, 2, 6, 1}, {1, 6, 5, 1}};
+    LwobWriter lwob;
+    lwob.points(corners).surfaceNames({"Cube"}).triangles(faces).surface(
+        "Cube", LwobSurface().color(208, 120, 48).flags(4));
+    return lwob.bytes();
 }
 
 inline std::string sceneFile(int32_t lastFrame, int32_t index) {
