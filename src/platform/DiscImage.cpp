@@ -87,6 +87,46 @@ std::vector<std::pair<std::string, DiscFileKind>> scanFileLines(const std::strin
     return files;
 }
 
+// libcue reports its syntax errors on standard error and does not free what it had
+// built by then, so sheets that are plainly not cue sheets are refused before it sees
+// them: every line must begin with a cue keyword, and there must be FILE and TRACK lines.
+bool looksLikeCueSheet(const std::string& text) {
+    static const char* const kKeywords[] = {
+        "FILE",      "TRACK",      "INDEX",      "PREGAP",   "POSTGAP",  "REM",
+        "TITLE",     "PERFORMER",  "SONGWRITER", "COMPOSER", "ARRANGER", "MESSAGE",
+        "CATALOG",   "CDTEXTFILE", "FLAGS",      "ISRC",     "DISC_ID",  "GENRE",
+        "TOC_INFO1", "TOC_INFO2",  "UPC_EAN",    "SIZE_INFO"};
+    bool hasFile = false;
+    bool hasTrack = false;
+    size_t at = 0;
+    // A byte-order mark some editors write.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        at = 3;
+    }
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const size_t first = text.find_first_not_of(" \t", at);
+        if (first < end) {
+            const size_t wordEnd = std::min(text.find_first_of(" \t\r\n", first), end);
+            const std::string word = text.substr(first, wordEnd - first);
+            bool known = false;
+            for (const char* keyword : kKeywords) {
+                known = known || strcasecmp(word.c_str(), keyword) == 0;
+            }
+            if (!known) {
+                return false;
+            }
+            hasFile = hasFile || strcasecmp(word.c_str(), "FILE") == 0;
+            hasTrack = hasTrack || strcasecmp(word.c_str(), "TRACK") == 0;
+        }
+        at = end + 1;
+    }
+    return hasFile && hasTrack;
+}
+
 std::string directoryOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -119,6 +159,10 @@ int32_t DiscImage::load(const char* hostCuePath, std::string* error) {
         return 0;
     }
 
+    if (!looksLikeCueSheet(text)) {
+        *error = cuePath + " is not a cue sheet";
+        return 0;
+    }
     const auto fileLines = scanFileLines(text);
     Cd* cd = cue_parse_string(text.c_str());
     if (cd == nullptr) {

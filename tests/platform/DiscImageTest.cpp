@@ -65,7 +65,7 @@ TEST_F(DiscImageTest, MixedModeImageSkipsTheDataTrackAndPlaysToTheEnd) {
     // Track 1: 2 data sectors of 2048 bytes; track 2: 3 audio sectors, the first being
     // its pregap; track 3: 2 audio sectors.
     writeFile("cdrom/disc.bin", std::string(2 * 2048, 'D') + audioSectors(5, 0));
-    const DiscImage image = loadSheet("FILE \"DISC.BIN\" BINARY\n"
+    const DiscImage image = loadSheet("\xEF\xBB\xBFREM made by hand\r\nFILE \"DISC.BIN\" BINARY\n"
                                       "  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
                                       "  TRACK 02 AUDIO\n    INDEX 00 00:00:02\n"
                                       "    INDEX 01 00:00:03\n"
@@ -120,6 +120,9 @@ TEST_F(DiscImageTest, BrokenSheetsAreRefusedWithAReason) {
         {"not a cue sheet at all", "not a cue sheet"},
         {"FILE missing.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n", "missing file"},
         {"", "not a cue sheet"},
+        {"FILE a.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n stray words\n",
+         "not a cue sheet"},
+        {"REM only a comment\n", "not a cue sheet"},
     };
     for (const auto& [sheet, reason] : cases) {
         writeFile("cdrom/disc.cue", sheet);
