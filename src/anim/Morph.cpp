@@ -154,6 +154,49 @@ int32_t copyChain(SceneObject* objects, SceneObject& head) {
     return 1;
 }
 
+// The members around one segment of the chain: before (seg - 1) and after (seg + 2) are
+// read only where the chain has them.
+struct CubicMembers {
+    const Vector3* before;
+    const Vector3* p0;
+    const Vector3* p1;
+    const Vector3* after;
+};
+
+// One coordinate of the cubic blend. The tangent at a chain end is the straight
+// difference to its neighbour, inside it is the mean of the two differences.
+template <bool kBefore, bool kAfter>
+float cubicValue(const HermiteWeights& h, float before, float v0, float v1, float after) {
+    const float d = v1 - v0;
+    const float t0 = kBefore ? ((v0 - before) + d) * 0.5f : d;
+    const float t1 = kAfter ? ((after - v1) + d) * 0.5f : d;
+    return h.h1 * v0 + h.h2 * v1 + h.h3 * t0 + h.h4 * t1;
+}
+
+// The blend over all points, specialised on which neighbours exist so that the loop
+// carries no per-point branch.
+template <bool kBefore, bool kAfter>
+void cubicBlend(MeshPoint* points, int32_t count, const HermiteWeights& h, const CubicMembers& pos,
+                const CubicMembers& nrm) {
+    for (int32_t i = 0; i < count; ++i) {
+        const Vector3 pb = kBefore ? pos.before[i] : Vector3{};
+        const Vector3 pa = kAfter ? pos.after[i] : Vector3{};
+        const Vector3 nb = kBefore ? nrm.before[i] : Vector3{};
+        const Vector3 na = kAfter ? nrm.after[i] : Vector3{};
+        const Vector3& p0 = pos.p0[i];
+        const Vector3& p1 = pos.p1[i];
+        const Vector3& n0 = nrm.p0[i];
+        const Vector3& n1 = nrm.p1[i];
+        MeshPoint& point = points[i];
+        point.position[0] = cubicValue<kBefore, kAfter>(h, pb.x, p0.x, p1.x, pa.x);
+        point.position[1] = cubicValue<kBefore, kAfter>(h, pb.y, p0.y, p1.y, pa.y);
+        point.position[2] = cubicValue<kBefore, kAfter>(h, pb.z, p0.z, p1.z, pa.z);
+        point.normal[0] = cubicValue<kBefore, kAfter>(h, nb.x, n0.x, n1.x, na.x);
+        point.normal[1] = cubicValue<kBefore, kAfter>(h, nb.y, n0.y, n1.y, na.y);
+        point.normal[2] = cubicValue<kBefore, kAfter>(h, nb.z, n0.z, n1.z, na.z);
+    }
+}
+
 } // namespace
 
 int32_t prepareMorphChains(SceneObject* objects, int32_t objectCount, char* problem,
@@ -254,24 +297,15 @@ void SceneObject::applyMorph() {
     }
 
     const HermiteWeights h = hermiteWeights(f);
-    // One coordinate of the cubic blend; `before` and `after` are read only where the
-    // chain has those members.
-    const auto blend = [&h, hasBefore, hasAfter](float before, float v0, float v1, float after) {
-        const float d = v1 - v0;
-        const float t0 = hasBefore ? ((v0 - before) + d) * 0.5f : d;
-        const float t1 = hasAfter ? ((after - v1) + d) * 0.5f : d;
-        return h.h1 * v0 + h.h2 * v1 + h.h3 * t0 + h.h4 * t1;
-    };
-    for (int32_t i = 0; i < count; ++i) {
-        const Vector3 pb = hasBefore ? pBefore[i] : Vector3{};
-        const Vector3 pa = hasAfter ? pAfter[i] : Vector3{};
-        const Vector3 nb = hasBefore ? nBefore[i] : Vector3{};
-        const Vector3 na = hasAfter ? nAfter[i] : Vector3{};
-        points[i].position[0] = blend(pb.x, p0[i].x, p1[i].x, pa.x);
-        points[i].position[1] = blend(pb.y, p0[i].y, p1[i].y, pa.y);
-        points[i].position[2] = blend(pb.z, p0[i].z, p1[i].z, pa.z);
-        points[i].normal[0] = blend(nb.x, n0[i].x, n1[i].x, na.x);
-        points[i].normal[1] = blend(nb.y, n0[i].y, n1[i].y, na.y);
-        points[i].normal[2] = blend(nb.z, n0[i].z, n1[i].z, na.z);
+    const CubicMembers positions{pBefore, p0, p1, pAfter};
+    const CubicMembers normals{nBefore, n0, n1, nAfter};
+    if (hasBefore && hasAfter) {
+        cubicBlend<true, true>(points, count, h, positions, normals);
+    } else if (hasBefore) {
+        cubicBlend<true, false>(points, count, h, positions, normals);
+    } else if (hasAfter) {
+        cubicBlend<false, true>(points, count, h, positions, normals);
+    } else {
+        cubicBlend<false, false>(points, count, h, positions, normals);
     }
 }
