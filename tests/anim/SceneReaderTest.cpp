@@ -322,3 +322,28 @@ TEST_F(SceneReaderTest, AnEnvelopeWithoutKeysLeavesTheValueConstant) {
     EXPECT_EQ(scene_->lights[0].rangeSquared, 9.0f);
     EXPECT_EQ(scene_->lastFrame, 5);
 }
+
+TEST_F(SceneReaderTest, EveryTruncationAndCorruptionOfASceneLoadsOrFailsCleanly) {
+    const std::string full =
+        "LWSC\n3\n\nFirstFrame 1\nLastFrame 60\nFramesPerSecond 30\nAmbIntensity" +
+        envelope("0.2", "0.8") + "AddLight\nLightName Sun\nLightMotion (unnamed)\n 9\n 2\n" +
+        " 0 5 0 0 45 0 1 1 1\n 0 0 0.0 0.0 0.0\n 10 5 0 90 45 0 1 1 1\n 60 1 0.5 -0.5 0.0\n" +
+        "LightColor 255 240 200\nLgtIntensity" + envelope("1", "0") + "LightRange 4\n" +
+        "ShowCamera 1 0\nZoomFactor 3.2\nTargetObject 1\nCameraMotion" + placedAt("0", "2", "-9") +
+        "AddFire 6 1.5 2\nFireMode 1\nFireFadeTime 12\nFireMotion" + placedAt("1", "0", "1");
+    ASSERT_EQ(load(full), 1);
+    // Prefixes end values, blocks and words at every byte; corruptions put signs, points,
+    // letters and huge numbers where the reader expects something else.
+    for (size_t length = 0; length < full.size(); ++length) {
+        load(full.substr(0, length));
+        EXPECT_LE(scene_->lightCount, kSceneLightCapacity);
+    }
+    for (size_t at = 0; at < full.size(); at += 4) {
+        for (const char* replacement : {"-", "x", " ", "9999999999"}) {
+            std::string text = full;
+            text.replace(at, 1, replacement);
+            load(text);
+            EXPECT_LE(scene_->fireCount, kSceneFireCapacity);
+        }
+    }
+}

@@ -24,7 +24,7 @@ protected:
     static ToolRun run(const std::string& arguments) {
         ToolRun result;
         const std::string command =
-            std::string(EMBER_TOOL) + " inspect scene " + arguments + " 2>stderr.txt";
+            std::string(EMBER_PROGRAM) + " inspect scene " + arguments + " 2>stderr.txt";
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) {
             return result;

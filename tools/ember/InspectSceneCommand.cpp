@@ -30,6 +30,8 @@
 #include "anim/SceneAnimation.h"
 #include "anim/SceneReader.h"
 #include "ember/Commands.h"
+#include "object/ObjectLoadFailure.h"
+#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 
 namespace {
@@ -120,9 +122,15 @@ Json motionJson(const Motion& m) {
                 {"keyCount", m.keyCount}};
 }
 
+// The mesh in brief (ember inspect object shows a mesh in full).
 Json meshJson(const Mesh& mesh) {
+    Json names = Json::array();
+    for (int32_t i = 0; mesh.surfaceNames != nullptr && i < mesh.surfaceCount; ++i) {
+        names.push_back(mesh.surfaceNames[i]);
+    }
     return Json{{"pointCount", mesh.pointCount},
                 {"polygonCount", mesh.polygonCount},
+                {"surfaceNames", names},
                 {"surfaceCount", mesh.surfaceCount},
                 {"anyReflective", mesh.anyReflective}};
 }
@@ -355,14 +363,22 @@ void inspectScene(const InspectSceneOptions& options) {
 
     TraceDevice device; // headless: answers as one board with 4 MB of texture memory
     setAcceleratorDevice(&device);
+    setObjectTraceStream(stderr); // standard output carries the report alone
+    clearObjectLoadFailure();
     const auto scene = std::make_unique<Scene>();
     const int32_t loaded = scene->load(scenePath.c_str());
     if (!loaded) {
         setAcceleratorDevice(nullptr);
-        const std::string message = lastSceneLoadMessage();
-        throw ToolError(!message.empty() ? message
-                                         : scenePath + ": a light keyword outside a light ended "
-                                                       "the load (the player writes no message)");
+        std::string message = lastSceneLoadMessage();
+        if (message.empty()) {
+            message = scenePath + ": a light keyword outside a light ended the load (the player "
+                                  "writes no message)";
+        }
+        const std::string objectFailure = lastObjectLoadFailure();
+        if (!objectFailure.empty()) {
+            message += " (" + objectFailure + ")"; // why the first path could not be used
+        }
+        throw ToolError(message);
     }
     Json out = sceneJson(*scene);
     if (options.frameOption->count() > 0) {

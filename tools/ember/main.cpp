@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
                                                       "and print what it holds");
     inspect->require_subcommand(1);
     addInspectObjectCommand(*inspect);
+    addInspectSceneCommand(*inspect);
 
     try {
         app.parse(argc, argv);
