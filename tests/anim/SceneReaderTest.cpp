@@ -5,6 +5,7 @@
 
 #include "accel/TraceDevice.h"
 #include "anim/SceneReader.h"
+#include "content/LwobWriter.h"
 #include "fx/RandomGenerator.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
@@ -50,6 +51,27 @@ protected:
     std::string log() const { return readFile("error.txt"); }
     // The line a failed load left: the only content of error.txt.
     static std::string line(const std::string& text) { return text + "\n"; }
+
+    // Writes a one-surface object of `triangles` triangles (3 points each) whose points are
+    // offset by `offset` along x.
+    static void writeObject(const std::string& path, int triangles = 1, float offset = 0.0f) {
+        std::vector<std::array<float, 3>> points;
+        std::vector<std::array<uint16_t, 4>> polygons;
+        for (int t = 0; t < triangles; ++t) {
+            const float z = static_cast<float>(t);
+            points.push_back({offset, 0.0f, z});
+            points.push_back({offset + 1.0f, 0.0f, z});
+            points.push_back({offset, 1.0f, z});
+            const auto first = static_cast<uint16_t>(3 * t);
+            polygons.push_back(
+                {first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2), 1});
+        }
+        LwobWriter lwob;
+        lwob.points(points).surfaceNames({"Skin"}).triangles(polygons).surface("Skin",
+                                                                               LwobSurface());
+        makeParents(path);
+        ASSERT_TRUE(lwob.write(path));
+    }
 
     TraceDevice trace_;
     std::unique_ptr<Scene> scene_;
@@ -346,4 +368,98 @@ TEST_F(SceneReaderTest, EveryTruncationAndCorruptionOfASceneLoadsOrFailsCleanly)
             EXPECT_LE(scene_->fireCount, kSceneFireCapacity);
         }
     }
+}
+
+TEST_F(SceneReaderTest, ObjectsAreLoadedUnderTheirNameOrFromTheObjectsDirectory) {
+    writeObject("objects/cube.lwo");
+    writeObject("Props/Lamp.lwo", 2);
+    EXPECT_EQ(loadBody("LoadObject cube.lwo\nObjectMotion" + placedAt("1", "2", "3") +
+                       "LoadObject props\\lamp.lwo\nLoadObject objects\\cube.lwo\n"),
+              1);
+    ASSERT_EQ(scene_->objectCount, 3);
+    EXPECT_EQ(scene_->objects[0].mesh.polygonCount, 1); // by the second path
+    EXPECT_EQ(scene_->objects[0].motion.position.z, 3.0f);
+    EXPECT_EQ(scene_->objects[1].mesh.polygonCount, 2); // by its own name, any case
+    EXPECT_EQ(scene_->objects[2].mesh.polygonCount, 1);
+    EXPECT_EQ(log(), std::string(kEarlierLog) + "UNABLE TO OPEN TEXTURE textures\\flare.3df\n");
+
+    EXPECT_EQ(loadBody("LoadObject cube.lwo\nLoadObject nothing.lwo\nLastFrame 9"), 0);
+    EXPECT_EQ(scene_->objectCount, 2);
+    EXPECT_EQ(log(), line("failed opening object: objects\\\\nothing.lwo to, giving up"));
+    EXPECT_EQ(scene_->lastFrame, 0);
+}
+
+TEST_F(SceneReaderTest, NullObjectsTakeNoSlotAndObjectKeywordsGoToTheLastObject) {
+    writeObject("objects/a.lwo");
+    writeObject("objects/b.lwo");
+    EXPECT_EQ(loadBody("LoadObject a.lwo\nAddNullObject Pivot\nObjectMotion" +
+                       placedAt("5", "5", "5") + "ObjDissolve" + envelope("0", "1") +
+                       "Metamorph 0.5\nMorphTarget 2\nMTSEMorphing 1\n"
+                       "AddNullObject Other\nLoadObject b.lwo\nObjDissolve 0.25\n"
+                       "ShowCamera\nTargetObject 2\n"),
+              1);
+    ASSERT_EQ(scene_->objectCount, 2);
+    const SceneObject& a = scene_->objects[0];
+    EXPECT_EQ(a.motion.position.x, 0.0f); // the null object's motion was skipped
+    EXPECT_EQ(a.hasDissolve, 1);
+    EXPECT_EQ(a.dissolveIsConstant, 0);
+    EXPECT_EQ(a.dissolveEnvelope.keyCount, 2);
+    EXPECT_EQ(a.hasMorph, 1);
+    EXPECT_EQ(a.morphIsConstant, 1);
+    EXPECT_EQ(a.morphAmount, 0.5f);
+    EXPECT_EQ(a.morphTarget, 1); // b, the second "LoadObject"
+    EXPECT_EQ(a.morphMode, 1);
+    EXPECT_EQ(a.morphChainLength, 2);
+    const SceneObject& b = scene_->objects[1];
+    EXPECT_EQ(b.isMorphTarget, 1);
+    EXPECT_EQ(b.mesh.pointCount, 0); // its shape now lives in a
+    EXPECT_EQ(b.dissolveIsConstant, 1);
+    EXPECT_EQ(b.dissolve, 0.25f);
+    EXPECT_EQ(scene_->camera.targetObject, 1);
+}
+
+TEST_F(SceneReaderTest, AnObjectNamedLikeAKeywordRunsThatKeyword) {
+    writeObject("LightColor");
+    EXPECT_EQ(loadBody("LoadObject LightColor 255 255 255"), 0); // a light keyword, no light
+    EXPECT_EQ(log(), kEarlierLog);
+    writeObject("ObjectMotion");
+    EXPECT_EQ(loadBody("LoadObject ObjectMotion" + placedAt("4", "0", "0")), 1);
+    EXPECT_EQ(scene_->objects[0].motion.position.x, 4.0f);
+}
+
+TEST_F(SceneReaderTest, MorphChainsArePreparedOrRefusedWhenTheSceneIsRead) {
+    writeObject("objects/m0.lwo", 2, 0.0f);
+    writeObject("objects/m1.lwo", 2, 10.0f);
+    writeObject("objects/m2.lwo", 2, 20.0f);
+    writeObject("objects/small.lwo", 1, 5.0f);
+    const std::string chain = "LoadObject m0.lwo\nMetamorph" + envelope("0", "2") +
+                              "MorphTarget 2\nLoadObject m1.lwo\nMetamorph 0\nMorphTarget 3\n"
+                              "LoadObject m2.lwo\n";
+    EXPECT_EQ(loadBody(chain), 1);
+    const SceneObject& head = scene_->objects[0];
+    EXPECT_EQ(head.morphChainLength, 3);
+    EXPECT_EQ(head.morphPositions[2][0].x, 20.0f);
+    EXPECT_EQ(head.boundingBox[0][0], 21.0f); // the box spans every member
+    EXPECT_EQ(scene_->objects[2].isMorphTarget, 1);
+
+    EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\nMorphTarget 7\n"), 0);
+    EXPECT_EQ(log(), line("morph target 7 of object 1 is not an object of the scene in scene: "
+                          "scenes\\test.lws"));
+    EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\n"), 0); // targets itself by default
+    EXPECT_EQ(log(), line("morph chain of object 1 loops in scene: scenes\\test.lws"));
+    EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\nMorphTarget 2\nLoadObject small.lwo\n"), 0);
+    EXPECT_EQ(log(), line("morph target object 2 has fewer points (3) than object 1 (6) in "
+                          "scene: scenes\\test.lws"));
+}
+
+TEST_F(SceneReaderTest, ASixtyFirstObjectIsRefused) {
+    writeObject("objects/a.lwo");
+    std::string objects;
+    for (int i = 0; i < 60; ++i) {
+        objects += "LoadObject a.lwo\n";
+    }
+    EXPECT_EQ(loadBody(objects), 1);
+    EXPECT_EQ(scene_->objectCount, 60);
+    EXPECT_EQ(loadBody(objects + "LoadObject a.lwo\n"), 0);
+    EXPECT_EQ(log(), line("too many objects (60 at most) in scene: scenes\\test.lws"));
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/RealLwobFiles.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -110,4 +111,121 @@ TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
     EXPECT_NE(r.err.find("a light keyword outside a light"), std::string::npos);
     r = run("scenes/missing.lws");
     EXPECT_EQ(r.status, 1);
+}
+
+namespace {
+
+// A scene as LightWave 5 writes it (format version 1), with the keywords the player does
+// not know among those it does.
+const char* const kLightWave5Scene = R"(LWSC
+1
+
+FirstFrame 1
+LastFrame 60
+FrameStep 1
+FramesPerSecond 30.000000
+
+LoadObject Objects\box.lwo
+ShowObject 6 7
+ObjectMotion (unnamed)
+  9
+  2
+  0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+  0.000000 0.000000 0.000000 360.000000 0.000000 0.000000 1.000000 1.000000 1.000000
+  60 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ShadowOptions 7
+
+LoadObject Objects\sphere.lwo
+ShowObject 6 7
+ObjectMotion (unnamed)
+  9
+  1
+  2.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.500000 0.500000 0.500000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ObjDissolve (envelope)
+  1
+  2
+  0.000000
+  0 0 0.000000 0.000000 0.000000
+  1.000000
+  60 0 0.000000 0.000000 0.000000
+  1
+ShadowOptions 7
+
+AmbientColor 255 255 255
+AmbIntensity 0.250000
+
+AddLight
+LightName Light
+ShowLight 0 7
+LightMotion (unnamed)
+  9
+  1
+  -2.000000 2.000000 -2.000000 45.000000 35.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+LightColor 255 255 255
+LgtIntensity 1.000000
+LightType 0
+ShadowCasting 1
+
+ShowCamera 1 2
+CameraMotion (unnamed)
+  9
+  1
+  0.000000 1.000000 -6.000000 0.000000 10.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ZoomFactor 3.200000
+RenderMode 2
+RayTraceEffects 0
+Resolution 1
+SegmentMemory 2200000
+Antialiasing 0
+FilmSize 2
+MotionBlur 0
+
+SolidBackdrop 1
+BackdropColor 0 0 0
+FogType 0
+
+ViewMode 5
+ViewAimpoint 0.000000 0.000000 0.000000
+ViewDirection 0.000000 -0.174533 0.000000
+ViewZoomFactor 3.200000
+GridSize 1.000000
+ShowMotionPath 1
+)";
+
+} // namespace
+
+TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
+    writeFile("demo/objects/box.lwo", triangulatedLwob(realLwobFile("box1.5.lwo")));
+    writeFile("demo/objects/sphere.lwo",
+              triangulatedLwob(realLwobFile("sphere_with_mat_gloss_10pc.lwo")));
+    writeFile("demo/scenes/real.lws", kLightWave5Scene);
+    const ToolRun r = run("demo/scenes/real.lws --json --frame 30");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Json scene = Json::parse(r.out);
+    EXPECT_EQ(scene["objectCount"], 2);
+    EXPECT_EQ(scene["firstFrame"], 1);
+    EXPECT_EQ(scene["framesPerSecond"].get<float>(), 30.0f);
+    const Json& box = scene["objects"][0];
+    EXPECT_EQ(box["mesh"]["polygonCount"], 12);
+    EXPECT_EQ(box["mesh"]["surfaceCount"], 6);
+    EXPECT_EQ(box["motion"]["heading"].get<float>(), 180.0f);
+    const Json& sphere = scene["objects"][1];
+    EXPECT_EQ(sphere["mesh"]["polygonCount"], 48 + 240 * 2);
+    EXPECT_EQ(sphere["motion"]["scale"][0].get<float>(), 0.5f);
+    EXPECT_EQ(sphere["dissolveIsConstant"], 0);
+    EXPECT_EQ(sphere["dissolve"].get<float>(), 0.5f);
+    EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 35.0f);
+    EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 3.2f);
+    EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
+    EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);
+    // The loaders' trace lines went to standard error; standard output is the report.
+    EXPECT_EQ(r.out.front(), '{');
 }
