@@ -463,3 +463,46 @@ TEST_F(SceneReaderTest, ASixtyFirstObjectIsRefused) {
     EXPECT_EQ(loadBody(objects + "LoadObject a.lwo\n"), 0);
     EXPECT_EQ(log(), line("too many objects (60 at most) in scene: scenes\\test.lws"));
 }
+
+TEST_F(SceneReaderTest, MotionKeysAreKeptOnlyForGroupsThatChange) {
+    const auto motion = [](const std::string& second) {
+        return "ShowCamera CameraMotion x 9 2\n 1 2 3 10 20 30 1 1 1\n 0 0 0 0 0\n " + second +
+               "\n 30 0 0.5 0 0\n";
+    };
+    EXPECT_EQ(loadBody(motion("1 2 3 10 20 30 1 1 1")), 1);
+    const Motion& m = scene_->camera.motion;
+    EXPECT_EQ(m.positionIsConstant + m.rotationIsConstant + m.scaleIsConstant, 3);
+    EXPECT_EQ(m.keys, nullptr);
+    EXPECT_EQ(m.position.z, 3.0f);
+    EXPECT_EQ(m.heading, 10.0f);
+    EXPECT_EQ(m.pitch, 20.0f);
+    EXPECT_EQ(m.bank, 30.0f);
+    EXPECT_EQ(m.scale.y, 1.0f);
+    const char* changed[] = {"1 2 9 10 20 30 1 1 1", "1 2 3 10 20 31 1 1 1",
+                             "1 2 3 10 20 30 1 1 2"};
+    for (int group = 0; group < 3; ++group) {
+        EXPECT_EQ(loadBody(motion(changed[group])), 1);
+        const Motion& g = scene_->camera.motion;
+        EXPECT_EQ(g.positionIsConstant, group == 0 ? 0 : 1) << group;
+        EXPECT_EQ(g.rotationIsConstant, group == 1 ? 0 : 1) << group;
+        EXPECT_EQ(g.scaleIsConstant, group == 2 ? 0 : 1) << group;
+        ASSERT_EQ(g.keyCount, 2);
+        EXPECT_EQ(g.keys[1].frame, 30);
+        EXPECT_EQ(g.keys[1].tension, 0.5);
+        EXPECT_EQ(g.position.x, 0.0f); // set by the first update, not by the reader
+    }
+    // No keys: the motion stays as it was and its numbers are words.
+    EXPECT_EQ(loadBody("ShowCamera CameraMotion x 9 0 1 2 3 LastFrame 7"), 1);
+    EXPECT_EQ(scene_->camera.motion.scale.x, 0.0f);
+    EXPECT_EQ(scene_->lastFrame, 7);
+}
+
+TEST_F(SceneReaderTest, EnvelopesOfSeveralChannelsKeepEachChannel) {
+    EXPECT_EQ(loadBody("AmbIntensity (envelope) 2 2 0.5 7 0 0 0 0 0 1.5 8 20 1 0 0 0"), 1);
+    const Envelope& e = scene_->camera.ambientEnvelope;
+    ASSERT_EQ(e.keyCount, 2);
+    EXPECT_EQ(e.keys[1].values[0], 1.5);
+    EXPECT_EQ(e.keys[1].values[1], 8.0);
+    EXPECT_EQ(e.keys[1].frame, 20);
+    EXPECT_EQ(e.keys[1].linear, 1);
+}

@@ -174,22 +174,3 @@ TEST(SceneTokenizer, WordsAndNumbersOf1024CharactersFail) {
         EXPECT_EQ(in.failed(), 1);
     }
 }
-
-TEST(SceneTokenizer, RemainingBytesCountWhatIsNotConsumed) {
-    TextFile file = textFile("9 12 abc");
-    SceneTokenizer in(file.get());
-    EXPECT_EQ(in.remainingBytes(), 8);
-    int32_t v = 0;
-    in.readInt(v);
-    in.readInt(v);
-    EXPECT_EQ(in.remainingBytes(), 4);
-}
-
-TEST(SceneTokenizer, WordConversionReadsTheLeadingNumber) {
-    float value = 2.0f;
-    EXPECT_EQ(scanFloatWord("1.5abc", value), 1);
-    EXPECT_EQ(value, 1.5f);
-    EXPECT_EQ(scanFloatWord("(envelope)", value), 0);
-    EXPECT_EQ(value, 1.5f);
-    EXPECT_EQ(scanFloatWord("", value), 0);
-}

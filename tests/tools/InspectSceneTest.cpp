@@ -181,23 +181,11 @@ CameraMotion (unnamed)
 EndBehavior 1
 ZoomFactor 3.200000
 RenderMode 2
-RayTraceEffects 0
-Resolution 1
 SegmentMemory 2200000
-Antialiasing 0
-FilmSize 2
-MotionBlur 0
-
 SolidBackdrop 1
 BackdropColor 0 0 0
-FogType 0
-
-ViewMode 5
-ViewAimpoint 0.000000 0.000000 0.000000
-ViewDirection 0.000000 -0.174533 0.000000
 ViewZoomFactor 3.200000
 GridSize 1.000000
-ShowMotionPath 1
 )";
 
 } // namespace
