@@ -482,9 +482,7 @@ void SoftwareDevice::prepareToDraw() {
         context_.buffer = &frame_;
         context_.state = &state_;
         context_.dither = &ditherTables(state_.ditherMode);
-        span_ = options_.generalSpansOnly
-                    ? drawSpanGeneral
-                    : selectSpanFunction(state_, frame_.isRgb565(), context_.texture);
+        span_ = options_.generalSpansOnly ? drawSpanGeneral : selectSpanFunction(context_);
         spanDirty_ = false;
     }
 }
