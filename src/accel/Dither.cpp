@@ -34,12 +34,26 @@ void build(DitherTables& tables, GrDitherMode_t mode) {
     }
 }
 
+void buildLanes(DitherTables& tables) {
+    for (int32_t row = 0; row < 4; ++row) {
+        for (int32_t column = 0; column < 4; ++column) {
+            for (int32_t k = 0; k < 4; ++k) {
+                const uint32_t t = tables.thresholds[row * 4 + ((column + k) & 3)];
+                tables.laneThresholds[row * 4 + column][k] = t | t << 16;
+            }
+        }
+    }
+}
+
 struct AllTables {
     DitherTables disabled, twoByTwo, fourByFour;
     AllTables() {
         build(disabled, GR_DITHER_DISABLE);
         build(twoByTwo, GR_DITHER_2x2);
         build(fourByFour, GR_DITHER_4x4);
+        buildLanes(disabled);
+        buildLanes(twoByTwo);
+        buildLanes(fourByFour);
     }
 };
 

@@ -30,6 +30,9 @@ struct DitherPosition {
 struct DitherTables {
     DitherPosition positions[16]; // index (row & 3) * 4 + (column & 3)
     uint8_t thresholds[16];       // t of each position, same index
+    // For four consecutive pixels from column c on row r: lane k holds the threshold of
+    // column c + k in both 16-bit halves; index (r & 3) * 4 + (c & 3).
+    alignas(16) uint32_t laneThresholds[16][4];
 };
 
 // The tables of a dither mode (GR_DITHER_DISABLE, 2x2, 4x4; anything else: 4x4). Built

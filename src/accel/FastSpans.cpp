@@ -233,13 +233,8 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
 
     // Every group starts on a column x + 4m, so the four lanes' dither thresholds are the
     // same in every group of the span.
-    const uint8_t* const rowThresholds = &c.dither->thresholds[(memoryRow & 3) << 2];
-    alignas(16) int32_t laneThresholds[4];
-    for (int32_t k = 0; k < 4; ++k) {
-        const int32_t t = rowThresholds[(x + k) & 3];
-        laneThresholds[k] = t | t << 16;
-    }
-    const __m128i thresholds = _mm_load_si128(reinterpret_cast<const __m128i*>(laneThresholds));
+    const __m128i thresholds = _mm_load_si128(reinterpret_cast<const __m128i*>(
+        c.dither->laneThresholds[((memoryRow & 3) << 2) | (x & 3)]));
 
     const __m128 lanes = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
     const __m128 oow0 = _mm_set1_ps(c.start.oow), oowStep = _mm_set1_ps(c.doow);
@@ -260,17 +255,19 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
 
     // Colour iterators of the four lanes: start + lane * step, then + 4 * step per group
     // (the same uint32 sums as iteratedByte).
-    auto iterator = [](int32_t start, int32_t step) {
-        const uint32_t s = static_cast<uint32_t>(start), d = static_cast<uint32_t>(step);
-        return _mm_setr_epi32(static_cast<int32_t>(s), static_cast<int32_t>(s + d),
-                              static_cast<int32_t>(s + 2 * d), static_cast<int32_t>(s + 3 * d));
+    auto iterator = [](int32_t start, int32_t step, __m128i& fourSteps) {
+        const __m128i d = _mm_set1_epi32(step);
+        const __m128i d2 = _mm_add_epi32(d, d);
+        fourSteps = _mm_add_epi32(d2, d2);
+        // start + (0, 1, 2, 3) * step
+        const __m128i ramp = _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_setzero_si128(), d),
+                                                _mm_unpacklo_epi32(d2, _mm_add_epi32(d2, d)));
+        return _mm_add_epi32(_mm_set1_epi32(start), ramp);
     };
-    __m128i itR = iterator(c.start.r, c.dr);
-    __m128i itG = iterator(c.start.g, c.dg);
-    __m128i itB = iterator(c.start.b, c.db);
-    const __m128i stepR = _mm_set1_epi32(static_cast<int32_t>(4u * static_cast<uint32_t>(c.dr)));
-    const __m128i stepG = _mm_set1_epi32(static_cast<int32_t>(4u * static_cast<uint32_t>(c.dg)));
-    const __m128i stepB = _mm_set1_epi32(static_cast<int32_t>(4u * static_cast<uint32_t>(c.db)));
+    __m128i stepR, stepG, stepB;
+    __m128i itR = iterator(c.start.r, c.dr, stepR);
+    __m128i itG = iterator(c.start.g, c.dg, stepG);
+    __m128i itB = iterator(c.start.b, c.db, stepB);
 
     uint64_t written = 0;
     for (int32_t i0 = 0; i0 < count; i0 += 4) {
