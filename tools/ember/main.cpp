@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     inspect->require_subcommand(1);
     addInspectObjectCommand(*inspect);
     addInspectSceneCommand(*inspect);
+    addTextureCommands(app, *inspect);
 
     try {
         app.parse(argc, argv);
