@@ -4,7 +4,6 @@
 // the matching number of samples and muxed in without encoding the video again.
 #include "ember/FrameOutput.h"
 
-#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "accel/PngFile.h"
 #include "ember/Commands.h"
 
 namespace {
@@ -333,28 +333,9 @@ std::string findFfmpeg() {
 }
 
 void writePngFrame(const std::string& path, const RgbFrame& frame) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        throw ToolError("cannot write " + path);
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(frame.width),
-                 static_cast<png_uint_32>(frame.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int32_t y = 0; y < frame.height; ++y) {
-        png_write_row(png, frame.rgb.data() + static_cast<size_t>(y) * frame.width * 3);
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
-        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
+    char message[256];
+    if (!writePngFile(path.c_str(), frame.rgb.data(), frame.width, frame.height, 3,
+                      static_cast<size_t>(frame.width) * 3, message, sizeof(message))) {
+        throw ToolError(message);
     }
 }
