@@ -62,7 +62,24 @@ sleep 1
 shot dialog.png
 not_blank dialog.png
 
+# Choose CD audio and track 2 with the mouse and the keyboard: Enter in the track box
+# moves the focus on, the second Enter is OK. Positions are the template's, in dialog
+# units of 2.25 x 2.4375 pixels, from the window's corner.
 xdotool windowfocus --sync "$window" || true
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click_at() { # dialog units x y
+    xdotool mousemove "$((X + $1 * 225 / 100))" "$((Y + $2 * 24375 / 10000))" click 1
+    sleep 0.3
+}
+click_at 21 33  # "CD Audio"
+click_at 140 33 # the track box
+xdotool key --clearmodifiers BackSpace
+xdotool type --delay 50 "2"
+sleep 0.5
+shot dialog-cd.png
+xdotool key --clearmodifiers Return
+sleep 0.5
+kill -0 "$player" 2>/dev/null || fail "Enter in the track box closed the dialog"
 xdotool key --clearmodifiers Return
 sleep 3
 kill -0 "$player" 2>/dev/null || fail "emberplay ended before the demo could be stopped"
@@ -80,6 +97,7 @@ if kill -0 "$player" 2>/dev/null; then
 fi
 wait "$player" || fail "emberplay exited with status $?"
 grep -qx 'Exiting winMain()' out.txt || fail "no 'Exiting winMain()' line"
+if grep -q "CD audio" err.txt; then fail "the CD did not play: $(grep "CD audio" err.txt)"; fi
 echo "emberplay: dialog, play and key stop passed; screenshots in $artifacts"
 SESSION
 chmod +x "$work/session.sh"

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/desktop/DialogDrawing.h"
 
@@ -15,6 +16,9 @@ namespace {
 // Pixels per dialog unit: the dialog font's average character is 6 x 13 pixels at its
 // designed size, shown here at 1.5 times that for today's screens.
 constexpr float kDialogScale = 1.5f;
+// The dialog's text, in ImGui's built-in 13-pixel font, at the same width as the
+// dialog font would have.
+constexpr float kFontScale = 1.2f;
 constexpr float kUnitX = 6.0f / 4.0f * kDialogScale;
 constexpr float kUnitY = 13.0f / 8.0f * kDialogScale;
 
@@ -278,6 +282,10 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
     SDL_SetWindowSize(sdlWindow_, static_cast<int>(static_cast<float>(layout.width) * kUnitX),
                       static_cast<int>(static_cast<float>(layout.height) * kUnitY));
     SDL_SetWindowPosition(sdlWindow_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    const std::string windowTitle = SDL_GetWindowTitle(sdlWindow_);
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GetWindowSize(sdlWindow_, &windowWidth, &windowHeight);
     SDL_SetWindowTitle(sdlWindow_, layout.title[0] != '\0' ? layout.title : "Emberlight");
     SDL_ShowCursor(SDL_ENABLE);
 
@@ -285,9 +293,9 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
     ImGuiContext* context = ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
-    io.FontGlobalScale = kDialogScale;
+    io.FontGlobalScale = kFontScale;
     ImGui::StyleColorsClassic();
-    ImGui::GetStyle().ScaleAllSizes(kDialogScale);
+    ImGui::GetStyle().FramePadding = ImVec2(3.0f, 2.0f);
     ImGui_ImplSDL2_InitForSDLRenderer(sdlWindow_);
     ImGui_ImplSDLRenderer_Init(renderer_);
     SDL_StartTextInput();
@@ -343,6 +351,14 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
     ImGui_ImplSDL2_Shutdown();
     ImGui::DestroyContext(context);
     SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
+    if (sdlWindow_ != nullptr) {
+        SDL_SetWindowTitle(sdlWindow_, windowTitle.c_str());
+        SDL_SetWindowSize(sdlWindow_, windowWidth, windowHeight);
+        SDL_SetWindowPosition(sdlWindow_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderPresent(renderer_);
+    }
     if (!dialog.hasEnded()) {
         dialog.close(0);
     }
@@ -354,6 +370,14 @@ void SdlWindowSystem::openSurface(int32_t width, int32_t height) {
         return;
     }
     SDL_StartTextInput(); // typed keys arrive as text from here on
+    // Covered by hand first: without a window manager the full-screen request alone
+    // leaves the window as it was, while the renderer would take it for the display.
+    SDL_Rect display{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdlWindow_), &display) == 0) {
+        SDL_SetWindowBordered(sdlWindow_, SDL_FALSE);
+        SDL_SetWindowPosition(sdlWindow_, display.x, display.y);
+        SDL_SetWindowSize(sdlWindow_, display.w, display.h);
+    }
     SDL_SetWindowFullscreen(sdlWindow_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
@@ -414,5 +438,6 @@ void SdlWindowSystem::presentFrame(const PresentedFrame& frame) {
 void SdlWindowSystem::closeSurface() {
     if (sdlWindow_ != nullptr) {
         SDL_SetWindowFullscreen(sdlWindow_, 0);
+        SDL_SetWindowBordered(sdlWindow_, SDL_TRUE);
     }
 }
