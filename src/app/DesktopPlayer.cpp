@@ -108,12 +108,14 @@ int32_t runDesktopPlayer(const DesktopPlayerOptions& options) {
     setAcceleratorDevice(device.get());
     setScreenSizeOverride(width, height);
 
-    const int32_t result = WinMain(nullptr, nullptr, "", 1);
+    appState.mainWindow = nullptr;
+    WinMain(nullptr, nullptr, "", 1);
+    const int32_t ran = appState.mainWindow != nullptr ? 1 : 0;
 
     setScreenSizeOverride(0, 0);
     setAcceleratorDevice(nullptr);
     setClock(nullptr);
     setCdDevice(nullptr);
     setWindowSystem(nullptr);
-    return result;
+    return ran;
 }

@@ -20,7 +20,8 @@ struct DesktopPlayerOptions {
     uint32_t height = 0;
 };
 
-// Runs the program in the working directory; returns WinMain's result (0).
+// Runs the program in the working directory. Returns 1 once it has run, 0 when no window
+// could be opened (no display; the reason is on standard error).
 int32_t runDesktopPlayer(const DesktopPlayerOptions& options);
 
 // The largest size of aspect 4:3 that fits in width x height (at least 4 x 3).

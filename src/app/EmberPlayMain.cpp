@@ -3,5 +3,6 @@
 #include "app/DesktopPlayer.h"
 
 int main(int /*argc*/, char** /*argv*/) {
-    return runDesktopPlayer(DesktopPlayerOptions{});
+    // Without a display nothing can be shown; the reason is already on standard error.
+    return runDesktopPlayer(DesktopPlayerOptions{}) ? 0 : 1;
 }

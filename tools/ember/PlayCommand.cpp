@@ -35,6 +35,9 @@ void addPlayCommands(CLI::App& app) {
         if (chdir(directory.c_str()) != 0) {
             throw ToolError("cannot enter " + directory + ": " + std::strerror(errno));
         }
-        runDesktopPlayer(options);
+        if (!runDesktopPlayer(options)) {
+            throw ToolError("cannot open a window here (is there a display?); "
+                            "`ember render` records the demo without one");
+        }
     });
 }
