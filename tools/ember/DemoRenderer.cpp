@@ -17,6 +17,8 @@
 #include "ember/FrameOutput.h"
 #include "ember/ProgressBar.h"
 #include "ember/Soundtrack.h"
+#include "fx/RandomGenerator.h"
+#include "object/ObjectTrace.h"
 #include "platform/CdDevice.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/headless/VirtualClock.h"
@@ -232,6 +234,11 @@ void renderDemo(const DemoRenderOptions& options) {
     if (!createMainWindow(nullptr)) {
         throw ToolError("cannot set up the offline window");
     }
+
+    // Standard output stays the command's own; the fire starts from the generator's seed
+    // as in a freshly started player.
+    setObjectTraceStream(stderr);
+    resetRandomGenerator();
 
     ProgressBar progress("rendering", 0);
     progress.enabled = progress.enabled && options.progress;
