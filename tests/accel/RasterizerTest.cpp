@@ -257,7 +257,7 @@ TEST_F(RasterizerTest, HostileVerticesNeverCrashOrEscapeTheBuffer) {
                             16.0f,
                             256.0f,
                             -1.0f};
-    std::vector<uint8_t> texels(64 * 2, 0x5A);
+    std::vector<uint8_t> texels((64 + 16 + 4 + 1) * 2, 0x5A); // 8x8 down to 1x1
     loadTexture(0, GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, texels);
     std::mt19937 random(11);
     auto pick = [&]() { return values[random() % (sizeof(values) / sizeof(values[0]))]; };
