@@ -17,7 +17,7 @@ protected:
     // Runs ember with `arguments`; returns the exit status and puts both output streams in
     // `output`.
     static int run(const std::string& arguments, std::string& output) {
-        const std::string command = std::string(EMBER_TOOL) + " " + arguments + " 2>&1";
+        const std::string command = std::string(EMBER_PROGRAM) + " " + arguments + " 2>&1";
         FILE* pipe = popen(command.c_str(), "r");
         output.clear();
         char buffer[512];

@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     CLI::App* inspect = app.add_subcommand("inspect", "Load a file with the player's own readers "
                                                       "and print what it holds");
     inspect->require_subcommand(1);
+    addInspectObjectCommand(*inspect);
+    addInspectSceneCommand(*inspect);
     addTextureCommands(app, *inspect);
 
     try {
