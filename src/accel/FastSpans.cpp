@@ -108,10 +108,9 @@ bilinearQuad(const DecodedLevel* level, const DecodedLevel* const levels[4], __m
         const int32_t stride = level->stride;
         const int64_t base01 = _mm_cvtsi128_si64(base);
         const int64_t base23 = _mm_cvtsi128_si64(_mm_unpackhi_epi64(base, base));
-        const uint32_t* t[4] = {texels + static_cast<int32_t>(base01),
-                                texels + static_cast<int32_t>(base01 >> 32),
-                                texels + static_cast<int32_t>(base23),
-                                texels + static_cast<int32_t>(base23 >> 32)};
+        const uint32_t* t[4] = {
+            texels + static_cast<int32_t>(base01), texels + static_cast<int32_t>(base01 >> 32),
+            texels + static_cast<int32_t>(base23), texels + static_cast<int32_t>(base23 >> 32)};
         for (int32_t k = 0; k < 4; ++k) {
             top[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[k]));
             bottom[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[k] + stride));
@@ -284,8 +283,8 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
     // w = 1 / oow is computed one group ahead: the division's latency then overlaps the
     // previous group's work instead of stalling the current one.
     const bool reciprocal = WBuffer || (kTextured && c.sharedOow);
-    __m128 nextW = reciprocal ? _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep)))
-                              : _mm_setzero_ps();
+    __m128 nextW =
+        reciprocal ? _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep))) : _mm_setzero_ps();
     for (int32_t i0 = 0; i0 < count; i0 += 4, fi = _mm_add_ps(fi, four)) {
         const int32_t n = count - i0 < 4 ? count - i0 : 4;
         int32_t live = (1 << n) - 1;

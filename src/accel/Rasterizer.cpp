@@ -176,12 +176,15 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         kAttributeColor, kAttributeColor,   kAttributeColor,   kAttributeAlpha,  kAttributeOow,
         kAttributeOoz,   kAttributeTexture, kAttributeTexture, kAttributeTexture};
     bool used[kAttributeCount];
+    int32_t usedList[kAttributeCount];
+    int32_t usedCount = 0;
     Plane planes[kAttributeCount];
     for (int32_t a = 0; a < kAttributeCount; ++a) {
         used[a] = (target.attributes & kBit[a]) != 0;
         if (!used[a]) {
             continue;
         }
+        usedList[usedCount++] = a;
         const double d1 = v[1]->value[a] - v[0]->value[a];
         const double d2 = v[2]->value[a] - v[0]->value[a];
         Plane& p = planes[a];
@@ -209,9 +212,9 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     s = SpanStart(); // attributes the state does not read stay 0
     const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
     // Each attribute at column 0 of the current row; stepped by ddy row by row.
-    double rowBase[kAttributeCount];
-    for (int32_t a = 0; a < kAttributeCount; ++a) {
-        rowBase[a] = planes[a].at(0, firstRow);
+    double rowBase[kAttributeCount] = {};
+    for (int32_t k = 0; k < usedCount; ++k) {
+        rowBase[usedList[k]] = planes[usedList[k]].at(0, firstRow);
     }
     for (int64_t row = firstRow; row <= lastRow; ++row) {
         int64_t left = firstColumn;
@@ -255,8 +258,8 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         for (Edge& e : edges) {
             e.nextRow();
         }
-        for (int32_t a = 0; a < kAttributeCount; ++a) {
-            rowBase[a] += planes[a].ddy;
+        for (int32_t k = 0; k < usedCount; ++k) {
+            rowBase[usedList[k]] += planes[usedList[k]].ddy;
         }
     }
     return RasterResult::Drawn;
