@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -68,6 +69,17 @@ int32_t DiscImageAudio::openTrack(int32_t index, int32_t fromRegionStart) {
         }
         channels_ = info.channels;
         rateRatio_ = static_cast<double>(info.samplerate) / kCdSampleRate;
+        if (channels_ > 64) {
+            closeFile(); // no disc's sound file has that many
+            return 0;
+        }
+        chunk_.reset(new (std::nothrow) short[static_cast<size_t>(kChunkFrames) * channels_]);
+        if (chunk_ == nullptr) {
+            closeFile();
+            return 0;
+        }
+        chunkFrames_ = 0;
+        chunkUsed_ = 0;
         const int64_t firstFrame = startSector * info.samplerate / 75;
         if (firstFrame > 0 && sf_seek(sound_, firstFrame, SEEK_SET) < 0) {
             closeFile();
@@ -99,17 +111,18 @@ int64_t DiscImageAudio::readSoundFile(int16_t* samples, int64_t frames) {
         const sf_count_t got = sf_readf_short(sound_, samples, frames);
         return got > 0 ? got : 0;
     }
-    // Converted one source frame at a time.
+    // Converted one source frame at a time, from a buffer of whole frames.
     int64_t produced = 0;
     auto nextSourceFrame = [&](int16_t out[2]) -> bool {
-        short frame[64];
-        if (channels_ <= 64) {
-            if (sf_readf_short(sound_, frame, 1) != 1) {
+        if (chunkUsed_ == chunkFrames_) {
+            const sf_count_t got = sf_readf_short(sound_, chunk_.get(), kChunkFrames);
+            chunkFrames_ = got > 0 ? static_cast<int32_t>(got) : 0;
+            chunkUsed_ = 0;
+            if (chunkFrames_ == 0) {
                 return false;
             }
-        } else {
-            return false; // more channels than any sound file of a disc has
         }
+        const short* frame = chunk_.get() + static_cast<size_t>(chunkUsed_++) * channels_;
         out[0] = frame[0];
         out[1] = channels_ >= 2 ? frame[1] : frame[0];
         return true;

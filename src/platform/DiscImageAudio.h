@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "platform/DiscAudioSource.h"
 #include "platform/DiscImage.h"
@@ -45,4 +46,7 @@ private:
     int16_t previous_[2] = {}; // the last source frame, for interpolation across reads
     int16_t current_[2] = {};
     int32_t primed_ = 0;
+    std::unique_ptr<short[]> chunk_; // source frames read ahead, `channels_` samples each
+    int32_t chunkFrames_ = 0;
+    int32_t chunkUsed_ = 0;
 };
