@@ -80,7 +80,7 @@ void drawFlare(const SceneLight& light, float zoomFactor, float screenWidth, flo
 
     guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
     guDrawTriangleWithClip(&v[0], &v[2], &v[3]);
-    ++frameCounters.flaresDrawn;
+    ++renderCounters.flaresDrawn;
 }
 
 } // namespace

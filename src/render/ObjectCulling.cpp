@@ -80,7 +80,7 @@ void SceneObject::cullBackFaces() {
         const float s = a[0] * n[0] + a[1] * n[1] + a[2] * n[2];
         if (s < 0.0f && mesh.surfaces[polygon.surface].doubleSided == 0) {
             polygon.isVisible = 0;
-            ++frameCounters.backFaces;
+            ++renderCounters.backFaces;
             continue;
         }
         polygon.isVisible = 1;

@@ -29,13 +29,13 @@ void placeInWorld(SceneObject& object) {
 void renderSceneObject(SceneObject& object, const RenderView& view, const SceneLight* lights,
                        int32_t lightCount, const SceneCamera& camera, TextureTable& textures) {
     if (object.isMorphTarget != 0 || (object.hasDissolve != 0 && object.dissolve == 255.0f)) {
-        ++frameCounters.objectsHidden;
+        ++renderCounters.objectsHidden;
         return;
     }
     placeInWorld(object);
     object.testBoundingBox(view.worldPlanes);
     if (object.isCulled != 0) {
-        ++frameCounters.objectsCulled;
+        ++renderCounters.objectsCulled;
         return;
     }
 
@@ -61,5 +61,5 @@ void renderSceneObject(SceneObject& object, const RenderView& view, const SceneL
 
     object.drawPolygons(textures, 0.0f, 0.0f, view.screenWidth, view.screenHeight, view.zoomFactor,
                         view.viewPlanes);
-    ++frameCounters.objectsDrawn;
+    ++renderCounters.objectsDrawn;
 }

@@ -96,7 +96,7 @@ void drawTriangle(const Mesh& mesh, int32_t k, const Viewport& view, float alpha
         v[i] = screenVertex(points[c.pointIndex], c, view, alpha, pass);
     }
     grDrawTriangle(&v[0], &v[1], &v[2]);
-    ++frameCounters.trianglesDrawn;
+    ++renderCounters.trianglesDrawn;
 }
 
 } // namespace
@@ -118,7 +118,7 @@ void SceneObject::drawPolygons(TextureTable& textures, float originX, float orig
         MeshPolygon& polygon = mesh.polygons[k];
         if (isSkipped(polygon, points)) {
             if (polygon.isVisible != 0) {
-                ++frameCounters.trianglesRejected;
+                ++renderCounters.trianglesRejected;
             }
             continue;
         }

@@ -1,3 +1,3 @@
 #include "render/RenderCounters.h"
 
-FrameCounters frameCounters;
+RenderCounters renderCounters;

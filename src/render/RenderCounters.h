@@ -1,6 +1,6 @@
 // Per-frame counters of the renderer: what was drawn and what was skipped.
 //
-// One process-wide record, frameCounters, kept here like the other process-wide state
+// One process-wide record, renderCounters, kept here like the other process-wide state
 // of the system: Scene::renderFrame sets it to zero at the start of every frame and the
 // pipeline steps add to it, so after a frame it describes that frame. Plain integer
 // increments, cheap enough to stay on in the player. Pixels written are counted by the
@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-struct FrameCounters {
+struct RenderCounters {
     int32_t objectsDrawn = 0;      // reached drawPolygons
     int32_t objectsCulled = 0;     // every box corner outside one world-space plane
     int32_t objectsHidden = 0;     // morph targets and objects dissolved to exactly 255.0
@@ -19,7 +19,7 @@ struct FrameCounters {
     int32_t backFaces = 0;         // triangles turned away from the camera
     int32_t flaresDrawn = 0;
 
-    void reset() { *this = FrameCounters{}; }
+    void reset() { *this = RenderCounters{}; }
 };
 
-extern FrameCounters frameCounters;
+extern RenderCounters renderCounters;

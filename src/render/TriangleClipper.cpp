@@ -133,7 +133,7 @@ GrVertex screenVertex(const ClipVertex& v, float originX, float originY, float w
 void clipAndDrawTriangle(const MeshPolygon* polygons, const MeshPoint* points, int32_t polygonIndex,
                          const FrustumPlanes& viewPlanes, float originX, float originY, float width,
                          float height, uint32_t boxClipFlags, float zoomFactor, int32_t pass) {
-    ++frameCounters.trianglesClipped;
+    ++renderCounters.trianglesClipped;
     const MeshPolygon& polygon = polygons[polygonIndex];
     ClipPolygon buffers[2];
     ClipPolygon* current = &buffers[0];
@@ -164,6 +164,6 @@ void clipAndDrawTriangle(const MeshPolygon* polygons, const MeshPoint* points, i
     }
     for (int32_t k = 1; k < n - 1; ++k) {
         grDrawTriangle(&screen[0], &screen[k], &screen[k + 1]);
-        ++frameCounters.trianglesDrawn;
+        ++renderCounters.trianglesDrawn;
     }
 }

@@ -21,7 +21,7 @@ TestPoint colouredPoint(float x, float y, float z) {
 
 void draw(SceneObject& object) {
     TextureTable textures;
-    frameCounters.reset();
+    renderCounters.reset();
     renderSceneObject(object, standardView(), nullptr, 0, fullAmbientCamera(), textures);
 }
 
@@ -53,8 +53,8 @@ TEST(TriangleClipper, TriangleCrossingTheNearPlaneIsDrawnAsATwoTriangleFan) {
     EXPECT_EQ(trace.calls("grDrawTriangle"),
               (std::vector<std::string>{triangleText("grDrawTriangle", onEdgeP2P0, onEdgeP1P0, p1),
                                         triangleText("grDrawTriangle", onEdgeP2P0, p1, p2)}));
-    EXPECT_EQ(frameCounters.trianglesClipped, 1);
-    EXPECT_EQ(frameCounters.trianglesDrawn, 2);
+    EXPECT_EQ(renderCounters.trianglesClipped, 1);
+    EXPECT_EQ(renderCounters.trianglesDrawn, 2);
 }
 
 TEST(TriangleClipper, TriangleOutsideOnePlaneIsSkippedWithoutAStateChange) {
@@ -71,8 +71,8 @@ TEST(TriangleClipper, TriangleOutsideOnePlaneIsSkippedWithoutAStateChange) {
     EXPECT_EQ(trace.calls("grConstantColorValue").size(), 0u);
     EXPECT_EQ(trace.calls("grColorCombine").size(), 1u);
     EXPECT_EQ(trace.calls("grDrawTriangle").size(), 1u);
-    EXPECT_EQ(frameCounters.trianglesRejected, 1);
-    EXPECT_EQ(frameCounters.trianglesClipped, 0) << "inside triangles skip the clipper";
+    EXPECT_EQ(renderCounters.trianglesRejected, 1);
+    EXPECT_EQ(renderCounters.trianglesClipped, 0) << "inside triangles skip the clipper";
 }
 
 TEST(TriangleClipper, ValuesThatAreNotNumbersDrawNothingUsableButNeverOverrun) {
