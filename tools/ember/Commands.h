@@ -17,3 +17,4 @@ struct ToolError : std::runtime_error {
 
 // Registration functions, one per group (defined in tools/ember/<Group>Commands.cpp):
 // void addTextureCommands(CLI::App& app, CLI::App& inspect);
+void addInspectObjectCommand(CLI::App& inspect); // InspectObjectCommand.cpp

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     CLI::App* inspect = app.add_subcommand("inspect", "Load a file with the player's own readers "
                                                       "and print what it holds");
     inspect->require_subcommand(1);
-    (void)inspect;
+    addInspectObjectCommand(*inspect);
 
     try {
         app.parse(argc, argv);

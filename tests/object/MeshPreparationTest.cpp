@@ -1,0 +1,248 @@
+#include <cmath>
+#include <cstring>
+
+#include "ObjectTestSupport.h"
+#include "object/MeshPreparation.h"
+
+namespace {
+
+using MeshPreparationTest = ObjectTest;
+using Points = std::vector<std::array<float, 3>>;
+
+// Each point on its own (degenerate) triangle of surface "A", so no seam correction
+// mixes the corners.
+LwobWriter pointsOnOneSurface(const Points& points, const LwobSurface& surface) {
+    std::vector<std::array<uint16_t, 4>> triangles;
+    for (uint16_t i = 0; i < points.size(); ++i) {
+        triangles.push_back({i, i, i, 1});
+    }
+    LwobWriter lwob;
+    lwob.points(points).surfaceNames({"A"}).triangles(triangles).surface("A", surface);
+    return lwob;
+}
+
+LwobSurface cylinderOnY(float wrap) {
+    return LwobSurface()
+        .texture("CTEX", "Cylindrical Image Map")
+        .textureImage("wood.iff")
+        .textureFlags(2)
+        .textureSize(1, 2, 1)
+        .textureCenter(0, 0, 0)
+        .wrapWidth(wrap);
+}
+
+std::string littleEndian(const std::vector<float>& values) {
+    std::string bytes(values.size() * 4, '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size()); // the test host is little-endian
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(MeshPreparationTest, PlanarMappingSpansTheProjectionSize) {
+    ASSERT_EQ(load(pointsOnOneSurface({{1, 1, 0}, {0, 0, 0}, {-1, -1, 5}},
+                                      LwobSurface()
+                                          .texture("CTEX", "Planar Image Map")
+                                          .textureImage("wood.iff")
+                                          .textureFlags(4)
+                                          .textureSize(2, 2, 2))),
+              1);
+    const MeshPolygon* t = mesh().polygons.get();
+    EXPECT_EQ(t[0].corners[0].u, 256.0f);
+    EXPECT_EQ(t[0].corners[0].v, 0.0f);
+    EXPECT_EQ(t[1].corners[0].u, 128.0f);
+    EXPECT_EQ(t[1].corners[0].v, 128.0f);
+    EXPECT_EQ(t[2].corners[0].u, 0.0f);
+    EXPECT_EQ(t[2].corners[0].v, 256.0f);
+}
+
+TEST_F(MeshPreparationTest, CylindricalMappingUsesThePlayersAngleConstants) {
+    ASSERT_EQ(load(pointsOnOneSurface({{1, 0, 0}, {0, 0, 1}, {0, 0, -1}, {-1, 0, 0}, {0, 1, 0}},
+                                      cylinderOnY(1.0f))),
+              1);
+    const MeshPolygon* t = mesh().polygons.get();
+    EXPECT_EQ(t[0].corners[0].u, 192.0f);
+    EXPECT_EQ(t[1].corners[0].u, 256.0f);
+    EXPECT_EQ(t[2].corners[0].u, 127.99999237060546875f); // not 128: 3.1415926359 is not pi
+    EXPECT_EQ(t[3].corners[0].u, 320.0f);
+    EXPECT_EQ(t[3].corners[0].v, 128.0f);
+    EXPECT_EQ(t[4].corners[0].u, 256.0f);
+    EXPECT_EQ(t[4].corners[0].v, 0.0f);
+}
+
+TEST_F(MeshPreparationTest, ATriangleAcrossTheCylinderSeamIsMovedUpOneWrap) {
+    // On the -x side the angle wraps: z slightly positive gives u near 1.25 wraps, z
+    // slightly negative near 0.25.
+    LwobWriter lwob;
+    lwob.points({{-1, 0, 0.1f}, {-1, 0, -0.1f}, {-1, 1, 0.1f}})
+        .surfaceNames({"A"})
+        .triangles({{0, 0, 0, 1}, {1, 1, 1, 1}, {0, 1, 2, 1}})
+        .surface("A", cylinderOnY(2.0f));
+    ASSERT_EQ(load(lwob), 1);
+    const float near = mesh().polygons[0].corners[0].u;
+    const float far = mesh().polygons[1].corners[0].u;
+    ASSERT_GT(near - far, 256.0f); // more than half of a 2-wrap image apart
+    const MeshPolygon& seam = mesh().polygons[2];
+    EXPECT_EQ(seam.corners[0].u, near);
+    EXPECT_EQ(seam.corners[1].u, far + 2 * 256.0f);
+    EXPECT_EQ(seam.corners[2].u, near);
+}
+
+TEST_F(MeshPreparationTest, WithoutAWrapWidthEveryCylindricalUIsZero) {
+    LwobSurface noWrap = LwobSurface()
+                             .texture("CTEX", "Cylindrical Image Map")
+                             .textureImage("wood.iff")
+                             .textureFlags(4)
+                             .textureSize(1, 1, 1);
+    ASSERT_EQ(load(pointsOnOneSurface({{1, 0, 3}, {0, -1, 0}, {-1, 0, 0}}, noWrap)), 1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(mesh().polygons[i].corners[0].u, 0.0f);
+    }
+}
+
+TEST_F(MeshPreparationTest, AZeroProjectionSizeMapsToTheProjectionCentre) {
+    ASSERT_EQ(load(pointsOnOneSurface({{3, 4, 5}}, LwobSurface()
+                                                       .texture("CTEX", "Planar Image Map")
+                                                       .textureImage("wood.iff")
+                                                       .textureFlags(1)
+                                                       .textureSize(0, 0, 0))),
+              1);
+    EXPECT_EQ(mesh().polygons[0].corners[0].u, 128.0f);
+    EXPECT_EQ(mesh().polygons[0].corners[0].v, 128.0f);
+    LwobSurface cylinder = cylinderOnY(1.0f).textureSize(0, 0, 0);
+    ASSERT_EQ(load(pointsOnOneSurface({{3, 4, 5}}, cylinder)), 1);
+    EXPECT_EQ(mesh().polygons[0].corners[0].v, 128.0f);
+    EXPECT_TRUE(std::isfinite(mesh().polygons[0].corners[0].u));
+}
+
+TEST_F(MeshPreparationTest, ATextureCoordinateFileOverridesEveryMapping) {
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .surfaceNames({"Plain", "Mapped"})
+        .triangles({{0, 1, 2, 1}, {0, 1, 2, 2}})
+        .surface("Mapped", LwobSurface()
+                               .texture("CTEX", "Planar Image Map")
+                               .textureImage("wood.iff")
+                               .textureSize(1, 1, 1));
+    writeFile("objects/thing.txc",
+              littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12.5f, 99}) /* one spare */);
+    ASSERT_EQ(load(lwob, "objects/thing.lwo"), 1);
+    EXPECT_EQ(mesh().polygons[0].corners[0].u, 1.0f);
+    EXPECT_EQ(mesh().polygons[0].corners[2].v, 6.0f);
+    EXPECT_EQ(mesh().polygons[1].corners[0].u, 7.0f);
+    EXPECT_EQ(mesh().polygons[1].corners[2].v, 12.5f);
+}
+
+TEST_F(MeshPreparationTest, ATextureCoordinateFileTooShortForTheTrianglesFailsTheLoad) {
+    writeFile("thing.txc", littleEndian({1, 2, 3, 4, 5}));
+    EXPECT_EQ(load(oneTriangle(), "thing.lwo"), 0);
+    expectEmptySlot();
+    EXPECT_EQ(errorLog(), "unusable object file thing.lwo: the texture coordinate file thing.txc "
+                          "holds 20 bytes; its 1 triangles need 24\n");
+}
+
+TEST_F(MeshPreparationTest, TheTextureCoordinateFileIsNamedAfterTheObjectsExtension) {
+    char path[64];
+    auto name = [&path](const char* object) {
+        return textureCoordinateFileName(object, path, sizeof path) ? std::string(path) : "-";
+    };
+    EXPECT_EQ(name("objects\\box.lwo"), "objects\\box.txc");
+    EXPECT_EQ(name("a.b.LWO"), "a.b.txc");
+    EXPECT_EQ(name("box.lw"), "box.txc");
+    EXPECT_EQ(name("box."), "box.txc");
+    EXPECT_EQ(name("box.lwob"), "box.txcb");
+    EXPECT_EQ(name("box"), "-");
+    EXPECT_EQ(name("my.objects\\box"), "-");
+    EXPECT_EQ(name(std::string(70, 'x').append(".lwo").c_str()), "-");
+}
+
+TEST_F(MeshPreparationTest, ACubeOfSixSurfacesSplitsIntoTwentyFourPoints) {
+    const Points corners = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                            {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    const uint16_t faces[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                                  {2, 3, 7, 6}, {1, 2, 6, 5}, {0, 4, 7, 3}};
+    std::vector<std::array<uint16_t, 4>> triangles;
+    LwobWriter lwob;
+    lwob.points(corners).surfaceNames({"S1", "S2", "S3", "S4", "S5", "S6"});
+    for (uint16_t f = 0; f < 6; ++f) {
+        triangles.push_back({faces[f][0], faces[f][1], faces[f][2], uint16_t(f + 1)});
+        triangles.push_back({faces[f][0], faces[f][2], faces[f][3], uint16_t(f + 1)});
+        lwob.surface("S" + std::to_string(f + 1),
+                     LwobSurface().color(uint8_t(40 * f), 0, 0).luminosity(f));
+    }
+    lwob.triangles(triangles);
+    ASSERT_EQ(load(lwob), 1);
+    ASSERT_EQ(mesh().pointCount, 24);
+    for (int32_t t = 0; t < 12; ++t) {
+        const MeshPolygon& polygon = mesh().polygons[t];
+        for (int k = 0; k < 3; ++k) {
+            const MeshPoint& p = mesh().points[polygon.corners[k].pointIndex];
+            const float* original = corners[triangles[t][k]].data();
+            EXPECT_EQ(p.surface, polygon.surface);
+            EXPECT_EQ(p.luminosity, polygon.surface);
+            EXPECT_EQ(p.color[0], float(40 * polygon.surface) / 256.0f);
+            EXPECT_EQ(std::memcmp(p.position, original, 3 * sizeof(float)), 0);
+        }
+    }
+    // Every copy of a corner carries the corner's one smooth normal, pointing inwards
+    // (the faces are wound so) and of unit length.
+    for (int32_t i = 0; i < 24; ++i) {
+        const MeshPoint& p = mesh().points[i];
+        float dot = 0.0f;
+        float length = 0.0f;
+        for (int a = 0; a < 3; ++a) {
+            dot += p.normal[a] * p.position[a];
+            length += p.normal[a] * p.normal[a];
+        }
+        EXPECT_LT(dot, 0.0f);
+        EXPECT_NEAR(length, 1.0f, 1e-6f);
+        for (int32_t j = 0; j < 24; ++j) {
+            if (std::memcmp(mesh().points[j].position, p.position, 3 * sizeof(float)) == 0) {
+                EXPECT_EQ(std::memcmp(mesh().points[j].normal, p.normal, sizeof p.normal), 0);
+            }
+        }
+    }
+    EXPECT_EQ(object_->boundingBox[0][0], 1.0f);
+    EXPECT_EQ(object_->boundingBox[6][2], -1.0f);
+}
+
+TEST_F(MeshPreparationTest, OneSurfaceKeepsThePointsAndTheirIndices) {
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}})
+        .surfaceNames({"A"})
+        .triangles({{0, 1, 2, 1}, {2, 1, 3, 1}})
+        .surface("A", LwobSurface().color(0, 0, 128).luminosity(77));
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(mesh().pointCount, 4);
+    EXPECT_EQ(mesh().polygons[1].corners[0].pointIndex, 2);
+    EXPECT_EQ(mesh().polygons[1].corners[2].pointIndex, 3);
+    EXPECT_EQ(mesh().points[3].color[2], 0.5f);
+    EXPECT_EQ(mesh().points[3].luminosity, 77);
+    EXPECT_EQ(mesh().points[3].normal[2], -1.0f); // (p0 - p1) × (p2 - p1)
+}
+
+TEST_F(MeshPreparationTest, APointWithoutNormalGetsZUpAndATraceLine) {
+    // Point 3 is used by no triangle; points 0-2 by two opposite ones, whose normals
+    // cancel; the collinear triangle 4, 5, 6 has no area and so the normal (-1, 0, 0).
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {9, 9, 9}, {0, 0, 0}, {1, 0, 0}, {2, 0, 0}})
+        .surfaceNames({"A"})
+        .triangles({{0, 1, 2, 1}, {0, 2, 1, 1}, {4, 5, 6, 1}});
+    ASSERT_EQ(load(lwob), 1);
+    const std::string line = "There was a normal of the size (0.000000,0.000000,0.000000) "
+                             "(Calculating np1)\n I'll set it to (0,0,1)\n";
+    EXPECT_EQ(takeTrace(), line + line + line + line);
+    EXPECT_EQ(mesh().points[3].normal[2], 1.0f);
+    EXPECT_EQ(mesh().points[3].surface, 0);
+    EXPECT_EQ(mesh().points[3].luminosity, 0);
+    EXPECT_EQ(mesh().points[5].normal[0], -1.0f);
+}
+
+TEST_F(MeshPreparationTest, TheBoundingBoxCornersComeInTheirFixedOrder) {
+    LwobWriter lwob;
+    lwob.points({{1, -2, 3}, {-4, 5, -6}, {0, 0, 0}}).surfaceNames({"A"}).triangles({{0, 1, 2, 1}});
+    ASSERT_EQ(load(lwob), 1);
+    const float expected[8][4] = {{1, 5, 3, 1},  {-4, 5, 3, 1},  {-4, -2, 3, 1},  {1, -2, 3, 1},
+                                  {1, 5, -6, 1}, {-4, 5, -6, 1}, {-4, -2, -6, 1}, {1, -2, -6, 1}};
+    EXPECT_EQ(std::memcmp(object_->boundingBox, expected, sizeof expected), 0);
+}

@@ -1,0 +1,263 @@
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "ObjectTestSupport.h"
+
+using lwob::f32;
+using lwob::u16;
+using lwob::u32;
+
+namespace {
+
+using ObjectReaderTest = ObjectTest;
+
+LwobSurface red() {
+    return LwobSurface().color(255, 0, 0);
+}
+
+} // namespace
+
+TEST_F(ObjectReaderTest, ChunksAreFoundByTagInAnyOrderWithForeignChunksBetween) {
+    LwobWriter lwob;
+    lwob.surface("B", red())
+        .chunk("CRAP", "some other data")
+        .triangles({{2, 1, 0, 2}, {0, 1, 3, 1}})
+        .chunk("XXXX", "")
+        .surfaceNames({"A", "B"})
+        .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(mesh().polygonCount, 2);
+    EXPECT_EQ(mesh().polygons[0].surface, 1);
+    EXPECT_EQ(mesh().polygons[1].corners[2].pointIndex, 3);
+    EXPECT_EQ(mesh().points[3].position[0], 1.0f);
+    EXPECT_EQ(mesh().points[3].position[3], 1.0f);
+    EXPECT_STREQ(mesh().surfaceNames[1], "B");
+    EXPECT_EQ(mesh().surfaces[1].color[0], 255.0f / 256.0f);
+    EXPECT_EQ(errorLog(), "");
+}
+
+TEST_F(ObjectReaderTest, TheFirstOccurrenceOfATagWinsEvenInsideAnotherChunk) {
+    // A foreign chunk whose data spells a PNTS chunk of one point, before the real one.
+    LwobWriter lwob;
+    lwob.chunk("NOTE", "PNTS" + u32(36) + f32(7) + f32(8) + f32(9) + f32(1) + f32(1) + f32(1) +
+                           f32(2) + f32(2) + f32(2))
+        .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .surfaceNames({"A"})
+        .triangles({{0, 1, 2, 1}});
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(mesh().points[0].position[0], 7.0f);
+    EXPECT_EQ(mesh().points[0].position[2], 9.0f);
+}
+
+TEST_F(ObjectReaderTest, AFileWithoutHeaderLoads) {
+    ASSERT_EQ(load(oneTriangle().withoutHeader()), 1);
+    EXPECT_EQ(mesh().pointCount, 3);
+    EXPECT_EQ(mesh().polygonCount, 1);
+}
+
+TEST_F(ObjectReaderTest, PointsLengthIsRoundedDownToWholePoints) {
+    // 3 points and 5 stray bytes that the tag scans pass over.
+    LwobWriter lwob;
+    lwob.chunk("PNTS", f32(0) + f32(0) + f32(0) + f32(1) + f32(0) + f32(0) + f32(0) + f32(1) +
+                           f32(0) + "abcde")
+        .surfaceNames({"A"})
+        .triangles({{0, 1, 2, 1}});
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(mesh().pointCount, 3);
+}
+
+TEST_F(ObjectReaderTest, SurfaceNamesArePaddedToEvenLengths) {
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .chunk("SRFS", std::string("Floor\0Wall\0\0", 12))
+        .triangles({{0, 1, 2, 2}});
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(mesh().surfaceCount, 2);
+    EXPECT_STREQ(mesh().surfaceNames[0], "Floor");
+    EXPECT_STREQ(mesh().surfaceNames[1], "Wall");
+}
+
+TEST_F(ObjectReaderTest, SurfaceNamesLongerThanASlotAreCutAndStillMeetTheirSurface) {
+    const std::string name(300, 'n');
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .surfaceNames({name, "B"})
+        .triangles({{0, 1, 2, 1}})
+        .surface(name, red());
+    ASSERT_EQ(load(lwob), 1);
+    EXPECT_EQ(std::string(mesh().surfaceNames[0]), name.substr(0, 254));
+    EXPECT_STREQ(mesh().surfaceNames[1], "B");
+    EXPECT_EQ(mesh().surfaces[0].color[0], 255.0f / 256.0f);
+}
+
+TEST_F(ObjectReaderTest, ReloadingASlotReplacesEverythingOfTheEarlierObject) {
+    LwobWriter first;
+    first.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}})
+        .surfaceNames({"A", "B"})
+        .triangles({{0, 1, 2, 1}, {1, 2, 3, 2}})
+        .surface("B", LwobSurface().reflection(128));
+    ASSERT_EQ(load(first, "first.lwo"), 1);
+    EXPECT_EQ(mesh().anyReflective, 1);
+
+    ASSERT_EQ(load(oneTriangle(), "second.lwo"), 1);
+    EXPECT_EQ(mesh().pointCount, 3);
+    EXPECT_EQ(mesh().polygonCount, 1);
+    EXPECT_EQ(mesh().surfaceCount, 1);
+    EXPECT_EQ(mesh().anyReflective, 0);
+    EXPECT_EQ(object_->boundingBox[0][0], 1.0f);
+
+    // A failed load leaves a clean slot for the next attempt.
+    writeFile("quad.lwo", LwobWriter()
+                              .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}})
+                              .surfaceNames({"A"})
+                              .polygons({{{0, 1, 3, 2}, 1}})
+                              .bytes());
+    EXPECT_EQ(object_->loadObject(*textures_, "quad.lwo"), 0);
+    expectEmptySlot();
+    EXPECT_EQ(mesh().anyReflective, 0);
+}
+
+TEST_F(ObjectReaderTest, AnObjectWithoutPointsLoadsEmptyWithItsBoxAtTheOrigin) {
+    ASSERT_EQ(load(LwobWriter().points({}).triangles({}).surfaceNames({})), 1);
+    EXPECT_EQ(mesh().pointCount, 0);
+    EXPECT_EQ(mesh().surfaceCount, 0);
+    EXPECT_EQ(object_->boundingBox[6][0], 0.0f);
+    EXPECT_EQ(object_->boundingBox[6][3], 1.0f);
+}
+
+TEST_F(ObjectReaderTest, AFileThatCannotBeOpenedFailsWithoutALogLine) {
+    EXPECT_EQ(object_->loadObject(*textures_, "objects\\missing.lwo"), 0);
+    expectEmptySlot();
+    EXPECT_FALSE(fileExists("error.txt"));
+}
+
+TEST_F(ObjectReaderTest, ContentPathsUseBackslashesAndAnyCase) {
+    writeFile("objects/Box.LWO", oneTriangle().bytes());
+    EXPECT_EQ(object_->loadObject(*textures_, "objects\\\\box.lwo"), 1);
+}
+
+// Each file is refused: the load returns 0, the slot stays empty and error.txt says why.
+struct Malformation {
+    const char* name;
+    std::string bytes;
+    const char* reason;
+};
+
+void PrintTo(const Malformation& malformation, std::ostream* out) {
+    *out << malformation.name;
+}
+
+class UnusableObjectTest : public ObjectTest, public ::testing::WithParamInterface<Malformation> {};
+
+TEST_P(UnusableObjectTest, FailsTheLoadAndLogsWhy) {
+    writeFile("bad.lwo", GetParam().bytes);
+    EXPECT_EQ(object_->loadObject(*textures_, "bad.lwo"), 0);
+    expectEmptySlot();
+    const std::string log = errorLog();
+    EXPECT_EQ(log.rfind("unusable object file bad.lwo: ", 0), 0u) << log;
+    EXPECT_NE(log.find(GetParam().reason), std::string::npos) << log;
+    EXPECT_EQ(log.back(), '\n');
+    EXPECT_EQ(textures_->count, 0); // refused before any surface loads an image
+}
+
+namespace {
+
+const std::vector<std::array<float, 3>> kThreePoints = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+
+std::string withTriangles(const std::vector<std::array<uint16_t, 4>>& triangles, int surfaces = 1) {
+    std::vector<std::string> names;
+    for (int i = 0; i < surfaces; ++i) {
+        names.push_back(std::string(1, static_cast<char>('A' + i)));
+    }
+    LwobSurface texture =
+        LwobSurface().texture("CTEX", "Planar Image Map").textureImage("wood.iff");
+    return LwobWriter()
+        .points(kThreePoints)
+        .surfaceNames(names)
+        .triangles(triangles)
+        .surface("A", texture)
+        .bytes();
+}
+
+std::string pointsThenRaw(const std::string& raw) {
+    return LwobWriter().points(kThreePoints).raw(raw).bytes();
+}
+
+std::string manyNames(int count) {
+    std::vector<std::string> names(static_cast<size_t>(count), "");
+    return LwobWriter().points(kThreePoints).triangles({}).surfaceNames(names).bytes();
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    ObjectReader, UnusableObjectTest,
+    ::testing::Values(
+        Malformation{"NoPoints", LwobWriter().triangles({}).surfaceNames({}).bytes(),
+                     "no PNTS chunk"},
+        Malformation{"NoPolygons", LwobWriter().points(kThreePoints).surfaceNames({}).bytes(),
+                     "no POLS chunk"},
+        Malformation{"NoSurfaceNames", LwobWriter().points(kThreePoints).triangles({}).bytes(),
+                     "no SRFS chunk"},
+        Malformation{"Quadrangle",
+                     LwobWriter()
+                         .points(kThreePoints)
+                         .surfaceNames({"A"})
+                         .polygons({{{0, 1, 2}, 1}, {{0, 1, 2, 0}, 1}})
+                         .bytes(),
+                     "polygon 2 has 4 corners"},
+        Malformation{"PointIndexPastTheLastPoint", withTriangles({{0, 1, 3, 1}}),
+                     "polygon 1 uses point 3; PNTS holds 3 points"},
+        Malformation{"SurfaceNumberZero", withTriangles({{0, 1, 2, 1}, {0, 1, 2, 0}}),
+                     "polygon 2 uses surface 0; SRFS names 1 surfaces"},
+        Malformation{"SurfaceNumberPastTheLastName", withTriangles({{0, 1, 2, 3}}, 2),
+                     "polygon 1 uses surface 3; SRFS names 2 surfaces"},
+        Malformation{"PointsLengthAllOnes", LwobWriter().raw("PNTS" + u32(0xFFFFFFFF)).bytes(),
+                     "length 4294967295, which runs past the end of the file"},
+        Malformation{"PointsPastTheEnd", LwobWriter().raw("PNTS" + u32(24) + f32(0)).bytes(),
+                     "the PNTS chunk at byte 12 has length 24, which runs past the end"},
+        Malformation{"PolygonsPastTheEnd", pointsThenRaw("POLS" + u32(20) + u16(3)),
+                     "the POLS chunk"},
+        Malformation{"PolygonsNegativeLength", pointsThenRaw("POLS" + u32(0x80000000)),
+                     "length 2147483648"},
+        Malformation{
+            "NamesPastTheEnd",
+            LwobWriter().points(kThreePoints).triangles({}).raw("SRFS" + u32(8) + "Abc").bytes(),
+            "the SRFS chunk"},
+        Malformation{"LengthCutByTheEnd", pointsThenRaw("POLS" + u16(0)),
+                     "the POLS tag at byte 56 is cut off by the end of the file"},
+        Malformation{"MoreNamesThanSurfaceNumbers", manyNames(65536),
+                     "SRFS names 65536 surfaces; at most 65535"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// In a death test's child: leaves 8 MB of address space and loads `path`.
+void loadWithLittleAddressSpace(const char* path) {
+    std::ifstream status("/proc/self/statm");
+    long pages = 0;
+    status >> pages;
+    const rlim_t limit = static_cast<rlim_t>(pages) * 4096 + (8 << 20);
+    const rlimit bounds{limit, limit};
+    setrlimit(RLIMIT_AS, &bounds);
+    auto textures = std::make_unique<TextureTable>();
+    SceneObject object;
+    object.loadObject(*textures, path);
+    std::exit(0);
+}
+
+} // namespace
+
+TEST_F(ObjectReaderTest, RunningOutOfMemoryForSurfaceNamesEndsTheProcessWithFailure) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not apply under AddressSanitizer";
+#else
+    // 65535 empty names need 16 MB of name slots from a 128 KB file.
+    writeFile("names.lwo", manyNames(65535));
+    EXPECT_EXIT(loadWithLittleAddressSpace("names.lwo"), ::testing::ExitedWithCode(EXIT_FAILURE),
+                "");
+    EXPECT_NE(errorLog().find("out of memory reading the surface names"), std::string::npos);
+#endif
+}

@@ -1,0 +1,122 @@
+// ember inspect object: the mesh as the player loads it, on standard output.
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+
+#include "content/LwobWriter.h"
+#include "object/ObjectTrace.h"
+#include "player/SceneObject.h"
+#include "support/ScratchDirectory.h"
+#include "texture/TextureTable.h"
+
+namespace {
+
+class InspectObjectTest : public ScratchDirectoryTest {
+protected:
+    // Runs ember with `arguments`; standard output and error land in out_ and err_.
+    int run(const std::string& arguments) {
+        const std::string command =
+            std::string(EMBER_PROGRAM) + " " + arguments + " >out.txt 2>err.txt";
+        const int status = std::system(command.c_str());
+        out_ = readFile("out.txt");
+        err_ = readFile("err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string out_;
+    std::string err_;
+};
+
+LwobWriter twoSurfaces() {
+    LwobWriter lwob;
+    lwob.points({{0.1f, 0, 0}, {1, 0, 0.3f}, {0, 1.7f, 0}, {-2, -1, 1e-7f}})
+        .surfaceNames({"Wood", "Glass"})
+        .triangles({{0, 1, 2, 1}, {2, 1, 3, 2}})
+        .surface("Wood", LwobSurface()
+                             .color(200, 100, 50)
+                             .texture("CTEX", "Planar Image Map")
+                             .textureImage("wood.iff")
+                             .textureFlags(4)
+                             .textureSize(0.7f, 0.3f, 1))
+        .surface("Glass", LwobSurface().transparency(100).reflection(30).flags(0x104));
+    return lwob;
+}
+
+float asFloat(const nlohmann::json& value) {
+    return static_cast<float>(value.get<double>());
+}
+
+} // namespace
+
+TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardError) {
+    writeFile("objects/thing.lwo", twoSurfaces().bytes());
+    ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json"), 0) << err_;
+    const nlohmann::json json = nlohmann::json::parse(out_);
+
+    FILE* quiet = std::fopen("/dev/null", "w");
+    setObjectTraceStream(quiet);
+    auto textures = std::make_unique<TextureTable>();
+    auto object = std::make_unique<SceneObject>();
+    ASSERT_EQ(object->loadObject(*textures, "objects/thing.lwo"), 1);
+    setObjectTraceStream(nullptr);
+    std::fclose(quiet);
+    const Mesh& mesh = object->mesh;
+
+    const nlohmann::json& m = json["mesh"];
+    ASSERT_EQ(m["pointCount"], mesh.pointCount);
+    ASSERT_EQ(m["polygonCount"], 2);
+    EXPECT_EQ(m["surfaceNames"], nlohmann::json({"Wood", "Glass"}));
+    EXPECT_EQ(m["anyReflective"], 1);
+    for (int32_t i = 0; i < mesh.pointCount; ++i) {
+        const nlohmann::json& p = m["points"][i];
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_EQ(asFloat(p["position"][a]), mesh.points[i].position[a]);
+            EXPECT_EQ(asFloat(p["normal"][a]), mesh.points[i].normal[a]);
+            EXPECT_EQ(asFloat(p["color"][a]), mesh.points[i].color[a]);
+        }
+        EXPECT_EQ(p["surface"], mesh.points[i].surface);
+    }
+    for (int32_t t = 0; t < 2; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const nlohmann::json& c = m["polygons"][t]["corners"][k];
+            EXPECT_EQ(c["pointIndex"], mesh.polygons[t].corners[k].pointIndex);
+            EXPECT_EQ(asFloat(c["u"]), mesh.polygons[t].corners[k].u);
+            EXPECT_EQ(asFloat(c["v"]), mesh.polygons[t].corners[k].v);
+        }
+    }
+    const nlohmann::json& wood = m["surfaces"][0];
+    EXPECT_EQ(wood["textureMapping"], 1);
+    EXPECT_EQ(wood["textureAxis"], 3);
+    EXPECT_EQ(asFloat(wood["textureSize"][0]), 0.7f);
+    EXPECT_EQ(asFloat(m["surfaces"][1]["transparency"]), 100.0f / 256.0f);
+    EXPECT_EQ(m["surfaces"][1]["doubleSided"], 1);
+    EXPECT_EQ(asFloat(json["boundingBox"][6][0]), -2.0f);
+    EXPECT_EQ(json["textures"]["slots"][0]["path"], "textures\\wood.3df");
+
+    EXPECT_EQ(err_.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err_;
+}
+
+TEST_F(InspectObjectTest, TheTextFormNamesEveryRecord) {
+    writeFile("thing.lwo", twoSurfaces().bytes());
+    ASSERT_EQ(run("inspect object thing.lwo"), 0) << err_;
+    for (const char* expected :
+         {"pointCount 6, polygonCount 2, surfaceCount 2", "surface 1 \"Glass\"",
+          "transparency 0.390625", "texture 0 textures\\wood.3df (not loaded)",
+          "boundingBox min (-2, -1, 0) max (1, 1.70000005, 0.300000012)"}) {
+        EXPECT_NE(out_.find(expected), std::string::npos) << expected << "\n" << out_;
+    }
+}
+
+TEST_F(InspectObjectTest, AnUnusableFileIsOneLineOnStandardErrorAndStatusOne) {
+    writeFile("quad.lwo", LwobWriter()
+                              .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}})
+                              .surfaceNames({"A"})
+                              .polygons({{{0, 1, 3, 2}, 1}})
+                              .bytes());
+    EXPECT_EQ(run("inspect object quad.lwo --json"), 1);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(err_, "ember: unusable object file quad.lwo: polygon 1 has 4 corners; only "
+                    "triangles can be drawn (triangulate the object)\n");
+    EXPECT_EQ(run("inspect object missing.lwo"), 1);
+    EXPECT_EQ(err_, "ember: cannot open object file missing.lwo\n");
+}
