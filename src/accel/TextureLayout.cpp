@@ -95,3 +95,28 @@ uint32_t textureMemoryRequired(FxU32 evenOdd, const GrTexInfo& info) {
     }
     return total;
 }
+
+int32_t placeLevels(const GrTexInfo& info, FxU32 evenOdd, LevelPlacement levels[9]) {
+    if (!isValidTexInfo(info)) {
+        return 0;
+    }
+    int32_t count = 0;
+    uint32_t hostOffset = 0;
+    uint32_t memoryOffset = 0;
+    for (GrLOD_t lod = info.largeLod; lod <= info.smallLod; ++lod) {
+        LevelPlacement& level = levels[count++];
+        level.lod = lod;
+        levelDimensions(lod, info.aspectRatio, level.width, level.height);
+        level.bytes = levelTexelBytes(lod, info.aspectRatio, info.format);
+        level.hostOffset = hostOffset;
+        hostOffset += level.bytes;
+        const bool even = lod % 2 == 0;
+        level.inMemory = (evenOdd & (even ? GR_MIPMAPLEVELMASK_EVEN : GR_MIPMAPLEVELMASK_ODD)) != 0;
+        level.memoryOffset = memoryOffset;
+        if (level.inMemory) {
+            memoryOffset += (level.bytes + kTextureLevelAlignment - 1) / kTextureLevelAlignment *
+                            kTextureLevelAlignment;
+        }
+    }
+    return count;
+}

@@ -29,5 +29,20 @@ uint32_t textureTexelBytes(const GrTexInfo& info);
 // Texture memory for the levels selected by evenOdd (GR_MIPMAPLEVELMASK_*), each level
 // rounded up to kTextureLevelAlignment. 0 for an invalid description.
 uint32_t textureMemoryRequired(FxU32 evenOdd, const GrTexInfo& info);
+// Where each level of a texture lies: in the host image (levels packed, largest first)
+// and in texture memory (only the levels selected by evenOdd, each starting on a
+// kTextureLevelAlignment boundary, largest first).
+struct LevelPlacement {
+    GrLOD_t lod = GR_LOD_256;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t bytes = 0;        // texel bytes of the level
+    uint32_t hostOffset = 0;   // in the packed host image
+    uint32_t memoryOffset = 0; // from the start address; valid when inMemory
+    bool inMemory = false;     // selected by evenOdd
+};
+// Fills one entry per level from largeLod to smallLod and returns their number (0 for
+// an invalid description).
+int32_t placeLevels(const GrTexInfo& info, FxU32 evenOdd, LevelPlacement levels[9]);
 // A description whose LODs, aspect and format are all valid, with small >= large.
 bool isValidTexInfo(const GrTexInfo& info);

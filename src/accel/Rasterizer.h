@@ -1,0 +1,55 @@
+// Rasterizer: one triangle of three GrVertex records to spans of pixels.
+//
+// Set-up. Vertex x and y are snapped to 1/16 pixel (the caller's snap is repeated so
+// that any caller's shared edges match exactly) and the three edge functions are
+// evaluated in 64-bit integers at pixel centres (x + 0.5, y + 0.5), so that coverage is
+// exact: no float rounding can open a crack or draw a pixel twice. For each row the span
+// is found from the edges by exact floor division, stepped from row to row by quotient
+// and remainder, never by testing pixel after pixel.
+//
+// Fill rule. A pixel centre strictly inside is drawn. A centre exactly on an edge
+// belongs to the triangle into which a point just to its right (and, on a horizontal
+// edge, just towards +y) falls. In edge terms, with the triangle ordered so that its
+// area is positive, an edge (dx, dy) owns its points when dy < 0, or dy == 0 and
+// dx > 0. Two triangles that share an edge see it in opposite directions, so exactly
+// one of them owns every pixel centre on it, and a fan around a point covers each pixel
+// of its area exactly once. (A "simplification" to floats or to an inclusive test on
+// every edge would break exactly that.)
+//
+// Attributes (colour, alpha, oow, ooz, sow, tow and the texture unit's oow) are planes
+// over the snapped triangle, in double precision, evaluated at the first pixel of each
+// span; colours are then stepped in 16.16 fixed point, the others in single precision.
+//
+// Hostile input. A triangle with a NaN or infinite x or y draws nothing, as does one of
+// zero area. Coordinates beyond a guard band of +-2^19 pixels are clipped to the band in
+// screen space (every attribute is linear in screen space, so this is exact) and the
+// pieces drawn as a fan, so 64-bit edge arithmetic can never overflow. Non-finite
+// attributes count as 0; colours are limited to +-1024 and the other attributes to
+// +-1e30 before set-up, so that no conversion is undefined. Rows and columns are always
+// limited to the clip window and the buffer: nothing outside is touched.
+#pragma once
+
+#include <cstdint>
+
+#include "accel/Accelerator.h"
+#include "accel/SpanContext.h"
+
+struct RasterTarget {
+    int32_t bufferHeight = 0;
+    GrOriginLocation_t origin = GR_ORIGIN_UPPER_LEFT;
+    // Pixels minX <= x < maxX, minY <= y < maxY in origin coordinates, already limited to
+    // the buffer.
+    int32_t clipMinX = 0;
+    int32_t clipMinY = 0;
+    int32_t clipMaxX = 0;
+    int32_t clipMaxY = 0;
+    GrCullMode_t cullMode = GR_CULL_DISABLE;
+};
+
+// What happened to one triangle.
+enum class RasterResult { Drawn, Culled, Rejected };
+
+// Rasterises a triangle, calling `span` for every non-empty span with `context`'s start
+// values set. Counts no pixels itself (the span functions do).
+RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
+                               const RasterTarget& target, SpanContext& context, SpanFunction span);

@@ -1,0 +1,206 @@
+// SoftwareDevice: the accelerator board and its library, on the CPU.
+//
+// It keeps the library's state machine, two colour buffers and a depth buffer of any
+// size (16-bit RGB565 with ordered dither, or 32-bit colour), texture memory as real
+// bytes at real addresses, and rasterises triangles with the library's per-pixel
+// pipeline. Behaviour of each operation: see the usage blocks of Accelerator.h, the
+// banners of Rasterizer.h, PixelMath.h, Combine.h, TextureSampler.h, TextureCache.h and
+// Dither.h.
+//
+// Usage:
+//   SoftwareDeviceOptions options;          // colour mode, size, the board to report
+//   options.colorMode = AccelColorMode::Clean32;
+//   SoftwareDevice device(options);
+//   device.setPresenter(&myWindow);         // optional: called on every grBufferSwap
+//   setAcceleratorDevice(&device);
+//   grGlideInit(); ... grSstWinOpen(...); ... per frame ... grBufferSwap(1);
+//   device.readFrontBuffer(pixels, 4, stride, OutputFilter::None);
+//   grGlideShutdown();                      // every call stays safe afterwards
+//
+// Coordinates are the current origin's (upper left: y = 0 is the top row). The device
+// is synchronous: grBufferNumPending() is always 0 and grBufferSwap presents at once
+// (the presenter decides whether to wait for vertical sync). It does not open windows.
+// Diagnostics (texture memory overruns and the like) go to the report function once
+// each, standard error by default.
+#pragma once
+
+#include <cstdint>
+
+#include "accel/Device.h"
+#include "accel/FrameBuffer.h"
+#include "accel/OutputFilter.h"
+#include "accel/Rasterizer.h"
+#include "accel/RenderState.h"
+#include "accel/SpanContext.h"
+#include "accel/TextureCache.h"
+#include "accel/TextureMemory.h"
+
+enum class AccelColorMode {
+    Authentic16, // RGB565 frame buffer with ordered dither (the board's look)
+    Clean32,     // 8 bits per channel, no dither
+};
+
+using DeviceReportFunction = void (*)(void* context, const char* line);
+
+struct SoftwareDeviceOptions {
+    AccelColorMode colorMode = AccelColorMode::Authentic16;
+    // Frame size for offline rendering: when both are positive they replace the size of
+    // the resolution grSstWinOpen asks for.
+    int32_t width = 0;
+    int32_t height = 0;
+    // The hardware grSstQueryHardware reports.
+    bool boardPresent = true;
+    GrSstType boardType = GR_SSTTYPE_VOODOO;
+    int32_t frameBufferMegabytes = 4;
+    uint32_t textureMemoryBytes = 4u << 20;
+    // What grSstControl answers (a device that cannot resize answers 0).
+    bool controlSucceeds = true;
+    // Tests: shade every span with the general span function.
+    bool generalSpansOnly = false;
+    // One-line diagnostics; nullptr writes them to standard error.
+    DeviceReportFunction report = nullptr;
+    void* reportContext = nullptr;
+};
+
+// What was drawn: per frame (reset by grBufferSwap) and in total. Plain increments,
+// cheap enough to stay on.
+struct DeviceCounters {
+    uint64_t triangles = 0;         // grDrawTriangle and guDrawTriangleWithClip calls
+    uint64_t trianglesCulled = 0;   // by the cull mode
+    uint64_t trianglesRejected = 0; // degenerate or non-finite
+    uint64_t pixelsWritten = 0;
+    uint64_t textureDownloads = 0; // grTexDownloadMipMap calls
+    uint64_t textureBytesDownloaded = 0;
+    uint64_t tableDownloads = 0; // grTexDownloadTable calls
+    uint64_t textureDecodes = 0; // textures decoded into the sampling cache
+    uint64_t frames = 0;         // grBufferSwap calls (totals only)
+
+    void add(const DeviceCounters& other);
+};
+
+class SoftwareDevice;
+
+// Receives each finished frame. present() runs inside grBufferSwap, after the swap: the
+// frame is the device's front buffer.
+class FramePresenter {
+public:
+    virtual ~FramePresenter() = default;
+    virtual void present(const SoftwareDevice& device, int swapInterval) = 0;
+};
+
+class SoftwareDevice : public AcceleratorDevice {
+public:
+    explicit SoftwareDevice(const SoftwareDeviceOptions& options = SoftwareDeviceOptions());
+    ~SoftwareDevice() override;
+
+    const SoftwareDeviceOptions& options() const { return options_; }
+    void setPresenter(FramePresenter* presenter) { presenter_ = presenter; }
+
+    // The open surface (0 x 0 when closed).
+    bool isOpen() const { return frame_.isAllocated(); }
+    int32_t width() const { return frame_.width(); }
+    int32_t height() const { return frame_.height(); }
+    const RenderState& state() const { return state_; }
+
+    // The front buffer as 8-bit pixels, top row first: `channels` 4 (R, G, B, A = 255)
+    // or 3 (R, G, B), rows `stride` bytes apart. False when the surface is closed.
+    bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
+                         OutputFilter filter = OutputFilter::None) const;
+    // One pixel of the back or front buffer as 0xAARRGGBB (alpha 255), by memory
+    // position (row 0 at the top); 0 outside the buffer or when closed.
+    uint32_t backPixel(int32_t column, int32_t memoryRow) const;
+    uint32_t frontPixel(int32_t column, int32_t memoryRow) const;
+    // The depth buffer value at a memory position (0xFFFF outside or when closed).
+    uint32_t depthValue(int32_t column, int32_t memoryRow) const;
+
+    const DeviceCounters& frameCounters() const { return counters_; } // since the last swap
+    const DeviceCounters& lastFrameCounters() const { return lastFrame_; }
+    DeviceCounters totalCounters() const;
+
+    // Operations.
+    void grGlideInit() override;
+    FxBool grSstQueryHardware(GrHwConfiguration* hardware) override;
+    FxBool grSstWinOpen(void* window, GrScreenResolution_t resolution, GrScreenRefresh_t refresh,
+                        GrColorFormat_t colorFormat, GrOriginLocation_t origin, int colorBuffers,
+                        int auxBuffers) override;
+    void grGlideShutdown() override;
+    FxBool grSstControl(GrControl_t code) override;
+
+    void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth) override;
+    void grBufferSwap(int swapInterval) override;
+    int grBufferNumPending() override { return 0; }
+    void grClipWindow(FxU32 minX, FxU32 minY, FxU32 maxX, FxU32 maxY) override;
+    void grSstOrigin(GrOriginLocation_t origin) override;
+    void grDitherMode(GrDitherMode_t mode) override;
+
+    void grDepthBufferMode(GrDepthBufferMode_t mode) override;
+    void grDepthBufferFunction(GrCmpFnc_t function) override;
+    void grDepthMask(FxBool enable) override;
+
+    void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
+                        GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) override;
+    void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
+                        GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) override;
+    void grConstantColorValue(GrColor_t color) override;
+    void grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSource, GrAlphaBlendFnc_t rgbDestination,
+                              GrAlphaBlendFnc_t alphaSource,
+                              GrAlphaBlendFnc_t alphaDestination) override;
+    void grAlphaTestFunction(GrCmpFnc_t function) override;
+    void grAlphaTestReferenceValue(GrAlpha_t value) override;
+    void grCullMode(GrCullMode_t mode) override;
+
+    FxU32 grTexMinAddress(GrChipID_t tmu) override;
+    FxU32 grTexMaxAddress(GrChipID_t tmu) override;
+    void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd,
+                             GrTexInfo* info) override;
+    void grTexDownloadTable(GrChipID_t tmu, GrTexTable_t type, void* data) override;
+    void grTexNCCTable(GrChipID_t tmu, GrNCCTable_t table) override;
+    void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info) override;
+    void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction, GrCombineFactor_t rgbFactor,
+                      GrCombineFunction_t alphaFunction, GrCombineFactor_t alphaFactor,
+                      FxBool rgbInvert, FxBool alphaInvert) override;
+    void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minFilter,
+                         GrTextureFilterMode_t magFilter) override;
+    void grTexMipMapMode(GrChipID_t tmu, GrMipMapMode_t mode, FxBool lodBlend) override;
+    void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t sClamp,
+                        GrTextureClampMode_t tClamp) override;
+
+    void grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) override;
+    void guDrawTriangleWithClip(const GrVertex* a, const GrVertex* b, const GrVertex* c) override;
+
+private:
+    // Each diagnostic is reported once per device.
+    enum Diagnostic {
+        kDownloadOverrun,
+        kSourceOverrun,
+        kInvalidDownload,
+        kInvalidSource,
+        kOutOfMemory,
+        kDiagnosticCount
+    };
+    void reportOnce(Diagnostic which, const char* line);
+    void prepareToDraw();
+    RasterTarget rasterTarget() const;
+
+    SoftwareDeviceOptions options_;
+    FramePresenter* presenter_ = nullptr;
+
+    RenderState state_;
+    FrameBuffer frame_;
+    TextureMemory textureMemory_;
+    TextureTables tables_;
+    TextureSource source_;
+    TextureCache cache_;
+
+    // Derived from the state on the first draw after a change.
+    bool spanDirty_ = true;
+    bool textureDirty_ = true;
+    bool usesTexture_ = false;
+    SpanFunction span_ = nullptr;
+    SpanContext context_;
+
+    DeviceCounters counters_;
+    DeviceCounters lastFrame_;
+    DeviceCounters total_; // frames before the current one
+    bool reported_[kDiagnosticCount] = {};
+};

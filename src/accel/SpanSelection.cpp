@@ -1,0 +1,6 @@
+#include "accel/SpanSelection.h"
+
+SpanFunction selectSpanFunction(const RenderState& /*state*/, bool /*rgb565*/,
+                                const DecodedTexture* /*texture*/) {
+    return drawSpanGeneral;
+}

@@ -1,0 +1,10 @@
+// Chooses the span function for a render state: a specialised fast span when the state
+// is one the player draws with (FastSpans.cpp), otherwise the general span. The choice
+// never changes the pixels, only the speed.
+#pragma once
+
+#include "accel/RenderState.h"
+#include "accel/SpanContext.h"
+
+SpanFunction selectSpanFunction(const RenderState& state, bool rgb565,
+                                const DecodedTexture* texture);

@@ -1,0 +1,215 @@
+#include "DeviceTestSupport.h"
+
+namespace {
+
+class DeviceLifecycleTest : public DeviceTest {};
+
+struct RecordingPresenter : FramePresenter {
+    int32_t frames = 0;
+    int lastInterval = -1;
+    uint32_t firstPixel = 0;
+    void present(const SoftwareDevice& device, int swapInterval) override {
+        ++frames;
+        lastInterval = swapInterval;
+        firstPixel = device.frontPixel(0, 0);
+    }
+};
+
+void callEverything() {
+    GrVertex v[3];
+    GrTexInfo info;
+    uint16_t texel = 0;
+    info.largeLod = info.smallLod = GR_LOD_1;
+    info.data = &texel;
+    GuNccTable ncc;
+    GrHwConfiguration hw;
+    grSstQueryHardware(&hw);
+    grSstControl(GR_CONTROL_RESIZE);
+    grBufferClear(0, 0, 0);
+    grBufferSwap(1);
+    grBufferNumPending();
+    grClipWindow(0, 0, 10, 10);
+    grSstOrigin(GR_ORIGIN_LOWER_LEFT);
+    grDitherMode(GR_DITHER_2x2);
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+    grDepthBufferFunction(GR_CMP_LESS);
+    grDepthMask(FXTRUE);
+    grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grConstantColorValue(0);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
+    grAlphaTestFunction(GR_CMP_ALWAYS);
+    grAlphaTestReferenceValue(1);
+    grCullMode(GR_CULL_DISABLE);
+    grTexMinAddress(GR_TMU0);
+    grTexMaxAddress(GR_TMU0);
+    grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexDownloadTable(GR_TMU0, GR_TEXTABLE_NCC0, &ncc);
+    grTexNCCTable(GR_TMU0, GR_NCCTABLE_NCC1);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, FXFALSE, FXFALSE);
+    grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
+    grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
+    grDrawTriangle(&v[0], &v[1], &v[2]);
+    guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
+    grDrawTriangle(nullptr, nullptr, nullptr);
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
+    grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, nullptr);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
+}
+
+} // namespace
+
+TEST_F(DeviceLifecycleTest, HardwareQueryReportsTheConfiguredBoard) {
+    GrHwConfiguration hw;
+    SoftwareDevice standard;
+    EXPECT_EQ(standard.grSstQueryHardware(&hw), FXTRUE);
+    EXPECT_EQ(hw.num_sst, 1);
+    EXPECT_EQ(hw.SSTs[0].type, GR_SSTTYPE_VOODOO);
+    EXPECT_EQ(hw.SSTs[0].fbRam, 4);
+    EXPECT_EQ(hw.SSTs[0].tmuRam, 4);
+
+    SoftwareDeviceOptions options;
+    options.boardType = GR_SSTTYPE_AT3D;
+    options.frameBufferMegabytes = 2;
+    SoftwareDevice other(options);
+    EXPECT_EQ(other.grSstQueryHardware(&hw), FXTRUE);
+    EXPECT_EQ(hw.SSTs[0].type, GR_SSTTYPE_AT3D);
+    EXPECT_EQ(hw.SSTs[0].fbRam, 2);
+
+    options.boardPresent = false;
+    SoftwareDevice none(options);
+    EXPECT_EQ(none.grSstQueryHardware(&hw), FXFALSE);
+    EXPECT_EQ(hw.num_sst, 0);
+    EXPECT_EQ(none.grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                GR_COLORFORMAT_ABGR, GR_ORIGIN_UPPER_LEFT, 2, 1),
+              FXFALSE);
+}
+
+TEST_F(DeviceLifecycleTest, SurfaceSizeComesFromTheResolutionOrTheExplicitSize) {
+    SoftwareDevice device;
+    EXPECT_EQ(device.grSstWinOpen(nullptr, GR_RESOLUTION_512x384, GR_REFRESH_60Hz,
+                                  GR_COLORFORMAT_ABGR, GR_ORIGIN_UPPER_LEFT, 2, 1),
+              FXTRUE);
+    EXPECT_EQ(device.width(), 512);
+    EXPECT_EQ(device.height(), 384);
+    EXPECT_EQ(device.grSstWinOpen(nullptr, 77, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
+                                  GR_ORIGIN_UPPER_LEFT, 2, 1),
+              FXFALSE);
+    EXPECT_FALSE(device.isOpen());
+
+    SoftwareDeviceOptions options;
+    options.width = 1000;
+    options.height = 7;
+    SoftwareDevice offline(options);
+    EXPECT_EQ(offline.grSstWinOpen(nullptr, GR_RESOLUTION_320x240, GR_REFRESH_60Hz,
+                                   GR_COLORFORMAT_ABGR, GR_ORIGIN_UPPER_LEFT, 2, 1),
+              FXTRUE);
+    EXPECT_EQ(offline.width(), 1000);
+    EXPECT_EQ(offline.height(), 7);
+    EXPECT_EQ(offline.state().clipMaxX, 1000u);
+}
+
+TEST_F(DeviceLifecycleTest, EveryCallIsSafeBeforeOpeningAndAfterShutdown) {
+    SoftwareDevice device;
+    setAcceleratorDevice(&device);
+    callEverything();
+    ASSERT_EQ(grSstWinOpen(nullptr, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1),
+              FXTRUE);
+    callEverything();
+    grGlideShutdown();
+    EXPECT_FALSE(device.isOpen());
+    callEverything();
+    grGlideShutdown();
+    uint8_t pixel[4];
+    EXPECT_FALSE(device.readFrontBuffer(pixel, 4, 4));
+    EXPECT_EQ(device.frontPixel(0, 0), 0u);
+    setAcceleratorDevice(nullptr);
+    callEverything(); // the inert device
+}
+
+TEST_F(DeviceLifecycleTest, ControlAndPendingSwapsAnswerAsConfigured) {
+    options_.controlSucceeds = false;
+    open(4, 4);
+    EXPECT_EQ(grSstControl(GR_CONTROL_RESIZE), FXFALSE);
+    EXPECT_EQ(grBufferNumPending(), 0);
+    options_.controlSucceeds = true;
+    open(4, 4);
+    EXPECT_EQ(grSstControl(GR_CONTROL_MOVE), FXTRUE);
+}
+
+TEST_F(DeviceLifecycleTest, SwapPresentsTheBackBufferAndReadBackGivesItsPixels) {
+    open(3, 2);
+    RecordingPresenter presenter;
+    device_->setPresenter(&presenter);
+    grBufferClear(0x00102030, 0, 0xFFFF);
+    gouraudState();
+    rectangle(0, 1, 3, 2, vertex(0, 0, 200, 100, 50));
+    grBufferSwap(1);
+    EXPECT_EQ(presenter.frames, 1);
+    EXPECT_EQ(presenter.lastInterval, 1);
+    EXPECT_EQ(presenter.firstPixel, 0xFF102030u);
+    uint8_t rgba[2][3][4];
+    ASSERT_TRUE(device_->readFrontBuffer(&rgba[0][0][0], 4, 12));
+    EXPECT_EQ(rgba[0][2][0], 0x10);
+    EXPECT_EQ(rgba[0][2][3], 255);
+    EXPECT_EQ(rgba[1][0][0], 200);
+    EXPECT_EQ(rgba[1][0][1], 100);
+    uint8_t rgb3[2][3][3];
+    ASSERT_TRUE(device_->readFrontBuffer(&rgb3[0][0][0], 3, 9));
+    EXPECT_EQ(rgb3[1][2][2], 50);
+    // The next frame draws into the other buffer; the front buffer stays as presented.
+    grBufferClear(0, 0, 0xFFFF);
+    EXPECT_EQ(device_->frontPixel(0, 0), 0xFF102030u);
+}
+
+TEST_F(DeviceLifecycleTest, CountersCoverTheFrameAndRollOverOnSwap) {
+    open(8, 8);
+    gouraudState();
+    rectangle(0, 0, 8, 4);
+    std::vector<uint8_t> texel = {0, 0};
+    loadTexture(0, GR_LOD_1, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, texel);
+    GuTexPalette palette;
+    grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, &palette);
+    const DeviceCounters& frame = device_->frameCounters();
+    EXPECT_EQ(frame.triangles, 2u);
+    EXPECT_EQ(frame.pixelsWritten, 32u);
+    EXPECT_EQ(frame.textureDownloads, 1u);
+    EXPECT_EQ(frame.textureBytesDownloaded, 2u);
+    EXPECT_EQ(frame.tableDownloads, 1u);
+    grBufferSwap(0);
+    EXPECT_EQ(device_->frameCounters().pixelsWritten, 0u);
+    EXPECT_EQ(device_->lastFrameCounters().pixelsWritten, 32u);
+    rectangle(0, 0, 1, 1);
+    EXPECT_EQ(device_->totalCounters().pixelsWritten, 33u);
+    EXPECT_EQ(device_->totalCounters().frames, 1u);
+}
+
+TEST_F(DeviceLifecycleTest, OutputFilterSmoothsDitherButNotEdgesAndLeavesTheBuffer) {
+    open(8, 1, AccelColorMode::Authentic16);
+    gouraudState();
+    grDitherMode(GR_DITHER_4x4);
+    // 103 is 12.52 steps of red: the first row of the 4x4 pattern alternates 12 and 13.
+    rectangle(0, 0, 4, 1, vertex(0, 0, 103, 103, 103));
+    rectangle(4, 0, 8, 1, vertex(0, 0, 255, 255, 255));
+    grBufferSwap(0);
+    uint8_t plain[8][3], smooth[8][3];
+    ASSERT_TRUE(device_->readFrontBuffer(&plain[0][0], 3, 24, OutputFilter::None));
+    ASSERT_TRUE(device_->readFrontBuffer(&smooth[0][0], 3, 24, OutputFilter::Smooth));
+    // Dithered neighbours differ by one step (8 for red) and are averaged ...
+    EXPECT_NE(plain[0][0], plain[1][0]);
+    EXPECT_EQ(smooth[1][0], 103);
+    EXPECT_EQ(smooth[2][0], 103);
+    // ... the edge between grey and white is kept.
+    EXPECT_EQ(smooth[4][0], 255);
+    EXPECT_LE(smooth[3][0], 107);
+    uint8_t again[8][3];
+    ASSERT_TRUE(device_->readFrontBuffer(&again[0][0], 3, 24, OutputFilter::None));
+    EXPECT_EQ(std::memcmp(plain, again, sizeof(plain)), 0);
+}
