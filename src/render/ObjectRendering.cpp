@@ -33,16 +33,16 @@ void renderSceneObject(SceneObject& object, const RenderView& view, const SceneL
         return;
     }
     placeInWorld(object);
-    object.testBoundingBox(view.worldPlanes);
+    object.testBoundingBox(view.scene.worldPlanes);
     if (object.isCulled != 0) {
         ++renderCounters.objectsCulled;
         return;
     }
 
-    const Vector3& eye = view.cameraPosition;
+    const Vector3& eye = view.scene.cameraPosition;
     object.transform.translate(-eye.x, -eye.y, -eye.z);
-    object.transform.multiply(view.viewRotation);
-    object.normalTransform.multiply(view.viewRotation);
+    object.transform.multiply(view.scene.viewRotation);
+    object.normalTransform.multiply(view.scene.viewRotation);
 
     Mesh& mesh = object.mesh;
     object.transform.transformPoints(mesh.points.get(), mesh.pointCount);
@@ -51,15 +51,15 @@ void renderSceneObject(SceneObject& object, const RenderView& view, const SceneL
 
     object.cullBackFaces();
     object.lightPoints(lights, lightCount, camera);
-    object.computeClipCodes(view.viewPlanes);
+    object.computeClipCodes(view.scene.cameraPlanes);
 
     const int32_t width = static_cast<int32_t>(view.screenWidth);
     const int32_t height = static_cast<int32_t>(view.screenHeight);
-    projectPoints(mesh.points.get(), mesh.pointCount, width, height, view.zoomFactor);
+    projectPoints(mesh.points.get(), mesh.pointCount, width, height, view.scene.zoomFactor);
     projectCorners(object.viewBoundingBox, object.viewBoundingBox, 8, width, height,
-                   view.zoomFactor);
+                   view.scene.zoomFactor);
 
-    object.drawPolygons(textures, 0.0f, 0.0f, view.screenWidth, view.screenHeight, view.zoomFactor,
-                        view.viewPlanes);
+    object.drawPolygons(textures, 0.0f, 0.0f, view.screenWidth, view.screenHeight,
+                        view.scene.zoomFactor, view.scene.cameraPlanes);
     ++renderCounters.objectsDrawn;
 }

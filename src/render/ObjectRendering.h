@@ -14,23 +14,18 @@
 
 #include <cstdint>
 
-#include "math/Matrix4.h"
-#include "math/Vector3.h"
-#include "render/FrustumPlanes.h"
+#include "anim/SceneAnimation.h"
 
 struct SceneCamera;
 struct SceneLight;
 struct SceneObject;
 struct TextureTable;
 
-// What every object of a frame is drawn with.
+// What every object of a frame is drawn with: the frame's view (rotation, camera
+// position, both frusta, usable zoom) and the screen size.
 struct RenderView {
-    Matrix4 viewRotation;      // world directions -> camera space
-    Vector3 cameraPosition;    // world space
-    FrustumPlanes worldPlanes; // whole-object culling
-    FrustumPlanes viewPlanes;  // clip codes and clipping (camera space)
-    float zoomFactor = 0.0f;   // usable zoom (usableZoomFactor of the camera's)
-    float screenWidth = 0.0f;  // pixels
+    SceneView scene;
+    float screenWidth = 0.0f; // pixels
     float screenHeight = 0.0f;
 };
 

@@ -32,12 +32,12 @@ TEST(BoundingBoxTest, BoxWhollyBehindTheNearPlaneOrBeyondOneSideIsCulled) {
     const RenderView view = standardView();
     SceneObject behind;
     boxObject(behind, -1, 1, -1, 1, -2, -1);
-    behind.testBoundingBox(view.worldPlanes);
+    behind.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(behind.isCulled, 1);
 
     SceneObject left;
     boxObject(left, -5, -3, -0.1f, 0.1f, 1, 2);
-    left.testBoundingBox(view.worldPlanes);
+    left.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(left.isCulled, 1);
     EXPECT_EQ(left.boxClipFlags, kLeft);
 }
@@ -46,13 +46,13 @@ TEST(BoundingBoxTest, BoxStraddlingPlanesIsKeptWithTheirBits) {
     const RenderView view = standardView();
     SceneObject object;
     boxObject(object, -0.1f, 0.1f, -0.1f, 0.1f, -1, 1);
-    object.testBoundingBox(view.worldPlanes);
+    object.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(object.isCulled, 0);
     EXPECT_EQ(object.boxClipFlags, kLeft | kRight | kTop | kBottom | kNear);
 
     SceneObject inside;
     boxObject(inside, -0.5f, 0.5f, -0.5f, 0.5f, 1, 2);
-    inside.testBoundingBox(view.worldPlanes);
+    inside.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(inside.isCulled, 0);
     EXPECT_EQ(inside.boxClipFlags, 0u);
 }
@@ -61,12 +61,12 @@ TEST(BoundingBoxTest, CornersExactlyOnAPlaneCountAsOutside) {
     const RenderView view = standardView();
     SceneObject flat;
     boxObject(flat, -0.01f, 0.01f, -0.01f, 0.01f, 0.1f, 0.1f);
-    flat.testBoundingBox(view.worldPlanes);
+    flat.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(flat.isCulled, 1) << "every corner on the near plane";
 
     SceneObject touching;
     boxObject(touching, -0.01f, 0.01f, -0.01f, 0.01f, 0.1f, 1.0f);
-    touching.testBoundingBox(view.worldPlanes);
+    touching.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(touching.isCulled, 0);
     EXPECT_EQ(touching.boxClipFlags, kNear);
 }
@@ -76,7 +76,7 @@ TEST(BoundingBoxTest, BoxIsTestedInWorldSpaceThroughTheObjectTransform) {
     SceneObject object;
     boxObject(object, -0.5f, 0.5f, -0.5f, 0.5f, 1, 2);
     object.transform.translate(0.0f, 0.0f, -10.0f); // moved behind the camera
-    object.testBoundingBox(view.worldPlanes);
+    object.testBoundingBox(view.scene.worldPlanes);
     EXPECT_EQ(object.isCulled, 1);
     EXPECT_EQ(object.viewBoundingBox[0][2], -9.0f) << "the corners are left in world space";
 }
@@ -125,7 +125,7 @@ TEST(ClipCodesTest, EveryPointGetsItsOutsideBitsAndRawPlaneDotProducts) {
     const RenderView view = standardView();
     SceneObject object;
     placePoints(object, {{0, 0, 1}, {0, 0, 0.05f}, {1, 0, 1}, {-2, 2, 1}}, {{0, 1, 2}});
-    object.computeClipCodes(view.viewPlanes);
+    object.computeClipCodes(view.scene.cameraPlanes);
     const MeshPoint* p = object.mesh.points.get();
     EXPECT_EQ(p[0].outsideBits, 0u);
     EXPECT_EQ(p[1].outsideBits, kNear) << "not needed, still coded";
@@ -134,20 +134,20 @@ TEST(ClipCodesTest, EveryPointGetsItsOutsideBitsAndRawPlaneDotProducts) {
     // Stored is normal · p, not its difference from d: at z = 1 on the axis that is the
     // normal's z for every plane.
     for (int j = 0; j < 5; ++j) {
-        EXPECT_EQ(p[0].planeDistance[j], view.viewPlanes.planes[j][3]) << "plane " << j;
+        EXPECT_EQ(p[0].planeDistance[j], view.scene.cameraPlanes.planes[j][3]) << "plane " << j;
     }
 }
 
 TEST(ClipCodesTest, PlanesBeyondTheFiveAPointCanHoldAreIgnored) {
     RenderView view = standardView();
-    view.viewPlanes.count = 20;
+    view.scene.cameraPlanes.count = 20;
     for (int j = 5; j < 20; ++j) {
-        view.viewPlanes.planes[j][0] = 1e30f; // everything outside
+        view.scene.cameraPlanes.planes[j][0] = 1e30f; // everything outside
     }
     SceneObject object;
     placePoints(object, {{0, 0, 1}, {0, 1, 1}, {1, 0, 1}}, {{0, 1, 2}});
     object.mesh.points[0].color[0] = 0.25f;
-    object.computeClipCodes(view.viewPlanes);
+    object.computeClipCodes(view.scene.cameraPlanes);
     EXPECT_EQ(object.mesh.points[0].outsideBits, 0u);
     EXPECT_EQ(object.mesh.points[0].color[0], 0.25f);
 }

@@ -85,12 +85,13 @@ inline void buildObject(SceneObject& object, const std::vector<TestPoint>& point
 inline RenderView standardView(float zoom = 1.0f) {
     demoSettings = DemoSettings{};
     RenderView view;
-    view.viewRotation.identity();
+    SceneView& scene = view.scene;
+    scene.viewRotation.identity();
     SceneCamera camera;
     camera.zoomFactor = zoom;
-    view.worldPlanes.build(view.viewRotation, camera, view.cameraPosition, 1);
-    view.viewPlanes.build(view.viewRotation, camera, view.cameraPosition, 0);
-    view.zoomFactor = zoom;
+    scene.worldPlanes.build(scene.viewRotation, camera, scene.cameraPosition, 1);
+    scene.cameraPlanes.build(scene.viewRotation, camera, scene.cameraPosition, 0);
+    scene.zoomFactor = zoom;
     view.screenWidth = 640.0f;
     view.screenHeight = 480.0f;
     return view;
