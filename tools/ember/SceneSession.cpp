@@ -8,6 +8,7 @@
 #include "accel/Device.h"
 #include "ember/Commands.h"
 #include "fx/RandomGenerator.h"
+#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
@@ -74,6 +75,7 @@ const char* SceneSession::fileName() const {
 }
 
 void SceneSession::load() {
+    setObjectTraceStream(stderr); // standard output carries the command's own output
     resetRandomGenerator();
     if (!scene_->load(fileName())) {
         const std::string reason = firstLineOf("error.txt");
@@ -95,8 +97,7 @@ void SceneSession::playUpTo(float frame, double displayRate) {
     setAcceleratorDevice(&quiet);
     for (int32_t k = 0; k < kMaxPlayedFrames; ++k) {
         const double milliseconds = std::floor(static_cast<double>(k) * 1000.0 / displayRate);
-        const double shown =
-            milliseconds * static_cast<double>(scene_->framesPerSecond) * 0.001;
+        const double shown = milliseconds * static_cast<double>(scene_->framesPerSecond) * 0.001;
         if (!(static_cast<float>(shown) < frame) ||
             static_cast<double>(scene_->lastFrame) < shown) {
             break; // reached the frame, or the player would have ended the scene

@@ -14,8 +14,8 @@
 #include "accel/Device.h"
 #include "accel/TraceDevice.h"
 #include "app/ProcessState.h"
+#include "ember/CommandOptions.h"
 #include "ember/Commands.h"
-#include "ember/FrameSize.h"
 #include "ember/SceneSession.h"
 #include "player/Scene.h"
 
@@ -30,10 +30,12 @@ struct TraceOptions {
 };
 
 void runTrace(const TraceOptions& options) {
-    const FrameSize size = parseFrameSize(options.size);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    parseSize(options.size, &width, &height);
     demoSettings = DemoSettings{};
-    demoSettings.screenWidth = static_cast<uint32_t>(size.width);
-    demoSettings.screenHeight = static_cast<uint32_t>(size.height);
+    demoSettings.screenWidth = width;
+    demoSettings.screenHeight = height;
 
     SceneSession session(options.directory, options.scene);
     TraceDevice trace;
@@ -58,16 +60,19 @@ void addTraceCommand(CLI::App& app) {
     auto options = std::make_shared<TraceOptions>();
     CLI::App* trace = app.add_subcommand(
         "trace", "Print the accelerator calls of one frame of one scene, one per line");
-    trace->add_option("DIR", options->directory, "Demo content directory (scenes\\, objects\\, "
-                                                 "textures\\)")
+    trace
+        ->add_option("DIR", options->directory,
+                     "Demo content directory (scenes\\, objects\\, "
+                     "textures\\)")
         ->required();
     trace->add_option("--scene", options->scene, sceneIndexHelp())->required();
     trace->add_option("--frame", options->frame, "Scene frame number (frames from its start)")
         ->required();
     trace->add_option("--size", options->size, "Screen size WxH the frame is drawn for")
         ->capture_default_str();
-    trace->add_option("--fps", options->displayRate,
-                      "Displayed frames per second of the playback that leads up to the frame")
+    trace
+        ->add_option("--fps", options->displayRate,
+                     "Displayed frames per second of the playback that leads up to the frame")
         ->capture_default_str();
     trace->callback([options] { runTrace(*options); });
 }

@@ -107,14 +107,14 @@ def scene():
         still(0, 10, 0, 40, 50, 0, 1, 1, 1), "EndBehavior 1",
         "LightColor 255 250 235", "LgtIntensity 0.9", "LightType 0", "",
         "AddLight", "LightName Lamp", "ShowLight 0 7", "LightMotion (unnamed)",
-        still(-2.2, 2.2, -0.8, 0, 0, 0, 1, 1, 1), "EndBehavior 1",
+        still(-1.7, 2.6, -0.6, 0, 0, 0, 1, 1, 1), "EndBehavior 1",
         "LightColor 255 190 120", "LgtIntensity 1.0", "LightType 1", "LightRange 7",
         "LensFlare 1", "FlareIntensity 0.6", "",
         "AddFire 40 0.5 1.6", "FireMode 0", "FireStartFrame -1", "FireEndFrame 1000",
         "FireFadeTime 20", "FireColor 255 150 60", "FireColFade 1 1 1",
-        "FireTexture fire.tga", "FireMotion (unnamed)", still(-1.8, 0, 1.2, 0, 0, 0, 1, 1, 1), "",
-        "ShowCamera 1 7", "CameraMotion (unnamed)", still(0.5, 3.2, -6.5, 0, 0, 0, 1, 1, 1),
-        "EndBehavior 1", "TargetObject 2", "ZoomFactor 3.2", "",
+        "FireTexture fire.tga", "FireMotion (unnamed)", still(-2.0, 0, 1.4, 0, 0, 0, 1, 1, 1), "",
+        "ShowCamera 1 7", "CameraMotion (unnamed)", still(0.8, 3.6, -8.5, 0, 0, 0, 1, 1, 1),
+        "EndBehavior 1", "TargetObject 2", "ZoomFactor 2.2", "",
     ])
 
 
