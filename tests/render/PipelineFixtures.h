@@ -1,11 +1,11 @@
 // Hand-built objects, views and textures for the geometry pipeline tests.
 //
-// The standard view is the camera at the world origin looking along +z with zoom 1 on
-// a 640 × 480 screen, so object space, world space and camera space coincide for an
-// object with unit scale at the origin, and a point (x, y, z) lands on the screen at
-// ((x / z + 1) × 320, (1.3333334 × y / z + 1) × 240).
+// standardView(): the camera at the origin looking along +z, zoom 1, 640 × 480, so an
+// object with unit scale at the origin has object = world = camera space, and a point
+// (x, y, z) lands at ((x / z + 1) × 320, (1.3333334 × y / z + 1) × 240).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,86 +18,79 @@
 
 struct TestPoint {
     float x, y, z;
-    float color[3] = {1.0f, 1.0f, 1.0f};
-    float normal[3] = {0.0f, 0.0f, 1.0f};
-    int32_t surface = 0;
+    float grey = 1.0f; // surface colour (grey, grey / 2, grey / 4)
 };
 
 struct TestTriangle {
     int32_t a, b, c;
     int32_t surface = 0;
-    float u[3] = {0.0f, 0.0f, 0.0f};
-    float v[3] = {0.0f, 0.0f, 0.0f};
 };
 
-// An object with unit scale at the origin holding the given points and triangles; its
-// bounding box encloses the points. Surfaces get colour 1 and no flags unless changed.
+// Unit scale at the origin; the box encloses the points; corners (u, v) = (0, 0),
+// (0, 256), (256, 0); every point's normal (0.5, -0.25, 0.75).
 inline void buildObject(SceneObject& object, const std::vector<TestPoint>& points,
                         const std::vector<TestTriangle>& triangles, int32_t surfaceCount = 1) {
     Mesh& mesh = object.mesh;
     mesh.pointCount = static_cast<int32_t>(points.size());
     mesh.points = std::make_unique<MeshPoint[]>(points.size());
-    float low[3] = {points[0].x, points[0].y, points[0].z};
-    float high[3] = {points[0].x, points[0].y, points[0].z};
     for (size_t i = 0; i < points.size(); ++i) {
+        const float position[4] = {points[i].x, points[i].y, points[i].z, 1.0f};
+        const float normal[3] = {0.5f, -0.25f, 0.75f};
         MeshPoint& p = mesh.points[i];
-        const float position[3] = {points[i].x, points[i].y, points[i].z};
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < 4; ++c) {
             p.position[c] = position[c];
-            p.normal[c] = points[i].normal[c];
-            p.color[c] = points[i].color[c];
-            low[c] = position[c] < low[c] ? position[c] : low[c];
-            high[c] = position[c] > high[c] ? position[c] : high[c];
+            p.viewPosition[c] = position[c]; // for tests of single steps
+            p.normal[c % 3] = p.viewNormal[c % 3] = normal[c % 3];
+            p.color[c % 3] = points[i].grey / static_cast<float>(1 << (c % 3));
         }
-        p.position[3] = 1.0f;
-        p.surface = points[i].surface;
     }
     mesh.polygonCount = static_cast<int32_t>(triangles.size());
     mesh.polygons = std::make_unique<MeshPolygon[]>(triangles.size());
     for (size_t k = 0; k < triangles.size(); ++k) {
-        const TestTriangle& t = triangles[k];
         MeshPolygon& polygon = mesh.polygons[k];
-        const int32_t corners[3] = {t.a, t.b, t.c};
+        const int32_t corners[3] = {triangles[k].a, triangles[k].b, triangles[k].c};
         for (int i = 0; i < 3; ++i) {
             polygon.corners[i].pointIndex = corners[i];
-            polygon.corners[i].u = t.u[i];
-            polygon.corners[i].v = t.v[i];
         }
-        polygon.surface = t.surface;
+        polygon.corners[1].v = polygon.corners[2].u = 256.0f;
+        polygon.surface = triangles[k].surface;
     }
     mesh.surfaceCount = surfaceCount;
     mesh.surfaces = std::make_unique<Surface[]>(surfaceCount + 1);
-    for (int32_t s = 0; s <= surfaceCount; ++s) {
-        for (float& c : mesh.surfaces[s].color) {
-            c = 1.0f;
+    float low[3] = {points[0].x, points[0].y, points[0].z};
+    float high[3] = {points[0].x, points[0].y, points[0].z};
+    for (const TestPoint& p : points) {
+        const float v[3] = {p.x, p.y, p.z};
+        for (int c = 0; c < 3; ++c) {
+            low[c] = std::min(low[c], v[c]);
+            high[c] = std::max(high[c], v[c]);
         }
     }
     for (int corner = 0; corner < 8; ++corner) {
-        object.boundingBox[corner][0] = (corner & 1) ? high[0] : low[0];
-        object.boundingBox[corner][1] = (corner & 2) ? high[1] : low[1];
-        object.boundingBox[corner][2] = (corner & 4) ? high[2] : low[2];
+        for (int c = 0; c < 3; ++c) {
+            object.boundingBox[corner][c] = ((corner >> c) & 1) ? high[c] : low[c];
+        }
         object.boundingBox[corner][3] = 1.0f;
     }
     object.motion.scale = Vector3{1.0f, 1.0f, 1.0f};
 }
 
-// The camera at the origin looking along +z, zoom 1, 640 × 480.
-inline RenderView standardView(float zoom = 1.0f) {
+inline RenderView standardView() {
     demoSettings = DemoSettings{};
     RenderView view;
     SceneView& scene = view.scene;
     scene.viewRotation.identity();
     SceneCamera camera;
-    camera.zoomFactor = zoom;
+    camera.zoomFactor = 1.0f;
     scene.worldPlanes.build(scene.viewRotation, camera, scene.cameraPosition, 1);
     scene.cameraPlanes.build(scene.viewRotation, camera, scene.cameraPosition, 0);
-    scene.zoomFactor = zoom;
+    scene.zoomFactor = 1.0f;
     view.screenWidth = 640.0f;
     view.screenHeight = 480.0f;
     return view;
 }
 
-// A camera whose ambient light shows every surface at its full colour.
+// Full white ambient light: every point shows its surface colour × 255.
 inline SceneCamera fullAmbientCamera() {
     SceneCamera camera;
     camera.zoomFactor = 1.0f;
@@ -106,19 +99,19 @@ inline SceneCamera fullAmbientCamera() {
     return camera;
 }
 
-// Adds a loaded 1 × 1 RGB565 texture to the table without a file; its first selection
-// downloads it at the table's next free address (8 bytes per such texture).
+// A loaded 1 × 1 RGB565 texture without a file, downloaded at once (8 bytes each, from
+// address 0 up), so that selecting it later traces only its grTexSource.
 inline int32_t addTestTexture(TextureTable& table, uint16_t texel) {
     const int32_t index = table.count++;
     TextureSlot& slot = table.slots[index];
     slot.hostImage = std::make_unique<uint8_t[]>(2);
     slot.hostImage[0] = static_cast<uint8_t>(texel & 0xFF);
     slot.hostImage[1] = static_cast<uint8_t>(texel >> 8);
-    slot.info.smallLod = GR_LOD_1;
-    slot.info.largeLod = GR_LOD_1;
+    slot.info.smallLod = slot.info.largeLod = GR_LOD_1;
     slot.info.aspectRatio = GR_ASPECT_1x1;
     slot.info.format = GR_TEXFMT_RGB_565;
     slot.info.data = slot.hostImage.get();
     slot.memoryRequired = 8;
+    table.selectTexture(index);
     return index;
 }

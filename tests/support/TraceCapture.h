@@ -1,12 +1,7 @@
-// Records the accelerator calls a test makes: installs a TraceDevice for its lifetime
-// and hands the recorded lines back, whole or filtered by operation name.
-//
-//   TraceCapture trace;
-//   object.drawPolygons(...);
-//   EXPECT_EQ(trace.calls("grDrawTriangle").size(), 2u);
-//
-// vertexText() writes a GrVertex the way the tracer does, so expected triangles can be
-// stated as the hand-computed numbers they are.
+// Records the accelerator calls a test makes: a TraceDevice is current for the
+// capture's lifetime; lines() and calls("grDrawTriangle") hand back what it recorded.
+// vertexText() writes a GrVertex as the tracer does, so expected triangles can be
+// stated as hand-computed numbers.
 #pragma once
 
 #include <sstream>
@@ -20,8 +15,6 @@ class TraceCapture {
 public:
     TraceCapture() { setAcceleratorDevice(&device_); }
     ~TraceCapture() { setAcceleratorDevice(nullptr); }
-    TraceCapture(const TraceCapture&) = delete;
-    TraceCapture& operator=(const TraceCapture&) = delete;
 
     std::vector<std::string> lines() const {
         std::vector<std::string> result;
@@ -31,20 +24,17 @@ public:
         }
         return result;
     }
-
-    // The lines of one operation, e.g. "grDrawTriangle" (matched up to the '(').
+    // The lines of one operation, e.g. "grDrawTriangle".
     std::vector<std::string> calls(const std::string& operation) const {
         std::vector<std::string> result;
         for (const std::string& line : lines()) {
-            if (line.compare(0, operation.size() + 1, operation + "(") == 0) {
+            if (line.rfind(operation + "(", 0) == 0) {
                 result.push_back(line);
             }
         }
         return result;
     }
-
     void clear() { device_.clear(); }
-    TraceDevice& device() { return device_; }
 
 private:
     TraceDevice device_;
@@ -55,13 +45,17 @@ struct VertexValues {
 };
 
 inline std::string vertexText(const VertexValues& v) {
-    return "{x=" + traceFloat(v.x) + " y=" + traceFloat(v.y) + " z=" + traceFloat(v.z) +
-           " r=" + traceFloat(v.r) + " g=" + traceFloat(v.g) + " b=" + traceFloat(v.b) +
-           " a=" + traceFloat(v.a) + " ooz=" + traceFloat(v.ooz) + " oow=" + traceFloat(v.oow) +
-           " sow=" + traceFloat(v.sow) + " tow=" + traceFloat(v.tow) +
-           " tmuoow=" + traceFloat(v.oow) + "}";
+    const float fields[] = {v.x, v.y, v.z, v.r, v.g, v.b, v.a, v.ooz, v.oow, v.sow, v.tow, v.oow};
+    const char* names[] = {"{x=", " y=",   " z=",   " r=",   " g=",   " b=",
+                           " a=", " ooz=", " oow=", " sow=", " tow=", " tmuoow="};
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+        text += names[i] + traceFloat(fields[i]);
+    }
+    return text + "}";
 }
 
+// "operation({a}, {b}, {c})"
 inline std::string triangleText(const char* operation, const VertexValues& a, const VertexValues& b,
                                 const VertexValues& c) {
     return std::string(operation) + "(" + vertexText(a) + ", " + vertexText(b) + ", " +
