@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     addInspectObjectCommand(*inspect);
     addInspectSceneCommand(*inspect);
     addTextureCommands(app, *inspect);
+    addTraceCommand(app);
+    addRenderCommand(app);
+    addPlayCommands(app);
 
     try {
         app.parse(argc, argv);
