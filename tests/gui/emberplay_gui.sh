@@ -85,6 +85,10 @@ sleep 3
 kill -0 "$player" 2>/dev/null || fail "emberplay ended before the demo could be stopped"
 shot playing.png
 not_blank playing.png
+# The cube is orange (208, 120, 48): red above blue in the middle of the screen.
+read -r red green blue < <(ffmpeg -hide_banner -loglevel error -i "$artifacts/playing.png" \
+    -vf "crop=1:1:512:384" -f rawvideo -pix_fmt rgb24 - | od -An -tu1)
+[[ $red -gt $blue ]] || fail "the cube shows as ($red, $green, $blue): channels swapped?"
 
 xdotool key --clearmodifiers x
 for _ in $(seq 1 100); do

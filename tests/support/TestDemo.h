@@ -47,7 +47,7 @@ inline std::string sceneFile(int32_t lastFrame, int32_t index) {
     s += "AmbientColor 255 255 255\nAmbIntensity 0.25\n\n";
     s += "AddLight\nLightName Light\nLightMotion (unnamed)\n 9\n 1\n 0 0 0 30 30 0 1 1 1\n"
          " 0 0 0.0 0.0 0.0\nLightColor 255 240 220\nLgtIntensity 1.0\nLightType 0\n\n";
-    s += "ShowCamera 1 2\nCameraMotion (unnamed)\n 9\n 1\n 0 0 -6 0 0 0 1 1 1\n"
+    s += "ShowCamera 1 2\nCameraMotion (unnamed)\n 9\n 1\n 0 0 -12 0 0 0 1 1 1\n"
          " 0 0 0.0 0.0 0.0\nZoomFactor 3.2\n";
     return s;
 }

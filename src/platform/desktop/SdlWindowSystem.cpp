@@ -365,7 +365,7 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
     return dialog.result();
 }
 
-void SdlWindowSystem::openSurface(int32_t width, int32_t height) {
+void SdlWindowSystem::openSurface(int32_t /*width*/, int32_t /*height*/) {
     if (sdlWindow_ == nullptr) {
         return;
     }
@@ -381,8 +381,6 @@ void SdlWindowSystem::openSurface(int32_t width, int32_t height) {
     SDL_SetWindowFullscreen(sdlWindow_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    textureWidth_ = width;
-    textureHeight_ = height;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
@@ -397,8 +395,12 @@ void SdlWindowSystem::presentFrame(const PresentedFrame& frame) {
         if (texture_ != nullptr) {
             SDL_DestroyTexture(texture_);
         }
-        const Uint32 format =
-            frame.format == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+        Uint32 format = SDL_PIXELFORMAT_RGBA32;
+        if (frame.format == PixelFormat::Rgb565) {
+            format = SDL_PIXELFORMAT_RGB565;
+        } else if (frame.format == PixelFormat::Xrgb8888) {
+            format = SDL_PIXELFORMAT_RGB888;
+        }
         texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, frame.width,
                                      frame.height);
         if (texture_ == nullptr) {
