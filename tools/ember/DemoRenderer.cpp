@@ -200,6 +200,11 @@ void renderDemo(const DemoRenderOptions& options) {
         }
     }
     output.fps = options.fps;
+    if (frameOutputKind(output.path) == FrameOutputKind::Png &&
+        !(options.lastFrame >= 0 && options.lastFrame == options.firstFrame)) {
+        throw ToolError(options.output + " holds one frame: choose it with --frame, or write to a "
+                                         "directory or a video");
+    }
     const WorkingDirectory inDemo(options.directory);
     if (options.track != 0) {
         if (frameOutputKind(output.path) != FrameOutputKind::Video) {

@@ -120,6 +120,10 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
     FrameOutputOptions output;
     output.path = std::filesystem::absolute(options.output).string();
     output.fps = options.fps;
+    if (frameOutputKind(output.path) == FrameOutputKind::Png && first != last) {
+        throw ToolError(options.output + " holds one frame: write the frames to a directory or "
+                                         "a video");
+    }
     std::unique_ptr<FrameSink> sink = openFrameSink(output);
 
     uint32_t drawnWidth = 0;
