@@ -237,3 +237,43 @@ bool combineUsesTexture(const RenderState& state) {
     return scales(alpha.function) &&
            (textureFactor(alpha.factor) || (otherAlphaFactor(alpha.factor) && alphaOtherIsTexture));
 }
+
+bool alphaIsConstant(const CombineUnit& alpha) {
+    const GrCombineFunction_t f = alpha.function;
+    const bool readsLocal = f == GR_COMBINE_FUNCTION_LOCAL ||
+                            f == GR_COMBINE_FUNCTION_LOCAL_ALPHA ||
+                            (f >= GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL &&
+                             f <= GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA);
+    const bool readsOther = f >= GR_COMBINE_FUNCTION_SCALE_OTHER &&
+                            f <= GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+    const bool scales = f >= GR_COMBINE_FUNCTION_SCALE_OTHER &&
+                        f <= GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+    bool factorLocal = false;
+    bool factorOther = false;
+    bool factorTexture = false;
+    if (scales) {
+        switch (alpha.factor) {
+        case GR_COMBINE_FACTOR_LOCAL:
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA:
+        case GR_COMBINE_FACTOR_ONE_MINUS_LOCAL:
+        case GR_COMBINE_FACTOR_ONE_MINUS_LOCAL_ALPHA:
+            factorLocal = true;
+            break;
+        case GR_COMBINE_FACTOR_OTHER_ALPHA:
+        case GR_COMBINE_FACTOR_ONE_MINUS_OTHER_ALPHA:
+            factorOther = true;
+            break;
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
+        case GR_COMBINE_FACTOR_ONE_MINUS_TEXTURE_ALPHA:
+            factorTexture = true;
+            break;
+        default:
+            break;
+        }
+    }
+    const bool localVaries =
+        (readsLocal || factorLocal) && alpha.local != GR_COMBINE_LOCAL_CONSTANT;
+    const bool otherVaries =
+        (readsOther || factorOther) && alpha.other != GR_COMBINE_OTHER_CONSTANT;
+    return !localVaries && !otherVaries && !factorTexture;
+}

@@ -47,6 +47,10 @@ uint32_t combineColorAndAlpha(const CombineUnit& color, const CombineUnit& alpha
 uint32_t blendColor(GrAlphaBlendFnc_t sourceFactor, GrAlphaBlendFnc_t destinationFactor,
                     uint32_t source, uint32_t destination);
 
+// Whether the alpha unit's result is the same at every pixel (it reads only the constant
+// colour), so that it can be computed once.
+bool alphaIsConstant(const CombineUnit& alpha);
+
 // Whether the colour or alpha output depends on the texture (the texture must then be
 // fetched).
 bool combineUsesTexture(const RenderState& state);

@@ -6,11 +6,8 @@ namespace {
 constexpr int32_t kBayer4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 constexpr int32_t kBayer2[2][2] = {{0, 2}, {3, 1}};
 
-// floor(v * levels / 255 + (2k + 1) / (2 * cells)), clamped to levels.
-uint16_t quantise(int32_t v, int32_t levels, int32_t k, int32_t cells) {
-    const int32_t numerator = 2 * v * levels * cells + (2 * k + 1) * 255;
-    const int32_t q = numerator / (2 * 255 * cells);
-    return static_cast<uint16_t>(q > levels ? levels : q);
+uint16_t quantise(int32_t v, int32_t levels, int32_t threshold) {
+    return static_cast<uint16_t>(((v + (v >> 7)) * levels + threshold) >> 8);
 }
 
 void build(DitherTables& tables, GrDitherMode_t mode) {
@@ -25,11 +22,24 @@ void build(DitherTables& tables, GrDitherMode_t mode) {
                 k = kBayer4[row][column];
                 cells = 16;
             }
+            const int32_t threshold = (2 * k + 1) * 128 / cells;
+            tables.thresholds[row * 4 + column] = static_cast<uint8_t>(threshold);
             DitherPosition& p = tables.positions[row * 4 + column];
             for (int32_t v = 0; v < 256; ++v) {
-                p.red[v] = static_cast<uint16_t>(quantise(v, 31, k, cells) << 11);
-                p.green[v] = static_cast<uint16_t>(quantise(v, 63, k, cells) << 5);
-                p.blue[v] = quantise(v, 31, k, cells);
+                p.red[v] = static_cast<uint16_t>(quantise(v, 31, threshold) << 11);
+                p.green[v] = static_cast<uint16_t>(quantise(v, 63, threshold) << 5);
+                p.blue[v] = quantise(v, 31, threshold);
+            }
+        }
+    }
+}
+
+void buildLanes(DitherTables& tables) {
+    for (int32_t row = 0; row < 4; ++row) {
+        for (int32_t column = 0; column < 4; ++column) {
+            for (int32_t k = 0; k < 4; ++k) {
+                const uint32_t t = tables.thresholds[row * 4 + ((column + k) & 3)];
+                tables.laneThresholds[row * 4 + column][k] = t | t << 16;
             }
         }
     }
@@ -41,6 +51,9 @@ struct AllTables {
         build(disabled, GR_DITHER_DISABLE);
         build(twoByTwo, GR_DITHER_2x2);
         build(fourByFour, GR_DITHER_4x4);
+        buildLanes(disabled);
+        buildLanes(twoByTwo);
+        buildLanes(fourByFour);
     }
 };
 

@@ -170,8 +170,17 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
     const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
     const double areaPixels = static_cast<double>(area) / 256.0;
+    // Which attributes to set up (bits of target.attributes, by Attribute).
+    static const uint32_t kBit[kAttributeCount] = {
+        kAttributeColor, kAttributeColor,   kAttributeColor,   kAttributeAlpha,  kAttributeOow,
+        kAttributeOoz,   kAttributeTexture, kAttributeTexture, kAttributeTexture};
+    bool used[kAttributeCount];
     Plane planes[kAttributeCount];
     for (int32_t a = 0; a < kAttributeCount; ++a) {
+        used[a] = (target.attributes & kBit[a]) != 0;
+        if (!used[a]) {
+            continue;
+        }
         const double d1 = v[1]->value[a] - v[0]->value[a];
         const double d2 = v[2]->value[a] - v[0]->value[a];
         Plane& p = planes[a];
@@ -195,6 +204,8 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
                         v[1]->value[kOow] == v[1]->value[kToow] &&
                         v[2]->value[kOow] == v[2]->value[kToow];
 
+    SpanStart& s = context.start;
+    s = SpanStart(); // attributes the state does not read stay 0
     const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
     for (int64_t row = firstRow; row <= lastRow; ++row) {
         int64_t left = firstColumn;
@@ -210,16 +221,25 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
             }
         }
         if (!empty && left <= right) {
-            SpanStart& s = context.start;
-            s.r = fixedStart(planes[kRed].at(left, row));
-            s.g = fixedStart(planes[kGreen].at(left, row));
-            s.b = fixedStart(planes[kBlue].at(left, row));
-            s.a = fixedStart(planes[kAlpha].at(left, row));
-            s.oow = toFloat(planes[kOow].at(left, row));
-            s.ooz = toFloat(planes[kOoz].at(left, row));
-            s.sow = toFloat(planes[kSow].at(left, row));
-            s.tow = toFloat(planes[kTow].at(left, row));
-            s.toow = toFloat(planes[kToow].at(left, row));
+            if (used[kRed]) {
+                s.r = fixedStart(planes[kRed].at(left, row));
+                s.g = fixedStart(planes[kGreen].at(left, row));
+                s.b = fixedStart(planes[kBlue].at(left, row));
+            }
+            if (used[kAlpha]) {
+                s.a = fixedStart(planes[kAlpha].at(left, row));
+            }
+            if (used[kOow]) {
+                s.oow = toFloat(planes[kOow].at(left, row));
+            }
+            if (used[kOoz]) {
+                s.ooz = toFloat(planes[kOoz].at(left, row));
+            }
+            if (used[kSow]) {
+                s.sow = toFloat(planes[kSow].at(left, row));
+                s.tow = toFloat(planes[kTow].at(left, row));
+                s.toow = toFloat(planes[kToow].at(left, row));
+            }
             const int64_t memoryRow = flip ? target.bufferHeight - 1 - row : row;
             span(context, static_cast<int32_t>(memoryRow), static_cast<int32_t>(left),
                  static_cast<int32_t>(right - left + 1));

@@ -44,7 +44,15 @@ struct RasterTarget {
     int32_t clipMaxX = 0;
     int32_t clipMaxY = 0;
     GrCullMode_t cullMode = GR_CULL_DISABLE;
+    // The attributes the current state reads (kAttribute* bits); the others are left 0.
+    uint32_t attributes = ~0u;
 };
+
+inline constexpr uint32_t kAttributeColor = 1;    // r, g, b
+inline constexpr uint32_t kAttributeAlpha = 2;    // a
+inline constexpr uint32_t kAttributeOow = 4;      // vertex oow
+inline constexpr uint32_t kAttributeOoz = 8;      // ooz
+inline constexpr uint32_t kAttributeTexture = 16; // sow, tow and the texture unit's oow
 
 // What happened to one triangle.
 enum class RasterResult { Drawn, Culled, Rejected };

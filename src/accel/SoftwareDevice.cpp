@@ -463,6 +463,7 @@ RasterTarget SoftwareDevice::rasterTarget() const {
     t.clipMinY = boundedTo(state_.clipMinY, frame_.height());
     t.clipMaxY = boundedTo(state_.clipMaxY, frame_.height());
     t.cullMode = state_.cullMode;
+    t.attributes = attributes_;
     return t;
 }
 
@@ -482,9 +483,21 @@ void SoftwareDevice::prepareToDraw() {
         context_.buffer = &frame_;
         context_.state = &state_;
         context_.dither = &ditherTables(state_.ditherMode);
-        span_ = options_.generalSpansOnly
-                    ? drawSpanGeneral
-                    : selectSpanFunction(state_, frame_.isRgb565(), context_.texture);
+        span_ = options_.generalSpansOnly ? drawSpanGeneral : selectSpanFunction(context_);
+        attributes_ = kAttributeColor;
+        if (state_.alpha.local == GR_COMBINE_LOCAL_ITERATED ||
+            state_.alpha.other == GR_COMBINE_OTHER_ITERATED) {
+            attributes_ |= kAttributeAlpha;
+        }
+        if (state_.depthMode == GR_DEPTHBUFFER_WBUFFER || context_.texture != nullptr) {
+            attributes_ |= kAttributeOow;
+        }
+        if (state_.depthMode == GR_DEPTHBUFFER_ZBUFFER) {
+            attributes_ |= kAttributeOoz;
+        }
+        if (context_.texture != nullptr) {
+            attributes_ |= kAttributeTexture;
+        }
         spanDirty_ = false;
     }
 }

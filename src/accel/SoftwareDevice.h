@@ -196,6 +196,7 @@ private:
     bool spanDirty_ = true;
     bool textureDirty_ = true;
     bool usesTexture_ = false;
+    uint32_t attributes_ = ~0u; // kAttribute* bits the state reads
     SpanFunction span_ = nullptr;
     SpanContext context_;
 

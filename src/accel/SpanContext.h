@@ -39,6 +39,11 @@ struct SpanContext {
     // Steps along y, for the level of detail.
     float dsowdy = 0.0f, dtowdy = 0.0f, dtoowdy = 0.0f;
 
+    // Set by the span selection for the fast spans: the alpha unit's result when it is
+    // the same at every pixel, and the constant colour's alpha.
+    int32_t blendAlpha = 0;
+    int32_t constantAlpha = 0;
+
     SpanStart start;
 
     uint64_t pixelsWritten = 0;

@@ -6,5 +6,6 @@
 #include "accel/RenderState.h"
 #include "accel/SpanContext.h"
 
-SpanFunction selectSpanFunction(const RenderState& state, bool rgb565,
-                                const DecodedTexture* texture);
+// `context` holds the state, the buffer and the texture; the selection fills its
+// blendAlpha and constantAlpha.
+SpanFunction selectSpanFunction(SpanContext& context);

@@ -15,12 +15,8 @@ bool isPalette(GrTextureFormat_t f) {
     return f == GR_TEXFMT_P_8 || f == GR_TEXFMT_AP_88;
 }
 
-int32_t log2Of(int32_t powerOfTwo) {
-    int32_t shift = 0;
-    while ((1 << shift) < powerOfTwo) {
-        ++shift;
-    }
-    return shift;
+uint32_t paddedTexels(const LevelPlacement& level) {
+    return static_cast<uint32_t>((level.width + 1) * (level.height + 1));
 }
 
 } // namespace
@@ -59,7 +55,7 @@ const DecodedTexture* TextureCache::lookup(const TextureSource& source, const Te
     LevelPlacement levels[9];
     const int32_t count = placeLevels(source.info, source.evenOdd, levels);
     for (int32_t i = 0; i < count; ++i) {
-        texels += static_cast<uint32_t>(levels[i].width * levels[i].height);
+        texels += paddedTexels(levels[i]);
     }
     DecodedTexture* entry = freeEntry(texels);
     if (entry == nullptr || !decode(*entry, source, tables, memory)) {
@@ -101,7 +97,7 @@ bool TextureCache::decode(DecodedTexture& entry, const TextureSource& source,
     int32_t present = 0;
     for (int32_t i = 0; i < count; ++i) {
         if (levels[i].inMemory) {
-            total += static_cast<uint32_t>(levels[i].width * levels[i].height);
+            total += paddedTexels(levels[i]);
             ++present;
         }
     }
@@ -130,25 +126,31 @@ bool TextureCache::decode(DecodedTexture& entry, const TextureSource& source,
             continue;
         }
         const uint64_t address = static_cast<uint64_t>(source.start) + level.memoryOffset;
-        const int32_t n = level.width * level.height;
-        for (int32_t t = 0; t < n; ++t) {
-            if (bytes == 1) {
-                out[t] = lookup[memory.byteAt(address + static_cast<uint64_t>(t))];
-            } else {
-                const uint32_t raw = memory.halfAt(address + 2 * static_cast<uint64_t>(t));
-                if (isNcc(format) || isPalette(format)) {
-                    out[t] = (raw >> 8) << 24 | (lookup[raw & 0xFF] & 0x00FFFFFFu);
+        const int32_t stride = level.width + 1;
+        for (int32_t y = 0; y < level.height; ++y) {
+            uint32_t* row = out + y * stride;
+            for (int32_t x = 0; x < level.width; ++x) {
+                const uint64_t t = static_cast<uint64_t>(y * level.width + x);
+                if (bytes == 1) {
+                    row[x] = lookup[memory.byteAt(address + t)];
                 } else {
-                    out[t] = decodeTexel(format, raw, ncc, tables.palette);
+                    const uint32_t raw = memory.halfAt(address + 2 * t);
+                    if (isNcc(format) || isPalette(format)) {
+                        row[x] = (raw >> 8) << 24 | (lookup[raw & 0xFF] & 0x00FFFFFFu);
+                    } else {
+                        row[x] = decodeTexel(format, raw, ncc, tables.palette);
+                    }
                 }
             }
+            row[level.width] = row[0];
         }
+        std::memcpy(out + level.height * stride, out, static_cast<size_t>(stride) * 4);
         DecodedLevel& decoded = entry.levels[level.lod];
         decoded.texels = out;
         decoded.width = level.width;
         decoded.height = level.height;
-        decoded.widthShift = log2Of(level.width);
-        out += n;
+        decoded.stride = stride;
+        out += paddedTexels(level);
     }
     // Levels left out of memory borrow the nearest finer level, else the nearest coarser.
     for (int32_t i = 0; i < count; ++i) {

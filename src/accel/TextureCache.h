@@ -36,11 +36,14 @@ struct TextureSource {
     GrTexInfo info; // data unused
 };
 
+// A decoded level is stored with one extra column (a copy of column 0) and one extra row
+// (a copy of row 0), so that the 2x2 texels of a wrapping bilinear tap always sit at
+// base, base + 1, base + stride and base + stride + 1.
 struct DecodedLevel {
-    const uint32_t* texels = nullptr; // width * height, row by row, top row first
+    const uint32_t* texels = nullptr; // (height + 1) rows of stride texels, top row first
     int32_t width = 1;
     int32_t height = 1;
-    int32_t widthShift = 0; // log2(width)
+    int32_t stride = 2; // width + 1
 };
 
 struct DecodedTexture {

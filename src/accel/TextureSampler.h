@@ -66,7 +66,7 @@ inline uint32_t samplePoint(const DecodedLevel& level, int32_t u, int32_t v, boo
                             bool clampT) {
     const int32_t x = texelIndex(u >> 8, level.width, clampS);
     const int32_t y = texelIndex(v >> 8, level.height, clampT);
-    return level.texels[(y << level.widthShift) + x];
+    return level.texels[y * level.stride + x];
 }
 
 inline uint32_t sampleBilinear(const DecodedLevel& level, int32_t u, int32_t v, bool clampS,
@@ -74,8 +74,8 @@ inline uint32_t sampleBilinear(const DecodedLevel& level, int32_t u, int32_t v, 
     int32_t x0, x1, y0, y1;
     texelPair(u >> 8, level.width, clampS, x0, x1);
     texelPair(v >> 8, level.height, clampT, y0, y1);
-    const uint32_t* row0 = level.texels + (y0 << level.widthShift);
-    const uint32_t* row1 = level.texels + (y1 << level.widthShift);
+    const uint32_t* row0 = level.texels + y0 * level.stride;
+    const uint32_t* row1 = level.texels + y1 * level.stride;
     const uint32_t fu = static_cast<uint32_t>(u) & 255;
     const uint32_t fv = static_cast<uint32_t>(v) & 255;
     return lerpTexel(lerpTexel(row0[x0], row0[x1], fu), lerpTexel(row1[x0], row1[x1], fu), fv);

@@ -16,5 +16,6 @@ struct ToolError : std::runtime_error {
 };
 
 // Registration functions, one per group (defined in tools/ember/<Group>Commands.cpp):
-// void addTextureCommands(CLI::App& app, CLI::App& inspect);
-void addInspectObjectCommand(CLI::App& inspect); // InspectObjectCommand.cpp
+void addInspectObjectCommand(CLI::App& inspect);           // InspectObjectCommand.cpp
+void addInspectSceneCommand(CLI::App& inspect);            // InspectSceneCommand.cpp
+void addTextureCommands(CLI::App& app, CLI::App& inspect); // TextureCommands.cpp

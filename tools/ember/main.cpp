@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
                                                       "and print what it holds");
     inspect->require_subcommand(1);
     addInspectObjectCommand(*inspect);
+    addInspectSceneCommand(*inspect);
+    addTextureCommands(app, *inspect);
 
     try {
         app.parse(argc, argv);

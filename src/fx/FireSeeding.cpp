@@ -1,0 +1,102 @@
+// FireEmitter::initParticles.
+//
+// Why it is written this way:
+//   - The order of the generator draws is part of the result: every particle takes its
+//     life, its three jitters, (mode 0) one size draw or (mode 1) two unused draws, then
+//     its two offsets, in that order. The emitters of a whole demo share one sequence,
+//     so one extra or missing draw changes every fire seeded after it.
+//   - The arithmetic is single precision in the written order; "R × fadeTime × (1/32767)"
+//     multiplies by the float reciprocal, which rounds differently from a division.
+//     R × fadeTime is formed in 64 bits: exact for every int32 fade time (the product of
+//     two ints would overflow for fade times above 65537).
+//   - A life of 0 (a fade time of 0) has no rates: they are left at 0 instead of the
+//     infinities and NaNs a division by zero would store. Such a particle never lives
+//     (its age is never below 0), so no rate is ever applied.
+//   - The array is replaced, never grown: a count that is negative, above
+//     kFireParticleLimit or cannot be allocated leaves no particles and a count of 0,
+//     so nothing can index past the array.
+#include "fx/FireEmitter.h"
+
+#include <new>
+
+#include "fx/FireSeeding.h"
+#include "fx/RandomGenerator.h"
+
+namespace {
+
+constexpr float kRandomScale = 32767.0f;
+constexpr float kReciprocalRandomScale = 1.0f / 32767.0f;
+
+float drawFloat() {
+    return static_cast<float>(drawRandom());
+}
+
+} // namespace
+
+void FireEmitter::initParticles() {
+    particles.reset();
+    if (particleCount <= 0 || particleCount > kFireParticleLimit) {
+        particleCount = 0;
+        return;
+    }
+    particles.reset(new (std::nothrow) FireParticle[particleCount]);
+    if (particles == nullptr) {
+        particleCount = 0;
+        return;
+    }
+    if (fireMode == 0) {
+        baseDirection[0] = 0.0f, baseDirection[1] = 1.0f, baseDirection[2] = 0.0f;
+    } else if (fireMode == 1) {
+        baseDirection[0] = 0.0f, baseDirection[1] = -1.0f, baseDirection[2] = 0.0f;
+    } else {
+        return; // other modes: zeroed particles, no direction, no draws
+    }
+
+    const float fade = static_cast<float>(fadeTime);
+    for (int32_t i = 0; i < particleCount; ++i) {
+        FireParticle& p = particles[i];
+        const int64_t scaledDraw = static_cast<int64_t>(drawRandom()) * fadeTime;
+        p.life = static_cast<float>(scaledDraw) * kReciprocalRandomScale + fade;
+        p.age = 0.0f;
+        for (float& jitter : p.jitter) {
+            jitter = 0.2f - drawFloat() * 0.4f / kRandomScale;
+        }
+        const bool lives = p.life != 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            p.velocity[c] = lives ? ((p.jitter[c] + baseDirection[c]) / p.life) * height : 0.0f;
+        }
+        p.startSize = width;
+        p.size = p.startSize;
+        if (fireMode == 0) {
+            const float shrink = (drawFloat() / kRandomScale - 1.0f) * p.startSize;
+            p.sizeRate = lives ? shrink / p.life : 0.0f;
+        } else {
+            drawRandom(); // two draws whose values mode 1 does not use
+            drawRandom();
+            p.sizeRate = lives ? 2.0f * p.startSize / p.life : 0.0f;
+        }
+        p.offset[0] = (0.1f - drawFloat() * 0.2f / kRandomScale) * width;
+        p.offset[1] = 0.0f;
+        p.offset[2] = (0.1f - drawFloat() * 0.2f / kRandomScale) * width;
+        p.position[0] = motion.position.x + p.offset[0];
+        p.position[1] = motion.position.y + p.offset[1];
+        p.position[2] = motion.position.z + p.offset[2];
+        p.startAlpha = 255.0f;
+        p.alpha = 255.0f;
+        p.alphaRate = lives ? -254.0f / p.life : 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            p.startColor[c] = color[c];
+            p.color[c] = color[c];
+            p.colorRate[c] = lives ? -((color[c] - 0.1f) / p.life) * colorFade[c] : 0.0f;
+        }
+        p.isDead = 0;
+    }
+
+    // The core: a particle that never moves and is respawned at the emitter every frame.
+    FireParticle& core = particles[particleCount - 1];
+    core.life = 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        core.offset[c] = 0.0f;
+        core.jitter[c] = 0.0f;
+    }
+}

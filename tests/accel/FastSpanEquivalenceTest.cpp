@@ -1,0 +1,171 @@
+// The fast spans must give exactly the pixels of the general span: the same random
+// scenes are drawn by a device restricted to the general span and by a normal one, in
+// every state the fast spans cover (and some they do not), and both buffers compared.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "accel/SoftwareDevice.h"
+#include "accel/TextureLayout.h"
+
+namespace {
+
+struct Scene {
+    uint32_t seed;
+    AccelColorMode mode;
+};
+
+// Draws the same pseudo-random scene on whichever device is current.
+void drawScene(uint32_t seed, int32_t width, int32_t height) {
+    std::mt19937 random(seed);
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(random);
+    };
+    grBufferClear(0x00203040, 0, 0xFFFF);
+
+    // A mip-mapped 64x32 texture and a 16x16 one, both at the bottom of memory.
+    GrTexInfo big;
+    big.largeLod = GR_LOD_64;
+    big.smallLod = GR_LOD_1;
+    big.aspectRatio = GR_ASPECT_2x1;
+    big.format = GR_TEXFMT_ARGB_4444;
+    std::vector<uint16_t> bigTexels(textureTexelBytes(big) / 2);
+    for (uint16_t& t : bigTexels) {
+        t = static_cast<uint16_t>(random());
+    }
+    big.data = bigTexels.data();
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &big);
+    GrTexInfo small = big;
+    small.largeLod = small.smallLod = GR_LOD_16;
+    small.aspectRatio = GR_ASPECT_1x1;
+    small.format = GR_TEXFMT_RGB_565;
+    const uint32_t smallAddress = textureMemoryRequired(GR_MIPMAPLEVELMASK_BOTH, big);
+    grTexDownloadMipMap(GR_TMU0, smallAddress, GR_MIPMAPLEVELMASK_BOTH, &small);
+
+    const GrDitherMode_t dithers[] = {GR_DITHER_DISABLE, GR_DITHER_2x2, GR_DITHER_4x4};
+    const GrCmpFnc_t compares[] = {GR_CMP_LESS, GR_CMP_LEQUAL, GR_CMP_ALWAYS, GR_CMP_GREATER,
+                                   GR_CMP_NOTEQUAL};
+    for (int32_t batch = 0; batch < 24; ++batch) {
+        grDitherMode(dithers[random() % 3]);
+        grDepthBufferMode(random() % 4 == 0 ? GR_DEPTHBUFFER_DISABLE : GR_DEPTHBUFFER_WBUFFER);
+        grDepthBufferFunction(compares[random() % 5]);
+        grDepthMask(random() % 3 != 0 ? FXTRUE : FXFALSE);
+        const GrColor_t constant = static_cast<GrColor_t>(random());
+        grConstantColorValue(constant);
+        switch (random() % 4) {
+        case 0: // opaque Gouraud
+            grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
+                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+            break;
+        case 1: // faded by the constant alpha
+            grColorCombine(GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL,
+                           GR_COMBINE_FACTOR_LOCAL_ALPHA, GR_COMBINE_LOCAL_ITERATED,
+                           GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+            break;
+        case 2: // a state only the general span handles
+            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_LOCAL,
+                           GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+            break;
+        default: // texture x vertex colour
+            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+            break;
+        }
+        grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                       GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+        switch (random() % 3) {
+        case 0:
+            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+            break;
+        case 1:
+            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
+            break;
+        default:
+            grAlphaBlendFunction(GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE,
+                                 GR_BLEND_ZERO);
+            break;
+        }
+        const GrTextureFilterMode_t filter =
+            random() % 3 == 0 ? GR_TEXTUREFILTER_POINT_SAMPLED : GR_TEXTUREFILTER_BILINEAR;
+        grTexFilterMode(GR_TMU0, filter, filter);
+        grTexMipMapMode(GR_TMU0, random() % 4 == 0 ? GR_MIPMAP_DISABLE : GR_MIPMAP_NEAREST,
+                        FXFALSE);
+        grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP,
+                       random() % 5 == 0 ? GR_TEXTURECLAMP_CLAMP : GR_TEXTURECLAMP_WRAP);
+        if (random() % 2 == 0) {
+            grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &big);
+        } else {
+            grTexSource(GR_TMU0, smallAddress, GR_MIPMAPLEVELMASK_BOTH, &small);
+        }
+        for (int32_t i = 0; i < 12; ++i) {
+            GrVertex v[3];
+            const float cx = uniform(-10.0f, width + 10.0f), cy = uniform(-10.0f, height + 10.0f);
+            const float size = uniform(1.0f, 0.7f * width);
+            for (GrVertex& p : v) {
+                p.x = std::nearbyint((cx + uniform(-size, size)) * 16.0f) / 16.0f;
+                p.y = std::nearbyint((cy + uniform(-size, size)) * 16.0f) / 16.0f;
+                p.r = uniform(-20.0f, 270.0f);
+                p.g = uniform(0.0f, 256.0f);
+                p.b = uniform(0.0f, 255.0f);
+                p.a = uniform(0.0f, 255.0f);
+                const float w = uniform(0.5f, 50.0f);
+                p.oow = 1.0f / w;
+                p.ooz = 65535.0f / w;
+                p.tmuvtx[0].oow = random() % 8 == 0 ? 1.0f / uniform(0.5f, 50.0f) : p.oow;
+                p.tmuvtx[0].sow = uniform(-600.0f, 600.0f) * p.tmuvtx[0].oow;
+                p.tmuvtx[0].tow = uniform(-600.0f, 600.0f) * p.tmuvtx[0].oow;
+            }
+            grDrawTriangle(&v[0], &v[1], &v[2]);
+        }
+    }
+}
+
+class FastSpanEquivalenceTest : public ::testing::TestWithParam<Scene> {
+protected:
+    void TearDown() override { setAcceleratorDevice(nullptr); }
+};
+
+} // namespace
+
+TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) {
+    const Scene scene = GetParam();
+    const int32_t width = 61, height = 47; // odd sizes: spans of every length and offset
+    SoftwareDeviceOptions options;
+    options.width = width;
+    options.height = height;
+    options.colorMode = scene.mode;
+    options.report = [](void*, const char*) {};
+    SoftwareDevice fast(options);
+    options.generalSpansOnly = true;
+    SoftwareDevice general(options);
+    for (SoftwareDevice* device : {&fast, &general}) {
+        setAcceleratorDevice(device);
+        ASSERT_TRUE(grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                 GR_COLORFORMAT_ABGR, GR_ORIGIN_LOWER_LEFT, 2, 1));
+        drawScene(scene.seed, width, height);
+    }
+    ASSERT_GT(fast.frameCounters().pixelsWritten, 1000u);
+    EXPECT_EQ(fast.frameCounters().pixelsWritten, general.frameCounters().pixelsWritten);
+    int32_t differences = 0;
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            if (fast.backPixel(x, y) != general.backPixel(x, y) ||
+                fast.depthValue(x, y) != general.depthValue(x, y)) {
+                if (++differences <= 5) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": fast " << std::hex
+                                  << fast.backPixel(x, y) << " / " << fast.depthValue(x, y)
+                                  << ", general " << general.backPixel(x, y) << " / "
+                                  << general.depthValue(x, y);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(differences, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RandomScenes, FastSpanEquivalenceTest,
+    ::testing::Values(Scene{1, AccelColorMode::Authentic16}, Scene{2, AccelColorMode::Authentic16},
+                      Scene{3, AccelColorMode::Authentic16}, Scene{4, AccelColorMode::Clean32},
+                      Scene{5, AccelColorMode::Clean32}, Scene{6, AccelColorMode::Authentic16}));

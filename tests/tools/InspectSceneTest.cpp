@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/RealLwobFiles.h"
+#include "support/ScratchDirectory.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class InspectSceneTest : public ScratchDirectoryTest {
+protected:
+    static ToolRun run(const std::string& arguments) {
+        ToolRun result;
+        const std::string command =
+            std::string(EMBER_PROGRAM) + " inspect scene " + arguments + " 2>stderr.txt";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return result;
+        }
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+            result.out.append(buffer, n);
+        }
+        const int status = pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.err = readFile("stderr.txt");
+        return result;
+    }
+};
+
+const char* const kScene = "LWSC\n3\n\nLastFrame 60\nFramesPerSecond 30\n"
+                           "AddLight\nLightName Sun\nLightMotion (unnamed)\n 9\n 2\n"
+                           " 0 5 0 0 45 0 1 1 1\n 0 0 0.0 0.0 0.0\n"
+                           " 10 5 0 90 45 0 1 1 1\n 60 1 0.0 0.0 0.0\n"
+                           "LightColor 255 240 200\nLgtIntensity 0.8\n"
+                           "ShowCamera\nZoomFactor 2.5\nAddFire 5 1 2\n";
+
+} // namespace
+
+TEST_F(InspectSceneTest, PrintsTheSceneRecordAsJson) {
+    writeFile("content/scenes/a.lws", kScene);
+    const ToolRun r = run("content/scenes/a.lws --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Json scene = Json::parse(r.out);
+    std::string keys;
+    for (auto it = scene.begin(); it != scene.end(); ++it) {
+        keys += it.key() + " ";
+    }
+    EXPECT_EQ(keys, "objectCount lightCount firstFrame lastFrame frameStep framesPerSecond "
+                    "flareTexture fireCount objects fires camera lights textures ");
+    EXPECT_EQ(scene["lightCount"], 1);
+    EXPECT_EQ(scene["lastFrame"], 60);
+    // Floats read back to the very same float.
+    EXPECT_EQ(scene["lights"][0]["color"][1].get<float>(), 240.0f * 0.003921569f);
+    EXPECT_EQ(scene["lights"][0]["motion"]["keyCount"], 2);
+    EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 2.5f);
+    EXPECT_EQ(scene["fires"][0]["particleCount"], 5);
+    EXPECT_EQ(scene["fires"][0]["particles"][0]["life"].get<float>(),
+              static_cast<float>(41 * 20) * (1.0f / 32767.0f) + 20.0f);
+    // The scene's paths are relative to the directory above its "scenes" directory.
+    EXPECT_EQ(scene["textures"]["slots"][0]["path"], "textures\\flare.3df");
+    EXPECT_TRUE(fileExists("content/error.txt"));
+}
+
+TEST_F(InspectSceneTest, AFrameAnimatesTheSceneFirst) {
+    writeFile("scenes/a.lws", kScene);
+    const ToolRun r = run("scenes/a.lws --json --frame 5");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Json scene = Json::parse(r.out);
+    EXPECT_EQ(scene["lights"][0]["motion"]["heading"].get<float>(), 7.5f);
+    EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 45.0f);
+    EXPECT_EQ(scene["view"]["frame"].get<float>(), 5.0f);
+    EXPECT_EQ(scene["view"]["zoomFactor"].get<float>(), 2.5f);
+    EXPECT_EQ(scene["view"]["cameraPlanes"]["count"], 5);
+    // Started as the player starts it: the flare texture slot has its address.
+    EXPECT_EQ(scene["textures"]["slots"][0]["startAddress"], 0);
+    EXPECT_EQ(scene["textures"]["memoryNext"], 0); // no flare file: nothing downloaded
+}
+
+TEST_F(InspectSceneTest, TextOutputNamesEveryField) {
+    writeFile("scenes/a.lws", kScene);
+    const ToolRun r = run("scenes/a.lws --frame 0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nlightCount: 1\n"), std::string::npos);
+    EXPECT_NE(r.out.find("      position: [0.0, 5.0, 0.0]\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("    rangeSquared: 1.0\n"), std::string::npos);
+}
+
+TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
+    writeFile("scenes/bad.lws", "XLWS 3");
+    ToolRun r = run("scenes/bad.lws");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ember: not a Lightwave scene file (first chars: XLWS , should be LWSC)\n");
+    writeFile("scenes/light.lws", "LWSC 3 LightColor 1 1 1");
+    r = run("scenes/light.lws");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("a light keyword outside a light"), std::string::npos);
+    r = run("scenes/missing.lws");
+    EXPECT_EQ(r.status, 1);
+}
+
+namespace {
+
+// A scene as LightWave 5 writes it (format version 1), with the keywords the player does
+// not know among those it does.
+const char* const kLightWave5Scene = R"(LWSC
+1
+
+FirstFrame 1
+LastFrame 60
+FrameStep 1
+FramesPerSecond 30.000000
+
+LoadObject Objects\box.lwo
+ShowObject 6 7
+ObjectMotion (unnamed)
+  9
+  2
+  0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+  0.000000 0.000000 0.000000 360.000000 0.000000 0.000000 1.000000 1.000000 1.000000
+  60 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ShadowOptions 7
+
+LoadObject Objects\sphere.lwo
+ShowObject 6 7
+ObjectMotion (unnamed)
+  9
+  1
+  2.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.500000 0.500000 0.500000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ObjDissolve (envelope)
+  1
+  2
+  0.000000
+  0 0 0.000000 0.000000 0.000000
+  1.000000
+  60 0 0.000000 0.000000 0.000000
+  1
+ShadowOptions 7
+
+AmbientColor 255 255 255
+AmbIntensity 0.250000
+
+AddLight
+LightName Light
+ShowLight 0 7
+LightMotion (unnamed)
+  9
+  1
+  -2.000000 2.000000 -2.000000 45.000000 35.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+LightColor 255 255 255
+LgtIntensity 1.000000
+LightType 0
+ShadowCasting 1
+
+ShowCamera 1 2
+CameraMotion (unnamed)
+  9
+  1
+  0.000000 1.000000 -6.000000 0.000000 10.000000 0.000000 1.000000 1.000000 1.000000
+  0 0 0.000000 0.000000 0.000000
+EndBehavior 1
+ZoomFactor 3.200000
+RenderMode 2
+SegmentMemory 2200000
+SolidBackdrop 1
+BackdropColor 0 0 0
+ViewZoomFactor 3.200000
+GridSize 1.000000
+)";
+
+} // namespace
+
+TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
+    writeFile("demo/objects/box.lwo", triangulatedLwob(realLwobFile("box1.5.lwo")));
+    writeFile("demo/objects/sphere.lwo",
+              triangulatedLwob(realLwobFile("sphere_with_mat_gloss_10pc.lwo")));
+    writeFile("demo/scenes/real.lws", kLightWave5Scene);
+    const ToolRun r = run("demo/scenes/real.lws --json --frame 30");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Json scene = Json::parse(r.out);
+    EXPECT_EQ(scene["objectCount"], 2);
+    EXPECT_EQ(scene["firstFrame"], 1);
+    EXPECT_EQ(scene["framesPerSecond"].get<float>(), 30.0f);
+    const Json& box = scene["objects"][0];
+    EXPECT_EQ(box["mesh"]["polygonCount"], 12);
+    EXPECT_EQ(box["mesh"]["surfaceCount"], 6);
+    EXPECT_EQ(box["motion"]["heading"].get<float>(), 180.0f);
+    const Json& sphere = scene["objects"][1];
+    EXPECT_EQ(sphere["mesh"]["polygonCount"], 48 + 240 * 2);
+    EXPECT_EQ(sphere["motion"]["scale"][0].get<float>(), 0.5f);
+    EXPECT_EQ(sphere["dissolveIsConstant"], 0);
+    EXPECT_EQ(sphere["dissolve"].get<float>(), 0.5f);
+    EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 35.0f);
+    EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 3.2f);
+    EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
+    EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);
+    // The loaders' trace lines went to standard error; standard output is the report.
+    EXPECT_EQ(r.out.front(), '{');
+}
