@@ -70,13 +70,8 @@ void DemoFolder::writeTexture(const std::string& name, const Image& image, GrTex
     if (textures_.count(name) != 0) {
         return;
     }
-    const TextureWrite result =
-        ::writeTexture(root_ + "/textures/" + name + ".3df", image, format, mipmaps);
-    if (result == TextureWrite::Failed) {
+    if (!::writeTexture(root_ + "/textures/" + name + ".3df", image, format, mipmaps)) {
         throw std::runtime_error("cannot write texture " + name);
-    }
-    if (result == TextureWrite::Substituted) {
-        substituted_[name] = format;
     }
     textures_[name] = format;
 }

@@ -50,15 +50,12 @@ public:
     int32_t objectCount() const { return objects_; }
     int32_t triangleCount() const { return triangles_; }
     const std::map<std::string, GrTextureFormat_t>& textures() const { return textures_; }
-    // Textures whose format had to be replaced (compressed formats without a converter).
-    const std::map<std::string, GrTextureFormat_t>& substituted() const { return substituted_; }
 
 private:
     std::string root_;
     int32_t objects_ = 0;
     int32_t triangles_ = 0;
     std::map<std::string, GrTextureFormat_t> textures_;
-    std::map<std::string, GrTextureFormat_t> substituted_;
 };
 
 // The scenes; each writes its objects and textures, and returns its scene text.

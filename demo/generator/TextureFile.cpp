@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
+#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
 
@@ -84,22 +86,48 @@ bool isPowerOfTwo(int32_t v) {
     return v > 0 && v <= 256 && (v & (v - 1)) == 0;
 }
 
+// NCC and palette formats: the texture converter fits the table to the picture.
+bool writeThroughConverter(const std::string& hostPath, const Image& image,
+                           GrTextureFormat_t format, bool mipmaps) {
+    RgbaImage rgba;
+    if (!rgba.allocate(image.width, image.height)) {
+        return false;
+    }
+    for (int32_t y = 0; y < image.height; ++y) {
+        for (int32_t x = 0; x < image.width; ++x) {
+            const Color& c = image.at(x, y);
+            uint8_t* p = rgba.at(x, y);
+            p[0] = static_cast<uint8_t>(quantise(c.r, 8, x, y));
+            p[1] = static_cast<uint8_t>(quantise(c.g, 8, x, y));
+            p[2] = static_cast<uint8_t>(quantise(c.b, 8, x, y));
+            p[3] = static_cast<uint8_t>(quantise(c.a, 8, x, y));
+        }
+    }
+    TextureConversion conversion;
+    conversion.format = format;
+    conversion.mipMaps = mipmaps;
+    ThreeDfTexture texture;
+    char message[256] = {};
+    if (!convertImageToThreeDf(rgba, conversion, texture, message, sizeof message)) {
+        std::fprintf(stderr, "make_demo: %s: %s\n", hostPath.c_str(), message);
+        return false;
+    }
+    texture.info.data = texture.texels.get();
+    return write3dfFile(hostPath.c_str(), texture.info) == FXTRUE;
+}
+
 } // namespace
 
-TextureWrite writeTexture(const std::string& hostPath, const Image& image, GrTextureFormat_t format,
-                          bool mipmaps) {
-    TextureWrite result = TextureWrite::Written;
-    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_P_8) {
-        format = GR_TEXFMT_RGB_565;
-        result = TextureWrite::Substituted;
-    } else if (format == GR_TEXFMT_AYIQ_8422 || format == GR_TEXFMT_AP_88) {
-        format = GR_TEXFMT_ARGB_4444;
-        result = TextureWrite::Substituted;
+bool writeTexture(const std::string& hostPath, const Image& image, GrTextureFormat_t format,
+                  bool mipmaps) {
+    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422 || format == GR_TEXFMT_P_8 ||
+        format == GR_TEXFMT_AP_88) {
+        return writeThroughConverter(hostPath, image, format, mipmaps);
     }
     GrAspectRatio_t aspect = GR_ASPECT_1x1;
     if (!isPowerOfTwo(image.width) || !isPowerOfTwo(image.height) ||
         !aspectOf(image.width, image.height, aspect)) {
-        return TextureWrite::Failed;
+        return false;
     }
     Gu3dfInfo info;
     info.header.format = format;
@@ -133,8 +161,5 @@ TextureWrite writeTexture(const std::string& hostPath, const Image& image, GrTex
     }
     info.data = texels.data();
     info.mem_required = static_cast<FxU32>(texels.size());
-    if (write3dfFile(hostPath.c_str(), info) != FXTRUE) {
-        return TextureWrite::Failed;
-    }
-    return result;
+    return write3dfFile(hostPath.c_str(), info) == FXTRUE;
 }

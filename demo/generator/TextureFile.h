@@ -6,9 +6,8 @@
 // dither where a format keeps fewer than 8 bits, so that smooth gradients (skies, glows)
 // survive bilinear filtering without bands.
 //
-// All formats are encoded here except the compressed families (NCC/YIQ and palette),
-// which go through the accelerator's texture converter once it is available; until then
-// they are written as RGB 565 and reported by writeTexture's result.
+// Direct formats are encoded here; the compressed families (NCC/YIQ and palette) go
+// through the accelerator's texture converter, which fits their tables to the picture.
 #pragma once
 
 #include <string>
@@ -16,7 +15,6 @@
 #include "Image.h"
 #include "accel/Accelerator.h"
 
-enum class TextureWrite { Written, Substituted, Failed };
-
-TextureWrite writeTexture(const std::string& hostPath, const Image& image, GrTextureFormat_t format,
-                          bool mipmaps = true);
+// False when the image has an unusable size or the file cannot be written.
+bool writeTexture(const std::string& hostPath, const Image& image, GrTextureFormat_t format,
+                  bool mipmaps = true);

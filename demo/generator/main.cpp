@@ -45,12 +45,6 @@ int main(int argc, char** argv) {
             sceneSeconds.push_back((scene.lastFrame() + 2) / 30.0);
             listing += std::string("  scenes\\") + entry.name + ".lws\n";
         }
-        for (const auto& [name, format] : folder.substituted()) {
-            std::fprintf(stderr,
-                         "make_demo: textures\\%s.3df written uncompressed (format %d needs the "
-                         "texture converter)\n",
-                         name.c_str(), static_cast<int>(format));
-        }
         double musicSeconds = 0.0;
         if (disc) {
             const Soundtrack music = synthesiseSoundtrack(sceneSeconds, 2.0);
