@@ -14,7 +14,7 @@ namespace {
 
 constexpr int32_t kLastFrame = 479;
 constexpr float kTwoPi = 6.2831853f;
-const Vec3 kWeld{9.0f, 11.5f, 14.0f};
+const Vec3 kWeld{6.0f, 10.0f, -6.0f};
 
 Image gridImage() {
     Image image(128, 128);
@@ -143,9 +143,11 @@ std::string towersObject(DemoFolder& f) {
              surfaces[kind][0]); // +x
         wall({lo.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {hi.x, hi.y, hi.z}, {hi.x, hi.y, lo.z}, roof);
     }
-    // The welding gantry: a beam out from the tower nearest the weld.
-    m.box({kWeld.x - 0.3f, kWeld.y + 0.1f, kWeld.z - 0.3f}, {kWeld.x + 0.3f, kWeld.y + 0.7f, 34.0f},
-          roof);
+    // The welding rig: a mast and an arm reaching out over the weld.
+    m.box({kWeld.x - 0.25f, 0.0f, kWeld.z - 3.25f},
+          {kWeld.x + 0.25f, kWeld.y + 1.2f, kWeld.z - 2.75f}, roof);
+    m.box({kWeld.x - 0.2f, kWeld.y + 0.2f, kWeld.z - 3.0f},
+          {kWeld.x + 0.2f, kWeld.y + 0.6f, kWeld.z + 0.2f}, roof);
     return f.writeObject("towers", m);
 }
 
@@ -209,7 +211,7 @@ std::string sculptureObject(DemoFolder& f, const std::string& name, int shape) {
         const Vec3 up = cross(side, tangent);
         for (int j = 0; j < sides; ++j) {
             const float b = kTwoPi * static_cast<float>(j) / sides;
-            m.point(p + (side * std::cos(b) + up * std::sin(b)) * 0.22f);
+            m.point(p + (side * std::cos(b) + up * std::sin(b)) * 0.32f);
         }
     }
     const auto at = [&](int i, int j) {
@@ -396,8 +398,8 @@ SceneText buildFuture(DemoFolder& folder) {
 
     SceneText::Fire sparks;
     sparks.mode = 1;
-    sparks.particles = 60;
-    sparks.width = 0.09f;
+    sparks.particles = 90;
+    sparks.width = 0.2f;
     sparks.height = 11.0f;
     sparks.startFrame = 60.0f;
     sparks.endFrame = 400.0f;

@@ -77,7 +77,7 @@ Image screenImage() {
 }
 
 Image skylineImage() {
-    Image image(256, 128);
+    Image image(256, 256);
     image.paint([](float u, float v) {
         // Night sky over towers with lit windows; v = 0 at the top.
         Color c = mix(rgb(20, 24, 60), rgb(70, 50, 90), v);
@@ -396,11 +396,11 @@ Motion9 flightPath() {
     const Stop stops[] = {
         {0, {kDesk.x - 0.1f, y, kDesk.z + 0.25f}},
         {75, {kDesk.x - 0.1f, y + 0.03f, kDesk.z + 0.25f}},
-        {110, {kDesk.x + 0.3f, 1.4f, kDesk.z + 1.3f}},
-        {165, {2.6f, 2.0f, 0.8f}},
-        {215, {0.8f, 2.3f, 3.6f}},
-        {265, {-3.2f, 1.9f, 2.4f}},
-        {315, {-4.3f, 1.5f, -0.8f}},
+        {110, {kDesk.x + 1.0f, 1.3f, kDesk.z + 0.9f}},
+        {165, {3.8f, 2.0f, -0.5f}},
+        {215, {2.0f, 2.3f, 3.6f}},
+        {265, {-2.8f, 1.9f, 3.0f}},
+        {315, {-4.3f, 1.5f, -0.5f}},
         {360, {-3.0f, 1.3f, -3.4f}},
         {395, {-0.8f, 1.0f, -3.0f}},
         {kLastFrame + 1, {kDesk.x - 0.4f, y + 0.02f, kDesk.z + 0.3f}},
@@ -457,7 +457,11 @@ SceneText buildOffice(DemoFolder& folder) {
 
     // The sheet folds into the plane (two members, straight blend) and flies.
     const Motion9 flight = flightPath();
-    const int32_t plane = scene.loadObject(paperObject(folder, "papersheet", false), flight);
+    Motion9 bigger = flight;
+    for (MotionKey& k : bigger) {
+        k.scale = {1.6f, 1.6f, 1.6f};
+    }
+    const int32_t plane = scene.loadObject(paperObject(folder, "papersheet", false), bigger);
     scene.morph(
         Envelope1{{0.0f, 0}, {0.0f, 20}, {1.0f, 70, 0, 0.0f, 0.0f, 0.0f}, {1.0f, kLastFrame + 1}},
         plane + 1, 1);
@@ -472,16 +476,23 @@ SceneText buildOffice(DemoFolder& folder) {
     desk.type = 1;
     desk.motion = still(kDeskLampBulb + Vec3{0.0f, -0.1f, 0.0f});
     desk.r = 255, desk.g = 215, desk.b = 160;
-    desk.range = 5.5f;
-    desk.intensity = 1.3f;
+    desk.range = 7.0f;
+    desk.intensity = 1.4f;
     scene.light(desk);
     SceneText::Light floor = desk;
     floor.name = "FloorLamp";
     floor.motion = still(kFloorLampBulb);
     floor.r = 255, floor.g = 190, floor.b = 120;
-    floor.range = 7.5f;
-    floor.intensity = 1.2f;
+    floor.range = 9.0f;
+    floor.intensity = 1.3f;
     scene.light(floor);
+    SceneText::Light ceiling = desk;
+    ceiling.name = "CeilingLight";
+    ceiling.motion = still({0.5f, 3.0f, 0.0f});
+    ceiling.r = 255, ceiling.g = 235, ceiling.b = 205;
+    ceiling.range = 10.0f;
+    ceiling.intensity = 0.6f;
+    scene.light(ceiling);
     SceneText::Light screen;
     screen.name = "ScreenGlow";
     screen.type = 1;
@@ -506,17 +517,17 @@ SceneText buildOffice(DemoFolder& folder) {
     city.intensity = 0.5f;
     scene.light(city);
 
-    scene.ambient(110, 110, 140, 0.42f);
+    scene.ambient(120, 115, 140, 0.6f);
 
     SceneText::Camera camera;
     camera.zoom = 1.5f;
     camera.targetNumber = plane;
     camera.motion = {
-        {{1.4f, 1.5f, -1.4f}, 0, 0, 0, {1, 1, 1}, 0, 0, 0.5f},
-        {{2.2f, 1.7f, -1.0f}, 0, 0, 0, {1, 1, 1}, 120},
-        {{1.2f, 1.8f, 0.2f}, 0, 0, 0, {1, 1, 1}, 240},
-        {{0.6f, 1.6f, -0.6f}, 0, 0, 0, {1, 1, 1}, 340},
-        {{1.5f, 1.45f, -1.6f}, 0, 0, 0, {1, 1, 1}, kLastFrame + 1, 0, 0.6f},
+        {{1.0f, 1.45f, -1.5f}, 0, 0, 0, {1, 1, 1}, 0, 0, 0.5f},
+        {{0.6f, 1.55f, -0.8f}, 0, 0, 0, {1, 1, 1}, 90},
+        {{0.0f, 1.7f, 0.0f}, 0, 0, 0, {1, 1, 1}, 200},
+        {{0.3f, 1.6f, -0.2f}, 0, 0, 0, {1, 1, 1}, 320},
+        {{0.9f, 1.45f, -1.3f}, 0, 0, 0, {1, 1, 1}, kLastFrame + 1, 0, 0.6f},
     };
     scene.camera(camera);
     return scene;

@@ -17,10 +17,15 @@ constexpr float kWaterLevel = -0.3f;
 const Vec3 kSunPosition{40.0f, 95.0f, 410.0f};
 const Vec3 kLakeCentre{0.0f, 0.0f, 42.0f};
 
+// Below 1 inside the lake's ellipse, growing outwards.
+float lakeDistance(float x, float z) {
+    const float dx = (x - kLakeCentre.x) / 46.0f, dz = (z - kLakeCentre.z) / 28.0f;
+    return dx * dx + dz * dz;
+}
+
 // Ground height: a flat clearing round the camp, a basin for the lake, hills beyond.
 float groundHeight(float x, float z) {
-    const float dx = (x - kLakeCentre.x) / 46.0f, dz = (z - kLakeCentre.z) / 28.0f;
-    const float lake = dx * dx + dz * dz; // below 1 inside the lake
+    const float lake = lakeDistance(x, z);
     const float r = std::sqrt(x * x + z * z);
     float h = 0.25f * std::sin(x * 0.21f) * std::cos(z * 0.17f);
     h += smoothstep(30.0f, 110.0f, r) *
@@ -31,8 +36,9 @@ float groundHeight(float x, float z) {
 
 Image skyImage() {
     // Rows from the zenith (top) to the nadir; the horizon at v = 0.5. The sun sets at
-    // u = 0 (the cylinder's +z), so its glow wraps round the image's side edges.
-    Image image(256, 128);
+    // u = 0 (the cylinder's +z), so its glow wraps round the image's side edges. Square:
+    // a map spans 256 texels both ways, and a 2:1 image would repeat twice up the dome.
+    Image image(256, 256);
     const Color zenith = rgb(28, 44, 110), high = rgb(92, 96, 170), horizon = rgb(250, 150, 90),
                 low = rgb(60, 40, 70);
     image.paint([&](float u, float v) {
@@ -82,7 +88,7 @@ Image waterImage() {
     image.paint([](float u, float v) {
         const float n = tileFbm(u * 1.0f, v, 8, 3, 41);
         const float ripple = 0.5f + 0.5f * std::sin((v * 16.0f + n * 3.0f) * 6.2831853f);
-        return mix(rgb(30, 60, 90), rgb(60, 100, 130), ripple * 0.6f + n * 0.4f);
+        return mix(rgb(50, 80, 120), rgb(90, 130, 165), ripple * 0.6f + n * 0.4f);
     });
     return image;
 }
@@ -100,9 +106,9 @@ Image waterReflectionImage() {
 }
 
 Image mountainImage() {
-    Image image(256, 64);
+    Image image(128, 128);
     image.paint([](float u, float v) {
-        const float n = tileFbm(u * 2.0f, v, 8, 4, 61);
+        const float n = tileFbm(u, v, 8, 4, 61);
         Color c = mix(rgb(70, 60, 110), rgb(110, 90, 140), n);
         return mix(c, rgb(200, 170, 190), smoothstep(0.32f, 0.18f, v + n * 0.1f)); // snow caps
     });
@@ -183,7 +189,7 @@ std::string skyObject(DemoFolder& f) {
 std::string mountainObject(DemoFolder& f) {
     MeshBuilder m;
     LwobSurface s = colourSurface(200, 190, 230);
-    cylindricalImage(s, "mountains", kAxisY, {1, 90, 1}, {0, 20, 0}, 3.0f);
+    cylindricalImage(s, "mountains", kAxisY, {1, 80, 1}, {0, 30, 0}, 4.0f);
     const uint16_t surface = m.surface("Mountains", s);
     const int segments = 72;
     const float radius = 210.0f;
@@ -209,7 +215,7 @@ std::string terrainObject(DemoFolder& f) {
     planarImage(grass, "grass", kAxisY, {7, 1, 7});
     LwobSurface sand = colourSurface(240, 230, 210);
     planarImage(sand, "sand", kAxisY, {5, 1, 5});
-    // A height field whose cells near or under the water are shore sand.
+    // A height field whose cells round and under the water are shore sand.
     MeshBuilder field;
     field.surface("Meadow", grass);
     field.surface("Shore", sand);
@@ -226,11 +232,8 @@ std::string terrainObject(DemoFolder& f) {
     const auto at = [&](int i, int k) { return index[static_cast<size_t>(k * (cells + 1) + i)]; };
     for (int k = 0; k < cells; ++k) {
         for (int i = 0; i < cells; ++i) {
-            float lowest = 1e9f;
-            for (int c = 0; c < 4; ++c) {
-                lowest = std::min(lowest, field.positions()[at(i + (c & 1), k + (c >> 1))].y);
-            }
-            const uint16_t s = lowest < 0.1f ? 2 : 1;
+            const Vec3 centre = field.positions()[at(i, k)];
+            const uint16_t s = lakeDistance(centre.x, centre.z) < 1.22f ? 2 : 1;
             if ((i + k) % 2 == 0) {
                 field.quad(at(i, k), at(i, k + 1), at(i + 1, k + 1), at(i + 1, k), s);
             } else {
@@ -247,7 +250,7 @@ std::string waterObject(DemoFolder& f, const std::string& name, float phase) {
     MeshBuilder m;
     LwobSurface s = colourSurface(220, 230, 240);
     planarImage(s, "lakewater", kAxisY, {12, 1, 12});
-    s.reflection(110).reflectionImage(imageName("lakeglow"));
+    s.reflection(140).reflectionImage(imageName("lakeglow"));
     m.heightField(
         104.0f, 64.0f, 26, 16,
         [phase](float x, float z) {
@@ -266,10 +269,13 @@ std::string pinesObject(DemoFolder& f) {
     cylindricalImage(needles, "needles", kAxisY, {1, 4, 1}, {}, 3.0f);
     const uint16_t trunk = m.surface("Bark", bark);
     const uint16_t crown = m.surface("Needles", needles);
-    const float trees[][3] = {{-16, -6, 1.0f}, {-21, 4, 1.3f}, {-13, -16, 1.15f}, {-26, -12, 1.5f},
-                              {18, -9, 1.2f},  {24, 2, 1.4f},  {13, -19, 0.9f},   {30, -20, 1.6f},
-                              {-34, 14, 1.5f}, {38, 18, 1.7f}, {-8, -26, 1.4f},   {6, -30, 1.2f},
-                              {-48, 30, 1.9f}, {52, 40, 2.0f}, {-44, -30, 1.8f}};
+    const float trees[][3] = {
+        {-16, -6, 1.0f},  {-21, 4, 1.3f},  {-13, -16, 1.15f}, {-26, -12, 1.5f}, {18, -9, 1.2f},
+        {24, 2, 1.4f},    {13, -19, 0.9f}, {30, -20, 1.6f},   {-34, 14, 1.5f},  {38, 18, 1.7f},
+        {-8, -26, 1.4f},  {6, -30, 1.2f},  {-48, 30, 1.9f},   {52, 40, 2.0f},   {-44, -30, 1.8f},
+        {-58, 52, 2.2f},  {-52, 64, 2.0f}, {58, 60, 2.1f},    {50, 74, 2.3f},   {-30, 78, 2.2f},
+        {22, 80, 2.0f},   {-6, 84, 2.4f},  {36, 86, 1.9f},    {-62, 8, 2.0f},   {64, 10, 2.2f},
+        {-20, -40, 2.0f}, {28, -36, 1.9f}};
     for (const auto& t : trees) {
         const float s = t[2];
         const float y = groundHeight(t[0], t[1]) - 0.2f;
@@ -380,7 +386,7 @@ SceneText buildOutdoor(DemoFolder& folder) {
     scene.loadObject(terrainObject(folder), still({}));
     scene.loadObject(pinesObject(folder), still({}));
     scene.loadObject(rocksObject(folder), still({}));
-    scene.loadObject(tentObject(folder), still({-5.5f, 0.0f, -4.0f}, 35.0f));
+    scene.loadObject(tentObject(folder), still({-7.0f, 0.0f, -1.5f}, 60.0f));
     scene.loadObject(campfireObject(folder), still({0, groundHeight(0, 0), 0}));
     // The lake: its waves are a morph between two shapes, back and forth.
     const std::string water = waterObject(folder, "lake", 0.0f);
@@ -453,13 +459,16 @@ SceneText buildOutdoor(DemoFolder& folder) {
 
     SceneText::Camera camera;
     camera.zoom = 2.2f;
+    // Across the lake towards the sun, round over the water to the camp as its fire
+    // catches, and to rest behind the fire, the lake and the sunset beyond it.
+    const Vec3 sunView{kSunPosition.x * 0.5f, 30.0f, kSunPosition.z * 0.5f};
     camera.motion = {
-        lookingAt(0, {-6.0f, 2.6f, 62.0f}, kSunPosition * 0.2f + Vec3{0, -6, 0}),
-        lookingAt(120, {2.0f, 4.0f, 52.0f}, Vec3{30.0f, 14.0f, 410.0f} * 0.2f),
-        lookingAt(215, {14.0f, 5.0f, 28.0f}, {-6.0f, 0.5f, 0.0f}),
-        lookingAt(320, {9.0f, 3.2f, 10.0f}, {0.0f, 0.8f, 0.0f}),
-        lookingAt(430, {-5.0f, 2.4f, 7.0f}, {0.0f, 0.9f, 0.0f}),
-        lookingAt(kLastFrame + 1, {-2.5f, 1.7f, -6.5f}, {0.0f, 2.2f, 20.0f}),
+        lookingAt(0, {-8.0f, 3.6f, 12.0f}, sunView),
+        lookingAt(120, {4.0f, 4.2f, 26.0f}, sunView + Vec3{30.0f, 0.0f, 0.0f}),
+        lookingAt(215, {16.0f, 4.6f, 22.0f}, {-2.0f, 0.5f, 0.0f}),
+        lookingAt(320, {9.0f, 3.0f, 8.0f}, {0.0f, 0.8f, 0.0f}),
+        lookingAt(430, {-4.5f, 2.3f, 6.0f}, {0.0f, 1.0f, 0.0f}),
+        lookingAt(kLastFrame + 1, {1.5f, 1.7f, -6.5f}, {0.0f, 2.4f, 24.0f}),
     };
     camera.motion.front().tension = 0.3f; // ease out of the opening view
     camera.motion.back().tension = 0.5f;  // settle behind the fire

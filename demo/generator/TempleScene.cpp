@@ -240,17 +240,22 @@ std::string crystalObject(DemoFolder& f, const std::string& name, float radius, 
     return f.writeObject(name, m);
 }
 
+// Shafts of light from the high windows: additive cones whose smoothing fades them to
+// nothing at their edges (an additive smoothed point glows by its normal's depth).
 std::string shaftsObject(DemoFolder& f) {
     MeshBuilder m;
-    LwobSurface s = colourSurface(255, 225, 170, kDoubleSidedFlag | kAdditiveFlag);
+    LwobSurface s = colourSurface(255, 225, 170, kSmoothFlag | kAdditiveFlag);
     const uint16_t beam = m.surface("LightShaft", s);
+    const Vec3 bottomOffset{7.5f, -9.8f, 3.0f};
+    const float length = std::sqrt(dot(bottomOffset, bottomOffset));
     for (int i = 0; i < 4; ++i) {
         const float z = 6.0f + 14.0f * i;
-        const uint16_t a = m.point({-kHalfWidth + 0.1f, 9.8f, z - 1.0f});
-        const uint16_t b = m.point({-kHalfWidth + 0.1f, 9.8f, z + 1.0f});
-        const uint16_t c = m.point({-1.0f, 0.02f, z + 4.5f});
-        const uint16_t d = m.point({-1.0f, 0.02f, z + 2.0f});
-        m.quad(a, b, c, d, beam);
+        const Vec3 top{-kHalfWidth + 0.3f, 9.6f, z};
+        // A cone along -y, then tilted to run from the window down onto the floor.
+        const float heading = std::atan2(bottomOffset.x, bottomOffset.z) * 57.29578f;
+        const float tilt = std::acos(-bottomOffset.y / length) * 57.29578f;
+        m.lathe({{1.6f, -length}, {0.7f, 0.0f}}, 10, beam,
+                Placement::at(top.x, top.y, top.z).turned(heading, -tilt), false, false);
     }
     return f.writeObject("lightshafts", m);
 }
@@ -298,7 +303,7 @@ SceneText buildTemple(DemoFolder& folder) {
     scene.loadObject(crystalObject(folder, "crystal2", 1.1f, 0.8f, 25.0f), still(kCrystal));
 
     scene.loadObject(shaftsObject(folder), still({}));
-    scene.dissolve(0.6f);
+    scene.dissolve(0.7f);
 
     // Torches: a fire and a flickering point light each.
     uint32_t seed = 300;

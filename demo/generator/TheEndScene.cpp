@@ -105,10 +105,12 @@ std::string titleObject(DemoFolder& f, const std::string& name, int shape) {
         const auto k = static_cast<int32_t>(i);
         Placement at = Placement::at(cells[i].centre.x, cells[i].centre.y, cells[i].centre.z);
         if (shape == 0) {
-            const float a = 6.2831853f * hash01(k, 1, 501), b = 1.4f * (hash01(k, 2, 501) - 0.5f);
-            const float r = 14.0f + 10.0f * hash01(k, 3, 501);
-            at = Placement::at(r * std::cos(a) * std::cos(b), r * std::sin(b) * 0.8f,
-                               18.0f + r * std::sin(a) * std::cos(b))
+            // Below and around: the blocks rise into the title and, carried on by the
+            // cubic blend, on upwards when it breaks apart.
+            const float a = 6.2831853f * hash01(k, 1, 501);
+            const float r = 6.0f + 12.0f * hash01(k, 3, 501);
+            at = Placement::at(cells[i].centre.x * 1.6f + r * std::cos(a) * 0.6f,
+                               -14.0f - 8.0f * hash01(k, 2, 501), 4.0f + r * std::sin(a))
                      .turned(360.0f * hash01(k, 4, 501), 360.0f * hash01(k, 5, 501),
                              360.0f * hash01(k, 6, 501));
         } else if (shape == 2) {
@@ -188,9 +190,12 @@ SceneText buildTheEnd(DemoFolder& folder) {
     const std::string title = titleObject(folder, "title2", 1);
     const std::string rising = titleObject(folder, "title3", 2);
     const int32_t head = scene.loadObject(scattered, still({0.0f, 1.0f, 0.0f}));
-    scene.morph(
-        Envelope1{{0.0f, 0}, {1.0f, 125, 0, 0.6f}, {1.0f, 215}, {2.0f, kLastFrame + 1, 0, -0.4f}},
-        head + 1, 0);
+    // Tension 1 on the hold's keys keeps the title still between them.
+    scene.morph(Envelope1{{0.0f, 0},
+                          {1.0f, 125, 0, 1.0f},
+                          {1.0f, 215, 0, 1.0f},
+                          {2.0f, kLastFrame + 1, 0, -0.4f}},
+                head + 1, 0);
     scene.dissolve(
         Envelope1{{0.0f, 0}, {0.0f, 225}, {1.0f, kLastFrame - 8}, {1.0f, kLastFrame + 1}});
     scene.loadObject(title, still({}));
