@@ -268,7 +268,7 @@ Motion9 orbit(float radius, float height, float turns, float phase, int32_t keys
     for (int32_t k = 0; k <= keys; ++k) {
         const float t = static_cast<float>(k) / static_cast<float>(keys);
         const float a = phase + kTwoPi * turns * t;
-        MotionKey key;
+        KeyFrame key;
         key.frame = (kLastFrame + 1) * k / keys;
         key.position = {radius * std::cos(a), height + bob * std::sin(a * 3.0f),
                         radius * std::sin(a)};
@@ -290,7 +290,7 @@ SceneText buildFuture(DemoFolder& folder) {
     // The chrome ring tumbles slowly above the pedestal.
     Motion9 tumble;
     for (int32_t k = 0; k <= 4; ++k) {
-        MotionKey key;
+        KeyFrame key;
         key.frame = k * (kLastFrame + 1) / 4;
         key.position = {0.0f, 4.0f, 0.0f};
         key.heading = 45.0f * k;
@@ -307,7 +307,7 @@ SceneText buildFuture(DemoFolder& folder) {
     // The neon sculpture: ring, star, knot (three members, straight blend), turning.
     Motion9 turn;
     for (int32_t k = 0; k <= 4; ++k) {
-        MotionKey key;
+        KeyFrame key;
         key.frame = k * (kLastFrame + 1) / 4;
         key.position = {0.0f, 1.0f, 0.0f};
         key.heading = -60.0f * k;

@@ -408,7 +408,7 @@ Motion9 flightPath() {
     Motion9 keys;
     const size_t n = sizeof(stops) / sizeof(stops[0]);
     for (size_t i = 0; i < n; ++i) {
-        MotionKey k;
+        KeyFrame k;
         k.frame = stops[i].frame;
         k.position = stops[i].position;
         const Vec3 ahead =
@@ -452,13 +452,13 @@ SceneText buildOffice(DemoFolder& folder) {
     // The hands turn: a quarter hour of the big hand in the scene's fourteen seconds.
     scene.loadObject(
         clockHandsObject(folder),
-        Motion9{MotionKey{{2.8f, 2.3f, -4.93f}, 0, 0, 0, {1, 1, 1}, 0, 1},
-                MotionKey{{2.8f, 2.3f, -4.93f}, 0, 0, 90.0f, {1, 1, 1}, kLastFrame + 1, 1}});
+        Motion9{KeyFrame{{2.8f, 2.3f, -4.93f}, 0, 0, 0, {1, 1, 1}, 0, 1},
+                KeyFrame{{2.8f, 2.3f, -4.93f}, 0, 0, 90.0f, {1, 1, 1}, kLastFrame + 1, 1}});
 
     // The sheet folds into the plane (two members, straight blend) and flies.
     const Motion9 flight = flightPath();
     Motion9 bigger = flight;
-    for (MotionKey& k : bigger) {
+    for (KeyFrame& k : bigger) {
         k.scale = {1.6f, 1.6f, 1.6f};
     }
     const int32_t plane = scene.loadObject(paperObject(folder, "papersheet", false), bigger);

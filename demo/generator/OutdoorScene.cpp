@@ -405,7 +405,7 @@ SceneText buildOutdoor(DemoFolder& folder) {
     SceneText::Light sun;
     sun.name = "Sun";
     const Vec3 toScene = normalized(Vec3{} - kSunPosition);
-    MotionKey sunKey = lookingAt(0, kSunPosition, kSunPosition + toScene);
+    KeyFrame sunKey = lookingAt(0, kSunPosition, kSunPosition + toScene);
     sun.motion = {sunKey};
     sun.r = 255, sun.g = 196, sun.b = 140;
     sun.intensity = 1.0f;

@@ -33,9 +33,9 @@ float nearestTurn(float angle, float previous) {
 
 } // namespace
 
-MotionKey lookingAt(int32_t frame, Vec3 position, Vec3 target, float bank) {
+KeyFrame lookingAt(int32_t frame, Vec3 position, Vec3 target, float bank) {
     const Vec3 d = target - position;
-    MotionKey key;
+    KeyFrame key;
     key.frame = frame;
     key.position = position;
     key.heading = std::atan2(d.x, d.z) * kRadiansToDegrees;
@@ -46,7 +46,7 @@ MotionKey lookingAt(int32_t frame, Vec3 position, Vec3 target, float bank) {
 }
 
 Motion9 still(Vec3 position, float heading, float pitch, float bank, float scale) {
-    MotionKey key;
+    KeyFrame key;
     key.position = position;
     key.heading = heading;
     key.pitch = pitch;
@@ -93,7 +93,7 @@ void SceneText::motionBlock(const char* keyword, const Motion9& keys) {
         throw std::runtime_error(std::string(keyword) + " ends before the last frame");
     }
     text_ += std::string(keyword) + " (unnamed)\n 9\n " + std::to_string(keys.size()) + "\n";
-    for (const MotionKey& k : keys) {
+    for (const KeyFrame& k : keys) {
         text_ += " " + number(k.position.x) + " " + number(k.position.y) + " " +
                  number(k.position.z) + " " + number(k.heading) + " " + number(k.pitch) + " " +
                  number(k.bank) + " " + number(k.scale.x) + " " + number(k.scale.y) + " " +

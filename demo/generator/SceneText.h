@@ -18,7 +18,7 @@
 
 #include "Geometry.h"
 
-struct MotionKey {
+struct KeyFrame {
     Vec3 position;
     float heading = 0.0f, pitch = 0.0f, bank = 0.0f;
     Vec3 scale{1.0f, 1.0f, 1.0f};
@@ -34,12 +34,12 @@ struct EnvelopeKey {
     float tension = 0.0f, continuity = 0.0f, bias = 0.0f;
 };
 
-using Motion9 = std::vector<MotionKey>;
+using Motion9 = std::vector<KeyFrame>;
 using Envelope1 = std::vector<EnvelopeKey>;
 
 // A key at `frame` placed at `position`, turned so that its +z axis points at `target`
 // (heading and pitch; bank given).
-MotionKey lookingAt(int32_t frame, Vec3 position, Vec3 target, float bank = 0.0f);
+KeyFrame lookingAt(int32_t frame, Vec3 position, Vec3 target, float bank = 0.0f);
 // A still placement (one key).
 Motion9 still(Vec3 position, float heading = 0.0f, float pitch = 0.0f, float bank = 0.0f,
               float scale = 1.0f);

@@ -290,7 +290,7 @@ SceneText buildTemple(DemoFolder& folder) {
     // The crystal turns, bobs and changes shape (a two-member chain, cubic blend).
     Motion9 spin;
     for (int32_t k = 0; k <= 4; ++k) {
-        MotionKey key;
+        KeyFrame key;
         key.frame = k * (kLastFrame + 1) / 4;
         key.position = kCrystal + Vec3{0.0f, (k % 2 == 0 ? 0.0f : 0.35f), 0.0f};
         key.heading = 90.0f * static_cast<float>(k);

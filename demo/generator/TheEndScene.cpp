@@ -184,8 +184,8 @@ SceneText buildTheEnd(DemoFolder& folder) {
     SceneText scene(kLastFrame, 30.0f);
 
     scene.loadObject(skyObject(folder),
-                     Motion9{MotionKey{{}, 0, 0, 0, {1, 1, 1}, 0},
-                             MotionKey{{}, 20.0f, 0, 0, {1, 1, 1}, kLastFrame + 1}});
+                     Motion9{KeyFrame{{}, 0, 0, 0, {1, 1, 1}, 0},
+                             KeyFrame{{}, 20.0f, 0, 0, {1, 1, 1}, kLastFrame + 1}});
     const std::string scattered = titleObject(folder, "title", 0);
     const std::string title = titleObject(folder, "title2", 1);
     const std::string rising = titleObject(folder, "title3", 2);
@@ -202,12 +202,11 @@ SceneText buildTheEnd(DemoFolder& folder) {
     scene.morph(0.0f, head + 2, 0);
     scene.loadObject(rising, still({}));
     // The ember line grows under the title as it forms, and fades with it.
-    scene.loadObject(
-        underlineObject(folder),
-        Motion9{MotionKey{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {0.01f, 1, 1}, 0},
-                MotionKey{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {0.01f, 1, 1}, 100},
-                MotionKey{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {1.0f, 1, 1}, 150, 0, 0.5f},
-                MotionKey{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {1.0f, 1, 1}, kLastFrame + 1}});
+    scene.loadObject(underlineObject(folder),
+                     Motion9{KeyFrame{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {0.01f, 1, 1}, 0},
+                             KeyFrame{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {0.01f, 1, 1}, 100},
+                             KeyFrame{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {1.0f, 1, 1}, 150, 0, 0.5f},
+                             KeyFrame{{0.0f, -1.4f, 0.0f}, 0, 0, 0, {1.0f, 1, 1}, kLastFrame + 1}});
     scene.dissolve(
         Envelope1{{0.0f, 0}, {0.0f, 225}, {1.0f, kLastFrame - 8}, {1.0f, kLastFrame + 1}});
 
@@ -223,10 +222,10 @@ SceneText buildTheEnd(DemoFolder& folder) {
     SceneText::Light glint;
     glint.name = "Glint";
     glint.type = 1;
-    glint.motion = {MotionKey{{-16.0f, 2.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 0},
-                    MotionKey{{-14.0f, 2.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 125},
-                    MotionKey{{14.0f, 1.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 215},
-                    MotionKey{{16.0f, 1.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, kLastFrame + 1}};
+    glint.motion = {KeyFrame{{-16.0f, 2.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 0},
+                    KeyFrame{{-14.0f, 2.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 125},
+                    KeyFrame{{14.0f, 1.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, 215},
+                    KeyFrame{{16.0f, 1.5f, -3.0f}, 0, 0, 0, {1, 1, 1}, kLastFrame + 1}};
     glint.r = 255, glint.g = 220, glint.b = 170;
     glint.range = 9.0f;
     glint.lensFlare = 1;
