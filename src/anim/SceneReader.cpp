@@ -27,6 +27,7 @@
 #include "anim/MotionReader.h"
 #include "anim/SceneTokenizer.h"
 #include "fx/FireSeeding.h"
+#include "object/ObjectLoadFailure.h"
 #include "platform/HostPath.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
@@ -154,11 +155,17 @@ int32_t loadObjectAction(SceneReading& r) {
     }
     r.objectIndex = scene.objectCount++;
     SceneObject& object = scene.objects[r.objectIndex];
+    clearObjectLoadFailure();
     if (!object.loadObject(scene.textures, r.token)) {
         char path[sizeof(kObjectDirectory) + 1 + kSceneWordCapacity];
         std::snprintf(path, sizeof(path), "%s\\%s", kObjectDirectory, r.token);
         if (!object.loadObject(scene.textures, path)) {
             report("failed opening object: ", path, " to, giving up");
+            // A file that was found but refused said why before this message replaced
+            // the log; the reason follows the message.
+            if (lastObjectLoadFailure()[0] != '\0') {
+                appendToErrorLog(lastObjectLoadFailure());
+            }
             return 0;
         }
     }

@@ -389,6 +389,19 @@ TEST_F(SceneReaderTest, ObjectsAreLoadedUnderTheirNameOrFromTheObjectsDirectory)
     EXPECT_EQ(scene_->lastFrame, 0);
 }
 
+TEST_F(SceneReaderTest, ARefusedObjectLeavesItsReasonAfterTheSceneMessage) {
+    writeFile("objects/quad.lwo", LwobWriter()
+                                      .points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}})
+                                      .polygons({{{0, 1, 2, 3}, 1}})
+                                      .surfaceNames({"Default"})
+                                      .bytes());
+    EXPECT_EQ(loadBody("LoadObject quad.lwo\n"), 0);
+    const std::string text = log();
+    EXPECT_EQ(text.rfind("failed opening object: objects\\\\quad.lwo to, giving up\n", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("unusable object file objects\\\\quad.lwo: "), std::string::npos) << text;
+}
+
 TEST_F(SceneReaderTest, NullObjectsTakeNoSlotAndObjectKeywordsGoToTheLastObject) {
     writeObject("objects/a.lwo");
     writeObject("objects/b.lwo");
