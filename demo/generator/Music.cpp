@@ -215,7 +215,7 @@ void hat(Mix& m, double start, float level, bool open, float pan) {
         const float high = n - 2.0f * p1 + p2; // second difference: a steep high-pass
         p2 = p1;
         p1 = n;
-        m.add(first + i, high * static_cast<float>(std::exp(-t * decay)) * level * 0.12f, pan,
+        m.add(first + i, high * static_cast<float>(std::exp(-t * decay)) * level * 0.06f, pan,
               0.15f);
     }
 }

@@ -219,13 +219,17 @@ std::string terrainObject(DemoFolder& f) {
     MeshBuilder field;
     field.surface("Meadow", grass);
     field.surface("Shore", sand);
-    const int cells = 48;
-    const float size = 320.0f;
+    // Cells grow from under a metre at the camp to several metres at the rim: lighting
+    // is computed per point, and the fire's light must fall off across the clearing.
+    const int cells = 64;
+    const auto warp = [](int i) {
+        const float t = 2.0f * static_cast<float>(i) / cells - 1.0f;
+        return 160.0f * (t < 0.0f ? -1.0f : 1.0f) * std::pow(std::fabs(t), 1.7f);
+    };
     std::vector<uint16_t> index;
     for (int k = 0; k <= cells; ++k) {
         for (int i = 0; i <= cells; ++i) {
-            const float x = size * (static_cast<float>(i) / cells - 0.5f);
-            const float z = size * (static_cast<float>(k) / cells - 0.5f);
+            const float x = warp(i), z = warp(k);
             index.push_back(field.point({x, groundHeight(x, z), z}));
         }
     }
@@ -423,12 +427,12 @@ SceneText buildOutdoor(DemoFolder& folder) {
     fire.type = 1;
     fire.motion = still({0.0f, 1.1f, 0.0f});
     fire.r = 255, fire.g = 140, fire.b = 60;
-    fire.intensityEnvelope = {{0.0f, 0}, {0.0f, 196}, {1.0f, 226, 0, 0.3f}};
+    fire.intensityEnvelope = {{0.0f, 0}, {0.0f, 196}, {1.8f, 226, 0, 0.3f}};
     for (int32_t frame = 232; frame <= kLastFrame + 1; frame += 6) {
         fire.intensityEnvelope.push_back(
-            {0.85f + 0.3f * hash01(frame, 0, 17), std::min(frame, kLastFrame + 1)});
+            {1.6f + 0.5f * hash01(frame, 0, 17), std::min(frame, kLastFrame + 1)});
     }
-    fire.rangeEnvelope = flicker(11.0f, 1.5f, 24, 8, 5);
+    fire.rangeEnvelope = flicker(15.0f, 2.0f, 24, 8, 5);
     scene.light(fire);
 
     scene.ambient(120, 128, 190, Envelope1{{0.75f, 0}, {0.7f, 200}, {0.5f, kLastFrame}});
