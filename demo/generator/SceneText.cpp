@@ -204,6 +204,9 @@ void SceneText::fire(const Fire& f) {
     ++fires_;
     text_ += "AddFire " + std::to_string(f.particles) + " " + number(f.width) + " " +
              number(f.height) + "\n";
+    // The count and sizes again under their own keywords, as the fire's panel saves them.
+    text_ += "FireParts " + std::to_string(f.particles) + "\nFireWidth " + number(f.width) +
+             "\nFireHeight " + number(f.height) + "\n";
     text_ += "FireMode " + std::to_string(f.mode) + "\n";
     text_ +=
         "FireStartFrame " + number(f.startFrame) + "\nFireEndFrame " + number(f.endFrame) + "\n";

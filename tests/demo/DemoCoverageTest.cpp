@@ -108,6 +108,26 @@ TEST_F(DemoCoverage, EverySceneLoadsWithoutALineInTheErrorLog) {
     EXPECT_EQ(errorLog_, "");
 }
 
+TEST_F(DemoCoverage, EveryKeywordOfTheSceneReaderIsWritten) {
+    std::string all;
+    for (const char* file : kSceneFiles) {
+        std::string path = file;
+        path.replace(path.find('\\'), 1, "/");
+        all += readText(path);
+    }
+    for (const char* keyword :
+         {"FirstFrame",     "LastFrame",    "FrameStep",      "FramesPerSecond", "LoadObject",
+          "ObjectMotion",   "ObjDissolve",  "AddNullObject",  "AddLight",        "LightMotion",
+          "LightColor",     "LensFlare",    "FlareIntensity", "LightType",       "LightRange",
+          "LgtIntensity",   "ShowCamera",   "ZoomFactor",     "AmbIntensity",    "AmbientColor",
+          "TargetObject",   "CameraMotion", "Metamorph",      "MorphTarget",     "MTSEMorphing",
+          "AddFire",        "FireMode",     "FireParts",      "FireWidth",       "FireHeight",
+          "FireStartFrame", "FireEndFrame", "FireFadeTime",   "FireColor",       "FireColFade",
+          "FireTexture",    "FireMotion"}) {
+        EXPECT_NE(all.find(std::string("\n") + keyword + " "), std::string::npos) << keyword;
+    }
+}
+
 TEST_F(DemoCoverage, TheDemoPlaysBetweenOneAndOneAndAHalfMinutes) {
     double seconds = 0.0;
     for (int i = 0; i < 5; ++i) {
