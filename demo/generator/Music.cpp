@@ -98,29 +98,33 @@ void pad(Mix& m, double start, double length, int midi, float level, float pan) 
     }
 }
 
-// Karplus-Strong plucked string.
+// Karplus-Strong plucked string. The loop's delay is fractional (read by linear
+// interpolation): a whole-sample loop would put high notes audibly out of tune.
 void pluck(Mix& m, double start, int midi, float level, float pan, float brightness = 0.5f) {
-    const double f = noteHz(midi);
-    const auto period = std::max<size_t>(2, static_cast<size_t>(kRate / f));
-    std::vector<float> line(period);
+    const double delay = kRate / noteHz(midi) - 0.5; // the averaging filter adds half a sample
+    const size_t size = static_cast<size_t>(delay) + 4;
+    std::vector<float> line(size);
     for (float& s : line) {
         s = m.noise.next();
     }
     // Soften the initial burst: darker strings start from smoother noise.
     for (int pass = 0; pass < static_cast<int>((1.0f - brightness) * 4.0f); ++pass) {
-        for (size_t i = 1; i < period; ++i) {
+        for (size_t i = 1; i < size; ++i) {
             line[i] = 0.5f * (line[i] + line[i - 1]);
         }
     }
     const size_t first = Mix::frameAt(start);
     const auto count = static_cast<size_t>(1.6 * kRate);
-    size_t at = 0;
+    float previous = 0.0f;
     for (size_t i = 0; i < count; ++i) {
-        const size_t next = (at + 1) % period;
-        const float out = line[at];
-        line[at] = 0.4985f * (line[at] + line[next]);
-        at = next;
-        m.add(first + i, out * level * 0.35f, pan, 0.35f);
+        const double read = static_cast<double>(i + size) - delay;
+        const auto at = static_cast<size_t>(read);
+        const auto frac = static_cast<float>(read - static_cast<double>(at));
+        const float a = line[at % size], b = line[(at + 1) % size];
+        const float current = a + (b - a) * frac;
+        line[(i + size) % size] = 0.4985f * (current + previous);
+        previous = current;
+        m.add(first + i, current * level * 0.35f, pan, 0.35f);
     }
 }
 
