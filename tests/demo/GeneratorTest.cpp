@@ -18,7 +18,9 @@
 #include "TextureFile.h"
 #include "accel/TextureConverter.h"
 #include "accel/ThreeDfFile.h"
+#include "math/Matrix4.h"
 #include "player/Scene.h"
+#include "render/CameraView.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -169,6 +171,63 @@ TEST_F(Generator, SceneTextReadsBackThroughTheSceneReader) {
     EXPECT_EQ(scene->camera.hasTargetObject, 1);
     EXPECT_EQ(scene->camera.targetObject, 0);
     EXPECT_EQ(readFile("error.txt"), "");
+}
+
+// Parts are placed in the generator as the player places objects: a mesh modelled with a
+// Placement looks the same as the unplaced mesh moved by an object motion.
+TEST(GeneratorConventions, PlacementTurnsAsThePlayerTurnsObjects) {
+    const Placement at = Placement::at(1, 2, 3).turned(30, -50, 70).scaled(2, 3, 4);
+    Matrix4 m;
+    m.identity();
+    m.scale(2, 3, 4);
+    m.rotateZ(70);
+    m.rotateX(-50);
+    m.rotateY(30);
+    m.translate(1, 2, 3);
+    for (Vec3 p : {Vec3{1, 0, 0}, Vec3{0, 1, 0}, Vec3{0, 0, 1}, Vec3{0.3f, -2, 5}}) {
+        const Vec3 q = at.apply(p);
+        EXPECT_NEAR(q.x, p.x * m.m[0] + p.y * m.m[4] + p.z * m.m[8] + m.m[12], 1e-3f);
+        EXPECT_NEAR(q.y, p.x * m.m[1] + p.y * m.m[5] + p.z * m.m[9] + m.m[13], 1e-3f);
+        EXPECT_NEAR(q.z, p.x * m.m[2] + p.y * m.m[6] + p.z * m.m[10] + m.m[14], 1e-3f);
+    }
+}
+
+// A camera key made by lookingAt, turned into the player's view, has its target straight
+// ahead on the camera's +z axis.
+TEST(GeneratorConventions, ACameraKeyLooksAtItsTarget) {
+    const Vec3 eye{3, 4, -10}, target{-6, 1, 20};
+    for (float bank : {0.0f, 25.0f}) {
+        const KeyFrame key = lookingAt(0, eye, target, bank);
+        Matrix4 view;
+        makeViewFromAngles(view, key.pitch, key.heading, key.bank);
+        const Vec3 d = normalized(target - eye);
+        const float x = d.x * view.m[0] + d.y * view.m[4] + d.z * view.m[8];
+        const float y = d.x * view.m[1] + d.y * view.m[5] + d.z * view.m[9];
+        const float z = d.x * view.m[2] + d.y * view.m[6] + d.z * view.m[10];
+        EXPECT_NEAR(x, 0.0f, 1e-3f);
+        EXPECT_NEAR(y, 0.0f, 1e-3f);
+        EXPECT_NEAR(z, 1.0f, 1e-3f);
+    }
+}
+
+TEST(GeneratorConventions, AnglesUnwrapTheShortWayRound) {
+    Motion9 keys(3);
+    keys[0].heading = 170.0f;
+    keys[1].heading = -170.0f;
+    keys[2].heading = 100.0f;
+    keys[1].bank = 350.0f;
+    unwrapAngles(keys);
+    EXPECT_FLOAT_EQ(keys[1].heading, 190.0f);
+    EXPECT_FLOAT_EQ(keys[2].heading, 100.0f);
+    EXPECT_FLOAT_EQ(keys[1].bank, -10.0f);
+}
+
+// Textures repeat across surfaces: their noise must meet itself at the edges.
+TEST(GeneratorConventions, NoiseTilesSeamlessly) {
+    for (float t : {0.0f, 0.37f, 0.81f}) {
+        EXPECT_NEAR(tileFbm(0.0f, t, 4, 4, 9), tileFbm(1.0f, t, 4, 4, 9), 1e-5f);
+        EXPECT_NEAR(tileFbm(t, 0.0f, 8, 3, 9), tileFbm(t, 1.0f, 8, 3, 9), 1e-5f);
+    }
 }
 
 TEST_F(Generator, SceneTextRefusesWhatThePlayerWouldPlayWrongly) {
