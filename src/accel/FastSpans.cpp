@@ -101,18 +101,22 @@ inline void mixedBases(const DecodedLevel* const levels[4], __m128i u, __m128i v
 // `level` serves all four lanes, or `levels` gives each lane's own when it is nullptr.
 [[gnu::always_inline]] inline Quad
 bilinearQuad(const DecodedLevel* level, const DecodedLevel* const levels[4], __m128i u, __m128i v) {
-    alignas(16) int32_t base[4];
     __m128i top[4], bottom[4];
     if (level != nullptr) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(base), texelBase(u, v, *level));
+        const __m128i base = texelBase(u, v, *level);
         const uint32_t* texels = level->texels;
         const int32_t stride = level->stride;
+        const int64_t base01 = _mm_cvtsi128_si64(base);
+        const int64_t base23 = _mm_cvtsi128_si64(_mm_unpackhi_epi64(base, base));
+        const uint32_t* t[4] = {
+            texels + static_cast<int32_t>(base01), texels + static_cast<int32_t>(base01 >> 32),
+            texels + static_cast<int32_t>(base23), texels + static_cast<int32_t>(base23 >> 32)};
         for (int32_t k = 0; k < 4; ++k) {
-            const uint32_t* t = texels + base[k];
-            top[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t));
-            bottom[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t + stride));
+            top[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[k]));
+            bottom[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t[k] + stride));
         }
     } else {
+        alignas(16) int32_t base[4];
         mixedBases(levels, u, v, base);
         for (int32_t k = 0; k < 4; ++k) {
             const uint32_t* t = levels[k]->texels + base[k];
@@ -225,6 +229,9 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
     const __m128i passLess = _mm_set1_epi32((compare & 1) != 0 ? -1 : 0);
     const __m128i passEqual = _mm_set1_epi32((compare & 2) != 0 ? -1 : 0);
     const __m128i passGreater = _mm_set1_epi32((compare & 4) != 0 ? -1 : 0);
+    // LESS and LEQUAL (what the player uses) as one compare: new < stored + (LEQUAL ? 1 : 0).
+    const bool below = compare == 1 || compare == 3;
+    const __m128i belowBias = _mm_set1_epi32(compare == 3 ? 1 : 0);
     const __m128i fade = _mm_set1_epi16(static_cast<int16_t>(c.constantAlpha));
     const __m128i sourceWeight = _mm_set1_epi16(static_cast<int16_t>(255 - c.blendAlpha));
     const __m128i destinationWeight = _mm_set1_epi16(static_cast<int16_t>(c.blendAlpha));
@@ -270,13 +277,20 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
     __m128i itB = iterator(c.start.b, c.db, stepB);
 
     uint64_t written = 0;
-    for (int32_t i0 = 0; i0 < count; i0 += 4) {
+    __m128 fi = lanes; // the span offsets of the group's pixels, as floats
+    const __m128 four = _mm_set1_ps(4.0f);
+    const __m128 one = _mm_set1_ps(1.0f);
+    // w = 1 / oow is computed one group ahead: the division's latency then overlaps the
+    // previous group's work instead of stalling the current one.
+    const bool reciprocal = WBuffer || (kTextured && c.sharedOow);
+    __m128 nextW =
+        reciprocal ? _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep))) : _mm_setzero_ps();
+    for (int32_t i0 = 0; i0 < count; i0 += 4, fi = _mm_add_ps(fi, four)) {
         const int32_t n = count - i0 < 4 ? count - i0 : 4;
         int32_t live = (1 << n) - 1;
-        const __m128 fi = _mm_add_ps(_mm_set1_ps(static_cast<float>(i0)), lanes);
-        __m128 w = _mm_setzero_ps();
-        if (WBuffer || (kTextured && c.sharedOow)) {
-            w = _mm_div_ps(_mm_set1_ps(1.0f), _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep)));
+        const __m128 w = nextW;
+        if (reciprocal && i0 + 4 < count) {
+            nextW = _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(_mm_add_ps(fi, four), oowStep)));
         }
         __m128i depth = zero;
         if constexpr (WBuffer) {
@@ -293,9 +307,11 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
                 stored = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
             }
             const __m128i pass =
-                _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_cmplt_epi32(depth, stored), passLess),
-                                          _mm_and_si128(_mm_cmpeq_epi32(depth, stored), passEqual)),
-                             _mm_and_si128(_mm_cmpgt_epi32(depth, stored), passGreater));
+                below ? _mm_cmplt_epi32(depth, _mm_add_epi32(stored, belowBias))
+                      : _mm_or_si128(
+                            _mm_or_si128(_mm_and_si128(_mm_cmplt_epi32(depth, stored), passLess),
+                                         _mm_and_si128(_mm_cmpeq_epi32(depth, stored), passEqual)),
+                            _mm_and_si128(_mm_cmpgt_epi32(depth, stored), passGreater));
             live &= _mm_movemask_ps(_mm_castsi128_ps(pass));
         }
         if (live == 0) {

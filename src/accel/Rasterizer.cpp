@@ -18,11 +18,14 @@ struct SetupVertex {
 };
 
 double limited(float v, double limit) {
+    const double d = v;
+    if (std::fabs(d) <= limit) {
+        return d;
+    }
     if (!std::isfinite(v)) {
         return 0.0;
     }
-    const double d = v;
-    return d < -limit ? -limit : (d > limit ? limit : d);
+    return d < 0.0 ? -limit : limit;
 }
 
 SetupVertex setupVertexOf(const GrVertex& v) {
@@ -106,20 +109,18 @@ struct Plane {
 };
 
 float toFloat(double v) {
-    return static_cast<float>(v < -kValueLimit ? -kValueLimit
-                                               : (v > kValueLimit ? kValueLimit : v));
+    return static_cast<float>(std::min(std::max(v, -kValueLimit), kValueLimit));
 }
 
-int32_t fixedStart(double v) { // 16.16 with the rounding half added
-    double f = std::floor((v + 0.5) * 65536.0);
-    f = f < -1073741824.0 ? -1073741824.0 : (f > 1073741824.0 ? 1073741824.0 : f);
-    return static_cast<int32_t>(f);
+int32_t fixedStart(double v) { // 16.16 with the rounding half added, floored
+    const double f = std::min(std::max((v + 0.5) * 65536.0, -1073741824.0), 1073741824.0);
+    const int64_t t = static_cast<int64_t>(f);
+    return static_cast<int32_t>(static_cast<double>(t) > f ? t - 1 : t);
 }
 
 int32_t fixedStep(double v) {
-    double f = std::nearbyint(v * 65536.0);
-    f = f < -16777216.0 ? -16777216.0 : (f > 16777216.0 ? 16777216.0 : f);
-    return static_cast<int32_t>(f);
+    const double f = std::min(std::max(v * 65536.0, -16777216.0), 16777216.0);
+    return static_cast<int32_t>(std::nearbyint(f));
 }
 
 // Draws a triangle whose vertices lie inside the guard band.
@@ -175,12 +176,15 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         kAttributeColor, kAttributeColor,   kAttributeColor,   kAttributeAlpha,  kAttributeOow,
         kAttributeOoz,   kAttributeTexture, kAttributeTexture, kAttributeTexture};
     bool used[kAttributeCount];
+    int32_t usedList[kAttributeCount];
+    int32_t usedCount = 0;
     Plane planes[kAttributeCount];
     for (int32_t a = 0; a < kAttributeCount; ++a) {
         used[a] = (target.attributes & kBit[a]) != 0;
         if (!used[a]) {
             continue;
         }
+        usedList[usedCount++] = a;
         const double d1 = v[1]->value[a] - v[0]->value[a];
         const double d2 = v[2]->value[a] - v[0]->value[a];
         Plane& p = planes[a];
@@ -207,6 +211,11 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     SpanStart& s = context.start;
     s = SpanStart(); // attributes the state does not read stay 0
     const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
+    // Each attribute at column 0 of the current row; stepped by ddy row by row.
+    double rowBase[kAttributeCount] = {};
+    for (int32_t k = 0; k < usedCount; ++k) {
+        rowBase[usedList[k]] = planes[usedList[k]].at(0, firstRow);
+    }
     for (int64_t row = firstRow; row <= lastRow; ++row) {
         int64_t left = firstColumn;
         int64_t right = lastColumn;
@@ -221,24 +230,26 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
             }
         }
         if (!empty && left <= right) {
+            const double column = static_cast<double>(left);
+            auto at = [&](int32_t a) { return rowBase[a] + planes[a].ddx * column; };
             if (used[kRed]) {
-                s.r = fixedStart(planes[kRed].at(left, row));
-                s.g = fixedStart(planes[kGreen].at(left, row));
-                s.b = fixedStart(planes[kBlue].at(left, row));
+                s.r = fixedStart(at(kRed));
+                s.g = fixedStart(at(kGreen));
+                s.b = fixedStart(at(kBlue));
             }
             if (used[kAlpha]) {
-                s.a = fixedStart(planes[kAlpha].at(left, row));
+                s.a = fixedStart(at(kAlpha));
             }
             if (used[kOow]) {
-                s.oow = toFloat(planes[kOow].at(left, row));
+                s.oow = toFloat(at(kOow));
             }
             if (used[kOoz]) {
-                s.ooz = toFloat(planes[kOoz].at(left, row));
+                s.ooz = toFloat(at(kOoz));
             }
             if (used[kSow]) {
-                s.sow = toFloat(planes[kSow].at(left, row));
-                s.tow = toFloat(planes[kTow].at(left, row));
-                s.toow = toFloat(planes[kToow].at(left, row));
+                s.sow = toFloat(at(kSow));
+                s.tow = toFloat(at(kTow));
+                s.toow = toFloat(at(kToow));
             }
             const int64_t memoryRow = flip ? target.bufferHeight - 1 - row : row;
             span(context, static_cast<int32_t>(memoryRow), static_cast<int32_t>(left),
@@ -246,6 +257,9 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         }
         for (Edge& e : edges) {
             e.nextRow();
+        }
+        for (int32_t k = 0; k < usedCount; ++k) {
+            rowBase[usedList[k]] += planes[usedList[k]].ddy;
         }
     }
     return RasterResult::Drawn;

@@ -173,7 +173,8 @@ void SoftwareDevice::grBufferSwap(int swapInterval) {
 
 bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                                      OutputFilter filter) const {
-    if (!isOpen() || pixels == nullptr || (channels != 3 && channels != 4)) {
+    if (!isOpen() || pixels == nullptr || (channels != 3 && channels != 4) ||
+        stride < static_cast<size_t>(frame_.width()) * static_cast<size_t>(channels)) {
         return false;
     }
     const int32_t width = frame_.width();

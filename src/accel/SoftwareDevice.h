@@ -103,7 +103,8 @@ public:
     const RenderState& state() const { return state_; }
 
     // The front buffer as 8-bit pixels, top row first: `channels` 4 (R, G, B, A = 255)
-    // or 3 (R, G, B), rows `stride` bytes apart. False when the surface is closed.
+    // or 3 (R, G, B), rows `stride` (at least width * channels) bytes apart. False when the
+    // surface is closed or the arguments cannot hold the frame.
     bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                          OutputFilter filter = OutputFilter::None) const;
     // One pixel of the back or front buffer as 0xAARRGGBB (alpha 255), by memory

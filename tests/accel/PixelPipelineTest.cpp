@@ -294,14 +294,6 @@ TEST_F(PixelPipelineTest, DitherIsUnbiasedPerFourByFourCellAndOffMeansRounding) 
     }
 }
 
-TEST_F(PixelPipelineTest, CleanModeKeepsEightBitsPerChannel) {
-    open(2, 2, AccelColorMode::Clean32);
-    gouraudState();
-    rectangle(0, 0, 2, 2, vertex(0, 0, 101, 7, 254));
-    EXPECT_EQ(rgb(0, 0), rgbOf(101, 7, 254));
-    EXPECT_EQ(rgb(1, 1), rgbOf(101, 7, 254));
-}
-
 TEST_F(PixelPipelineTest, ClearFillsColourAndDepthInsideTheClipWindowOnly) {
     for (GrOriginLocation_t origin : {GR_ORIGIN_UPPER_LEFT, GR_ORIGIN_LOWER_LEFT}) {
         open(6, 6);

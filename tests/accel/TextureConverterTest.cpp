@@ -206,14 +206,10 @@ TEST(ImageResample, FlatImagesStayFlatAndTransparentColourDoesNotBleed) {
     }
 }
 
-TEST(ColorQuantizer, FewColoursAreKeptExactlyAndManyAreFittedToTheImage) {
-    std::vector<uint32_t> samples = {0x102030, 0x102030, 0xFFFFFF, 0x000000};
+TEST(ColorQuantizer, PaletteIsFittedToTheImageNotFixed) {
+    std::vector<uint32_t> samples;
     ColorHistogram histogram;
-    ASSERT_TRUE(histogram.build(samples.data(), samples.size()));
-    EXPECT_EQ(histogram.size, 3u);
     uint32_t palette[256];
-    EXPECT_EQ(buildPalette(histogram, 256, palette), 3);
-
     // 512 reds (all of one hue): a palette made for the image keeps every one within a
     // step or two, which no fixed palette of 256 colours does.
     samples.clear();
@@ -235,28 +231,7 @@ TEST(ColorQuantizer, FewColoursAreKeptExactlyAndManyAreFittedToTheImage) {
     EXPECT_LE(worst, 2);
 }
 
-TEST(NccFit, TwoColourImageIsReproducedAndSmoothImagesStayClose) {
-    std::vector<uint32_t> samples;
-    for (int32_t i = 0; i < 100; ++i) {
-        samples.push_back(i % 3 == 0 ? 0xC02010u : 0x2040E0u);
-    }
-    ColorHistogram histogram;
-    ASSERT_TRUE(histogram.build(samples.data(), samples.size()));
-    GuNccTable table;
-    fitNccTable(histogram, table);
-    uint32_t decoded[256];
-    for (uint32_t t = 0; t < 256; ++t) {
-        decoded[t] = decodeNcc(table, t) & 0xFFFFFF;
-    }
-    for (uint32_t color : {0xC02010u, 0x2040E0u}) {
-        const uint32_t got = decoded[nearestNccTexel(decoded, color)];
-        for (int32_t shift : {16, 8, 0}) {
-            EXPECT_LE(std::abs(static_cast<int32_t>(got >> shift & 0xFF) -
-                               static_cast<int32_t>(color >> shift & 0xFF)),
-                      2);
-        }
-    }
-
+TEST(NccFit, SmoothImagesStayClose) {
     // A smooth two-tone image, like wood: mostly luminance, a little chroma.
     RgbaImage image;
     image.allocate(64, 64);
@@ -303,22 +278,4 @@ TEST_F(TextureConverterTest, PngRoundTripsAndBadFilesAreRefusedWithAReason) {
     EXPECT_FALSE(readPngFile("text.png", back, message, sizeof(message)));
     EXPECT_FALSE(readPngFile("missing.png", back, message, sizeof(message)));
     EXPECT_FALSE(writePngFile("no/such/dir/x.png", image, message, sizeof(message)));
-}
-
-TEST_F(TextureConverterTest, TruncatedOrLyingThreeDfFilesAreRefusedByTheLoader) {
-    RgbaImage image = representableImage(GR_TEXFMT_RGB_565, 1);
-    TextureConversion conversion;
-    ThreeDfTexture texture;
-    char message[256];
-    ASSERT_TRUE(convertImageToThreeDf(image, conversion, texture, message, sizeof(message)));
-    ASSERT_TRUE(write3dfFile("t.3df", texture.info));
-    const std::string bytes = readFile("t.3df");
-    writeFile("short.3df", bytes.substr(0, bytes.size() - 1));
-    ThreeDfTexture loaded;
-    EXPECT_FALSE(loadThreeDfTexture("short.3df", loaded, message, sizeof(message)));
-    std::string lying = bytes;
-    lying.replace(lying.find("lod range: 8 8"), 14, "lod range: 1 8");
-    writeFile("lying.3df", lying);
-    EXPECT_FALSE(loadThreeDfTexture("lying.3df", loaded, message, sizeof(message)));
-    EXPECT_NE(std::string(message), "");
 }

@@ -19,3 +19,5 @@ struct ToolError : std::runtime_error {
 void addInspectObjectCommand(CLI::App& inspect);           // InspectObjectCommand.cpp
 void addInspectSceneCommand(CLI::App& inspect);            // InspectSceneCommand.cpp
 void addTextureCommands(CLI::App& app, CLI::App& inspect); // TextureCommands.cpp
+void addTraceCommand(CLI::App& app);                       // TraceCommand.cpp
+void addRenderCommand(CLI::App& app);                      // RenderCommand.cpp

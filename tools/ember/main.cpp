@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
     addInspectObjectCommand(*inspect);
     addInspectSceneCommand(*inspect);
     addTextureCommands(app, *inspect);
+    addTraceCommand(app);
+    addRenderCommand(app);
 
     try {
         app.parse(argc, argv);

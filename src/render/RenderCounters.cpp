@@ -1,0 +1,3 @@
+#include "render/RenderCounters.h"
+
+RenderCounters renderCounters;

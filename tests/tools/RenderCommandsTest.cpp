@@ -1,0 +1,91 @@
+// ember trace and ember render on a copy of the LightWave 5 test scene of
+// tests/data/render (floor, box, sphere, sun, lamp with a lens flare, fire; see its
+// make_scene.py), run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "accel/PngFile.h"
+#include "support/ScratchDirectory.h"
+
+namespace {
+
+class RenderCommandsTest : public ScratchDirectoryTest {
+protected:
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        const char* data = std::getenv("EMBER_TESTDATA");
+        ASSERT_NE(data, nullptr) << "run through ctest, which sets EMBER_TESTDATA";
+        ASSERT_EQ(std::system(("cp -r '" + std::string(data) + "/render' demo").c_str()), 0);
+    }
+    // Runs ember: its exit status; standard output in out, standard error in err.
+    int run(const std::string& arguments) {
+        FILE* pipe = popen((std::string(EMBER_PROGRAM) + " " + arguments + " 2>err").c_str(), "r");
+        out.clear();
+        char buffer[4096];
+        for (size_t n; pipe != nullptr && (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+            out.append(buffer, n);
+        }
+        const int status = pipe != nullptr ? pclose(pipe) : -1;
+        err = readFile("err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    size_t count(const std::string& what) const {
+        size_t n = 0;
+        for (size_t at = out.find(what); at != std::string::npos; at = out.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    std::string out, err;
+};
+
+} // namespace
+
+TEST_F(RenderCommandsTest, TracePrintsTheCallsOfOneFrameAndNothingElse) {
+    ASSERT_EQ(run("trace demo --scene 0 --frame 12"), 0) << err;
+    EXPECT_EQ(out.rfind("grDepthMask(FXTRUE)\ngrDepthBufferMode(GR_DEPTHBUFFER_WBUFFER)\n", 0), 0u);
+    EXPECT_EQ(count("grDepthBufferFunction(GR_CMP_LESS)"), 3u) << "three objects";
+    // The lamp's flare last: colour 255 190 120 × (1/255) × 256, two triangles.
+    EXPECT_EQ(count("r=256 g=190.745102 b=120.470596 a=255"), 6u);
+    EXPECT_EQ(out.substr(out.size() - 20), "grDepthMask(FXTRUE)\n");
+    EXPECT_EQ(out.find("SURF"), std::string::npos) << "the loaders' trace lines go elsewhere";
+    const std::string first = out;
+    ASSERT_EQ(run("trace demo --scene 0 --frame 12"), 0);
+    EXPECT_EQ(out, first);
+    ASSERT_EQ(run("trace demo --scene 0 --frame 12 --fps 60"), 0);
+    EXPECT_NE(out, first) << "the fire depends on the frames played before";
+}
+
+TEST_F(RenderCommandsTest, RenderDrawsTheSceneWhereTheCameraLooks) {
+    ASSERT_EQ(run("render demo --scene 0 --frame 0 --color 32 --size 320x240 --stats -o f.png"), 0)
+        << err;
+    EXPECT_EQ(out.rfind("objects drawn 3, culled 0, hidden 0\n", 0), 0u) << out;
+    EXPECT_NE(out.find("\nflares drawn 1\npixels written "), std::string::npos) << out;
+    RgbaImage image;
+    char message[256];
+    ASSERT_EQ(readPngFile("f.png", image, message, sizeof(message)), 1) << message;
+    ASSERT_EQ(image.width * 1000 + image.height, 320240);
+    const uint8_t* sky = image.at(300, 10);
+    EXPECT_EQ(sky[0] + sky[1] + sky[2], 0);
+    const uint8_t* floor = image.at(160, 225); // lit grey
+    EXPECT_GT(floor[0], 60);
+    EXPECT_LT(std::abs(floor[0] - floor[1]), 12);
+    const uint8_t* box = image.at(140, 120); // its orange side faces the camera
+    EXPECT_GT(box[0], box[2] + 80);
+    const uint8_t* top = image.at(160, 88); // its blue top
+    EXPECT_GT(top[2], top[0] + 80);
+    const uint8_t* sphere = image.at(240, 115); // pink, on the right
+    EXPECT_GT(sphere[0], sphere[1] + 40);
+}
+
+TEST_F(RenderCommandsTest, UnusableRequestsEndWithOneLine) {
+    EXPECT_EQ(run("render demo --scene 1 --frame 0 -o f.png"), 1);
+    EXPECT_EQ(err, "ember: Error Loading scene scenes\\temple.lws: "
+                   "unable to open scene: scenes\\temple.lws\n");
+}

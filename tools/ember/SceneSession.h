@@ -1,0 +1,47 @@
+// One scene of a demo, loaded from a content directory and played up to a frame, for
+// the commands that look at a single frame (ember trace, ember render).
+//
+// Usage:
+//   SceneSession session(directory, sceneIndex);  // works in `directory` from here on
+//   ... make the accelerator device current and open its surface ...
+//   session.load();                 // Scene::load of kDemoSceneFiles[sceneIndex]
+//   session.start();                // the scene's start: its textures made resident
+//   session.playUpTo(frame, fps);   // the frames before `frame`, drawn on no device
+//   session.scene().renderFrame(frame);
+//
+// As the player's one-scene playback does, only the chosen scene is loaded, so its
+// fires are seeded as when it is the first scene read. playUpTo runs the frames a
+// player on a virtual clock of `fps` displayed frames per second would have drawn
+// before `frame` (displayed frame k at k × 1000 / fps whole milliseconds, its scene
+// frame that times framesPerSecond × 0.001), so the animated state that carries from
+// frame to frame (fire particles, NCC table alternation) is the one playback reaches.
+// Those frames go to a device that keeps nothing but answers the queries as the
+// current device does; they stop at the scene's lastFrame (the player would move on)
+// and after at most 20,000 displayed frames. Failures are thrown as ToolError.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct Scene;
+
+class SceneSession {
+public:
+    SceneSession(const std::string& directory, int32_t sceneIndex);
+    ~SceneSession();
+
+    void load();
+    void start();
+    void playUpTo(float frame, double displayRate);
+
+    Scene& scene() { return *scene_; }
+    const char* fileName() const;
+
+private:
+    int32_t sceneIndex_;
+    std::unique_ptr<Scene> scene_;
+};
+
+// The scene index option shared by the commands: 0 .. 4 with the file names as help.
+std::string sceneIndexHelp();
