@@ -27,18 +27,22 @@ bool writeTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrL
     for (size_t i = 0; i < texels.size(); ++i) {
         texels[i] = static_cast<uint8_t>(i * 37 + 11);
     }
-    // A decodable NCC table and a palette of greys with varying alpha.
-    for (int i = 0; i < 16; ++i) {
-        info.table.nccTable.yRGB[i] = static_cast<FxU8>(i * 17);
-    }
-    for (int i = 0; i < 4; ++i) {
-        for (int c = 0; c < 3; ++c) {
-            info.table.nccTable.iRGB[i][c] = static_cast<int16_t>((i - 2) * 20 + c);
-            info.table.nccTable.qRGB[i][c] = static_cast<int16_t>((2 - i) * 15 - c);
+    // The table the format has (NCC and palette share the record).
+    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422) {
+        // A decodable NCC table.
+        for (int i = 0; i < 16; ++i) {
+            info.table.nccTable.yRGB[i] = static_cast<FxU8>(i * 17);
         }
-    }
-    for (uint32_t i = 0; i < 256; ++i) {
-        info.table.palette.data[i] = i << 16 | (255 - i) << 8 | (i * 3 & 0xFF);
+        for (int i = 0; i < 4; ++i) {
+            for (int c = 0; c < 3; ++c) {
+                info.table.nccTable.iRGB[i][c] = static_cast<int16_t>((i - 2) * 20 + c);
+                info.table.nccTable.qRGB[i][c] = static_cast<int16_t>((2 - i) * 15 - c);
+            }
+        }
+    } else {
+        for (uint32_t i = 0; i < 256; ++i) {
+            info.table.palette.data[i] = i << 16 | (255 - i) << 8 | (i * 3 & 0xFF);
+        }
     }
     info.data = texels.data();
     info.mem_required = static_cast<FxU32>(texels.size());

@@ -8,7 +8,8 @@
 // accesses, leaks and undefined behaviour are for the sanitizers to find.
 //
 // Prepare also sets process-wide state: the object reader's trace lines go nowhere, and
-// the 3DF driver makes its software device the current accelerator. Tests undo both.
+// the 3DF and frame drivers make their software device the current accelerator, and the
+// frame driver sets the screen size in demoSettings. Tests undo what matters to them.
 //
 // The libFuzzer programs (fuzz/FuzzTarget.cpp) call the drivers in a workspace of their own
 // (FuzzWorkspace.h); the hostile-input tests replay their findings through the same
@@ -20,6 +21,9 @@
 //           and the bytes after it the texture coordinate file (objects/fuzz.txc)
 //   scene   the text of a scene file (scenes/fuzz.lws) beside the content of
 //           FuzzContent.h; a scene that loads is animated at several frames
+//   frame   the text of a scene file, as for scene; a scene that loads is started (its
+//           textures made resident) and drawn on a small software device at frame 0 and
+//           a later frame
 //   3df     the bytes of a 3DF file (textures/fuzz.3df): read, decoded level by level,
 //           loaded into a texture table and drawn on a small software device
 //   png     the bytes of a PNG file: read, and when it is at most 512 x 512 pixels,
@@ -37,6 +41,9 @@ const char* runObjectInput(const uint8_t* data, size_t size);
 
 void prepareSceneInput();
 const char* runSceneInput(const uint8_t* data, size_t size);
+
+void prepareFrameInput();
+const char* runFrameInput(const uint8_t* data, size_t size);
 
 void prepareThreeDfInput();
 const char* runThreeDfInput(const uint8_t* data, size_t size);

@@ -2,7 +2,7 @@
 //
 //   fuzz_seeds OUT [LWOB_DIR]
 //
-// OUT/object, OUT/scene, OUT/3df and OUT/png receive small valid inputs that
+// OUT/object, OUT/scene, OUT/frame, OUT/3df and OUT/png receive small valid inputs that
 // reach every part of their reader: the content of FuzzContent.h, one 3DF file per
 // format and shape, PNG files of every colour type. LWOB_DIR (tests/data/lwob) adds the
 // real LightWave objects, as they are and with their polygons fanned into triangles
@@ -118,17 +118,21 @@ bool threeDfSeed(const fs::path& path, GrTextureFormat_t format, GrLOD_t large, 
     for (size_t i = 0; i < texels.size(); ++i) {
         texels[i] = static_cast<uint8_t>(i * 13 + 5);
     }
-    for (int i = 0; i < 16; ++i) {
-        info.table.nccTable.yRGB[i] = static_cast<FxU8>(255 - i * 16);
-    }
-    for (int i = 0; i < 4; ++i) {
-        for (int c = 0; c < 3; ++c) {
-            info.table.nccTable.iRGB[i][c] = static_cast<int16_t>(i * 40 - 256 + c);
-            info.table.nccTable.qRGB[i][c] = static_cast<int16_t>(255 - i * 50 - c);
+    // The table the format has (NCC and palette share the record).
+    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422) {
+        for (int i = 0; i < 16; ++i) {
+            info.table.nccTable.yRGB[i] = static_cast<FxU8>(255 - i * 16);
         }
-    }
-    for (uint32_t i = 0; i < 256; ++i) {
-        info.table.palette.data[i] = i * 0x010305u & 0x00FFFFFFu;
+        for (int i = 0; i < 4; ++i) {
+            for (int c = 0; c < 3; ++c) {
+                info.table.nccTable.iRGB[i][c] = static_cast<int16_t>(i * 40 - 256 + c);
+                info.table.nccTable.qRGB[i][c] = static_cast<int16_t>(255 - i * 50 - c);
+            }
+        }
+    } else {
+        for (uint32_t i = 0; i < 256; ++i) {
+            info.table.palette.data[i] = i * 0x010305u & 0x00FFFFFFu;
+        }
     }
     info.data = texels.data();
     info.mem_required = static_cast<FxU32>(texels.size());
@@ -219,11 +223,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = argv[1];
-    for (const char* target : {"object", "scene", "3df", "png"}) {
+    for (const char* target : {"object", "scene", "frame", "3df", "png"}) {
         fs::create_directories(out / target);
     }
     const bool ok = objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) &&
-                    sceneSeeds(out / "scene") && threeDfSeeds(out / "3df") && pngSeeds(out / "png");
+                    sceneSeeds(out / "scene") && sceneSeeds(out / "frame") &&
+                    threeDfSeeds(out / "3df") && pngSeeds(out / "png");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
         return 1;

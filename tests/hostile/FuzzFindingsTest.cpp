@@ -18,9 +18,8 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"object", prepareObjectInput, runObjectInput},
-    {"scene", prepareSceneInput, runSceneInput},
-    {"3df", prepareThreeDfInput, runThreeDfInput},
+    {"object", prepareObjectInput, runObjectInput}, {"scene", prepareSceneInput, runSceneInput},
+    {"frame", prepareFrameInput, runFrameInput},    {"3df", prepareThreeDfInput, runThreeDfInput},
     {"png", preparePngInput, runPngInput},
 };
 

@@ -1,6 +1,7 @@
 // Malformed scene files, beside valid objects and textures (fuzz/FuzzContent.h): each
-// with what the reader does with it. Every case also goes through the fuzz driver, which
-// checks what a loaded scene promises and animates it at several frames.
+// with what the reader does with it. Every case also goes through the scene and frame
+// fuzz drivers, which check what a loaded scene promises, animate it at several frames
+// and draw two of them on a small software device.
 #include <functional>
 #include <memory>
 #include <string>
@@ -154,6 +155,25 @@ std::vector<Case> cases() {
          }},
         {"FireOfTheParticleLimit", body("AddFire 65536 1 1\n"), 1, "",
          [](const Scene& s) { EXPECT_EQ(s.fires[0].particleCount, 65536); }},
+        {"PlacementsAndLightsAtTheFloatLimits",
+         body("LoadObject objects\\cube.lwo\nObjectMotion (unnamed) 9 1 3.4e38 -3.4e38 1e38 "
+              "1e30 -1e30 7e29 1e38 0 -1e38\nObjDissolve 1e38\n"
+              "LoadObject objects\\wave0.lwo\nMetamorph 1e38\nMorphTarget 3\n"
+              "LoadObject objects\\wave1.lwo\n"
+              "AddLight\nLightMotion (unnamed) 9 1 1e-45 0 -3.4e38 0 0 0 1 1 1\n"
+              "LightColor 1e38 -1e38 0\nLightType 2\nLightRange 1e-45\nLgtIntensity 1e38\n"
+              "LensFlare 1\nFlareIntensity 1e38\n"
+              "AddLight\nLightType 1\nLightRange -5\nLensFlare 1\nFlareIntensity -1e38\n"
+              "AddFire 50 1e38 -1e38\nFireColor 1e38 0 -1e38\nFireFadeTime -2147483648\n"
+              "FireStartFrame -1e38\nFireEndFrame 1e38\nFireTexture fire\n"
+              "AmbientColor 1e38 1e38 1e38\nAmbIntensity -1e38\n"
+              "ShowCamera\nCameraMotion (unnamed) 9 1 0 0 0 1e38 -1e38 1e38 0 0 0\n"
+              "ZoomFactor 1e38\n"),
+         1, ""},
+        {"CameraInsideAnObjectAtTheNearestZoom",
+         body("LoadObject objects\\cube.lwo\nAddLight\nLightType 1\nLensFlare 1\n"
+              "ShowCamera\nTargetObject 1\nZoomFactor 1e-45\n"),
+         1, ""},
         {"FramesAndRatesAtTheirLimits",
          body("LastFrame -2147483648\nFirstFrame 99999999999\nFramesPerSecond -1e39\n"
               "ZoomFactor 1e-45\n"),
@@ -170,6 +190,7 @@ class HostileSceneTest : public HostileTest, public ::testing::WithParamInterfac
 protected:
     void SetUp() override {
         HostileTest::SetUp();
+        prepareFrameInput();
         prepareSceneInput();
         resetRandomGenerator();
     }
@@ -190,12 +211,25 @@ TEST_P(HostileSceneTest, LoadsOrFailsAsExpected) {
         c.check(*scene);
     }
     EXPECT_EQ(brokenPromise(runSceneInput, c.text), "");
+    EXPECT_EQ(brokenPromise(runFrameInput, c.text), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, HostileSceneTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class HostileSceneSweep : public HostileTest {};
+
+// The sweep below and the fuzzers start from these: they must load, every texture and
+// object found.
+TEST_F(HostileSceneSweep, TheExampleScenesLoadWithoutALine) {
+    prepareSceneInput();
+    for (const std::string& text : exampleScenes()) {
+        writeFile("scenes/example.lws", text);
+        auto scene = std::make_unique<Scene>();
+        EXPECT_EQ(scene->load("scenes\\example.lws"), 1) << text;
+        EXPECT_EQ(errorLog(), "") << text;
+    }
+}
 
 // Every prefix of the example scenes with objects, morph chains and fires, and words
 // replaced by numbers at their limits, signs and keywords: each loads with its promises
