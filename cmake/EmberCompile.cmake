@@ -14,6 +14,18 @@ if(EMBER_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing: every library carries libFuzzer's coverage instrumentation and the
+# sanitizers; only the fuzz programs link the fuzzer's main. The system's classes are
+# built without run-time type information, which the vptr check needs.
+if(EMBER_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "EMBER_FUZZ needs clang (use the fuzz preset)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=vptr
+                        -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # The system's own code (src/) follows the records-and-status-codes conventions:
 # no exceptions, no run-time type information. Tools and tests may use both.
 function(ember_system_library name)

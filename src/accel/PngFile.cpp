@@ -1,6 +1,7 @@
 #include "accel/PngFile.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,22 @@ void say(char* message, size_t size, const char* text, const char* detail = null
     }
 }
 
+// Deflate expands data at most 1032-fold, and the rows of a w x h image take at least
+// h * (1 + ceil(w / 8)) bytes before compression (one bit per pixel, a filter byte per
+// row). A header asking for more than the file can therefore hold is a lie, refused
+// before the image's pixels (up to a gigabyte) are allocated for it.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
+bool fileCanHoldImage(const char* hostPath, png_uint_32 width, png_uint_32 height) {
+    struct stat info;
+    if (stat(hostPath, &info) != 0 || info.st_size < 0) {
+        return false;
+    }
+    const uint64_t rowBytes = 1 + (static_cast<uint64_t>(width) + 7) / 8;
+    return static_cast<uint64_t>(height) * rowBytes <=
+           static_cast<uint64_t>(info.st_size) * kMaxDeflateRatio;
+}
+
 } // namespace
 
 int32_t readPngFile(const char* hostPath, RgbaImage& image, char* message, size_t messageSize) {
@@ -36,6 +53,11 @@ int32_t readPngFile(const char* hostPath, RgbaImage& image, char* message, size_
         png.height > static_cast<png_uint_32>(kMaxImageSide)) {
         png_image_free(&png);
         say(message, messageSize, "PNG image is larger than 16384 pixels on a side");
+        return 0;
+    }
+    if (!fileCanHoldImage(hostPath, png.width, png.height)) {
+        png_image_free(&png);
+        say(message, messageSize, "damaged PNG file: too short for the image size in its header");
         return 0;
     }
     png.format = PNG_FORMAT_RGBA;

@@ -157,14 +157,20 @@ int32_t loadObjectAction(SceneReading& r) {
     SceneObject& object = scene.objects[r.objectIndex];
     clearObjectLoadFailure();
     if (!object.loadObject(scene.textures, r.token)) {
+        // Why the first file was refused, when it was found: the second try forgets it.
+        char firstReason[kObjectLoadFailureSize];
+        std::snprintf(firstReason, sizeof(firstReason), "%s", lastObjectLoadFailure());
         char path[sizeof(kObjectDirectory) + 1 + kSceneWordCapacity];
         std::snprintf(path, sizeof(path), "%s\\%s", kObjectDirectory, r.token);
         if (!object.loadObject(scene.textures, path)) {
             report("failed opening object: ", path, " to, giving up");
             // A file that was found but refused said why before this message replaced
-            // the log; the reason follows the message.
-            if (lastObjectLoadFailure()[0] != '\0') {
-                appendToErrorLog(lastObjectLoadFailure());
+            // the log; the reasons follow the message, in the order the names were tried.
+            for (const char* reason :
+                 {static_cast<const char*>(firstReason), lastObjectLoadFailure()}) {
+                if (reason[0] != '\0') {
+                    appendToErrorLog(reason);
+                }
             }
             return 0;
         }

@@ -7,7 +7,7 @@
 
 namespace {
 
-char lastLine[1024] = {}; // process-wide, like error.txt itself
+char lastLine[kObjectLoadFailureSize] = {}; // process-wide, like error.txt itself
 
 } // namespace
 

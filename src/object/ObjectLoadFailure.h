@@ -11,6 +11,11 @@
 // second path and reports the one that failed.
 #pragma once
 
+#include <cstddef>
+
+// Bytes of the longest line, terminator included.
+inline constexpr size_t kObjectLoadFailureSize = 1024;
+
 // Appends the error.txt line and keeps the reason. printf-style reason.
 void reportUnusableObject(const char* fileName, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

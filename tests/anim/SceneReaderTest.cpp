@@ -402,6 +402,19 @@ TEST_F(SceneReaderTest, ARefusedObjectLeavesItsReasonAfterTheSceneMessage) {
     EXPECT_NE(text.find("unusable object file objects\\\\quad.lwo: "), std::string::npos) << text;
 }
 
+TEST_F(SceneReaderTest, AnObjectRefusedUnderItsFirstNameKeepsItsReason) {
+    // Scenes name objects as "objects\quad.lwo"; the second name tried does not exist.
+    writeFile("objects/quad.lwo", LwobWriter()
+                                      .points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}})
+                                      .polygons({{{0, 1, 2, 3}, 1}})
+                                      .surfaceNames({"Default"})
+                                      .bytes());
+    EXPECT_EQ(loadBody("LoadObject objects\\quad.lwo\n"), 0);
+    EXPECT_EQ(log(), "failed opening object: objects\\\\objects\\quad.lwo to, giving up\n"
+                     "unusable object file objects\\quad.lwo: polygon 1 has 4 corners; only "
+                     "triangles can be drawn (triangulate the object)\n");
+}
+
 TEST_F(SceneReaderTest, NullObjectsTakeNoSlotAndObjectKeywordsGoToTheLastObject) {
     writeObject("objects/a.lwo");
     writeObject("objects/b.lwo");

@@ -1,0 +1,237 @@
+// fuzz_seeds: writes the seed corpus of every fuzz target.
+//
+//   fuzz_seeds OUT [LWOB_DIR]
+//
+// OUT/object, OUT/scene, OUT/frame, OUT/3df and OUT/png receive small valid inputs that
+// reach every part of their reader: the content of FuzzContent.h, one 3DF file per
+// format and shape, PNG files of every colour type. LWOB_DIR (tests/data/lwob) adds the
+// real LightWave objects, as they are and with their polygons fanned into triangles
+// (the player reads triangles only).
+#include <png.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FuzzContent.h"
+#include "FuzzDrivers.h"
+#include "FuzzWorkspace.h"
+#include "accel/TextureLayout.h"
+#include "accel/ThreeDfFile.h"
+#include "content/LwobWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool put(const fs::path& path, const std::string& bytes) {
+    return writeWorkspaceFile(path.c_str(), bytes) == 1;
+}
+
+uint32_t bigEndian(const std::string& bytes, size_t at, int n) {
+    uint32_t value = 0;
+    for (int i = 0; i < n && at + i < bytes.size(); ++i) {
+        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    }
+    return value;
+}
+
+// `file` with every polygon fanned into triangles around its first corner; the other
+// chunks as they are.
+std::string triangulated(const std::string& file) {
+    LwobWriter out;
+    for (size_t at = 12; at + 8 <= file.size();) {
+        const std::string tag = file.substr(at, 4);
+        const uint32_t length = bigEndian(file, at + 4, 4);
+        const std::string data = file.substr(at + 8, length);
+        if (tag != "POLS") {
+            out.chunk(tag, data);
+        } else {
+            std::vector<std::array<uint16_t, 4>> triangles;
+            for (size_t p = 0; p + 2 <= data.size();) {
+                const uint32_t corners = bigEndian(data, p, 2);
+                const auto point = [&](uint32_t k) {
+                    return static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * k, 2));
+                };
+                const auto surface = static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * corners, 2));
+                for (uint32_t k = 1; k + 1 < corners; ++k) {
+                    triangles.push_back({point(0), point(k), point(k + 1), surface});
+                }
+                p += 4 + 2 * corners;
+            }
+            out.triangles(triangles);
+        }
+        at += 8 + length + (length % 2);
+    }
+    return out.bytes();
+}
+
+bool objectSeeds(const fs::path& dir, const char* lwobDir) {
+    const std::string marker = kTextureCoordinateMarker;
+    bool ok = put(dir / "cube.lwo", cubeObject()) && put(dir / "tri.lwo", triangleObject()) &&
+              put(dir / "wave.lwo", waveObject(1)) &&
+              put(dir / "cube-with-txc", cubeObject() + marker + textureCoordinates(12)) &&
+              put(dir / "tri-with-txc", triangleObject() + marker + textureCoordinates(1));
+    if (lwobDir != nullptr) {
+        for (const auto& entry : fs::directory_iterator(lwobDir)) {
+            if (entry.path().extension() != ".lwo") {
+                continue;
+            }
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream bytes;
+            bytes << in.rdbuf();
+            const std::string name = entry.path().stem().string();
+            ok = ok && put(dir / (name + ".lwo"), bytes.str()) &&
+                 put(dir / (name + "-triangles.lwo"), triangulated(bytes.str()));
+        }
+    }
+    return ok;
+}
+
+bool sceneSeeds(const fs::path& dir) {
+    const std::vector<std::string> scenes = exampleScenes();
+    bool ok = true;
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        ok = ok && put(dir / ("scene" + std::to_string(i) + ".lws"), scenes[i]);
+    }
+    return ok;
+}
+
+bool threeDfSeed(const fs::path& path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
+                 GrAspectRatio_t aspect) {
+    Gu3dfInfo info;
+    info.header.format = format;
+    info.header.large_lod = large;
+    info.header.small_lod = small;
+    info.header.aspect_ratio = aspect;
+    GrTexInfo texInfo;
+    texInfo.largeLod = large;
+    texInfo.smallLod = small;
+    texInfo.aspectRatio = aspect;
+    texInfo.format = format;
+    std::vector<uint8_t> texels(textureTexelBytes(texInfo));
+    for (size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = static_cast<uint8_t>(i * 13 + 5);
+    }
+    // The table the format has (NCC and palette share the record).
+    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422) {
+        for (int i = 0; i < 16; ++i) {
+            info.table.nccTable.yRGB[i] = static_cast<FxU8>(255 - i * 16);
+        }
+        for (int i = 0; i < 4; ++i) {
+            for (int c = 0; c < 3; ++c) {
+                info.table.nccTable.iRGB[i][c] = static_cast<int16_t>(i * 40 - 256 + c);
+                info.table.nccTable.qRGB[i][c] = static_cast<int16_t>(255 - i * 50 - c);
+            }
+        }
+    } else {
+        for (uint32_t i = 0; i < 256; ++i) {
+            info.table.palette.data[i] = i * 0x010305u & 0x00FFFFFFu;
+        }
+    }
+    info.data = texels.data();
+    info.mem_required = static_cast<FxU32>(texels.size());
+    return write3dfFile(path.c_str(), info) == FXTRUE;
+}
+
+bool threeDfSeeds(const fs::path& dir) {
+    struct Shape {
+        const char* name;
+        GrLOD_t large;
+        GrLOD_t small;
+        GrAspectRatio_t aspect;
+    };
+    const Shape shapes[] = {{"8x8-mips", GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1},
+                            {"16x2", GR_LOD_16, GR_LOD_16, GR_ASPECT_8x1},
+                            {"2x8-mips", GR_LOD_8, GR_LOD_1, GR_ASPECT_1x4}};
+    const GrTextureFormat_t formats[] = {GR_TEXFMT_RGB_332,
+                                         GR_TEXFMT_YIQ_422,
+                                         GR_TEXFMT_ALPHA_8,
+                                         GR_TEXFMT_INTENSITY_8,
+                                         GR_TEXFMT_ALPHA_INTENSITY_44,
+                                         GR_TEXFMT_P_8,
+                                         GR_TEXFMT_ARGB_8332,
+                                         GR_TEXFMT_AYIQ_8422,
+                                         GR_TEXFMT_RGB_565,
+                                         GR_TEXFMT_ARGB_1555,
+                                         GR_TEXFMT_ARGB_4444,
+                                         GR_TEXFMT_ALPHA_INTENSITY_88,
+                                         GR_TEXFMT_AP_88};
+    bool ok = true;
+    for (size_t f = 0; f < sizeof(formats) / sizeof(formats[0]); ++f) {
+        // Every format in the first shape; the other shapes in a few formats.
+        for (size_t s = 0; s < 3; ++s) {
+            if (s > 0 && f % 4 != 0) {
+                continue;
+            }
+            const fs::path path =
+                dir / (std::string(threeDfFormatName(formats[f])) + "-" + shapes[s].name + ".3df");
+            ok = ok &&
+                 threeDfSeed(path, formats[f], shapes[s].large, shapes[s].small, shapes[s].aspect);
+        }
+    }
+    return ok;
+}
+
+// A PNG file of `format` (libpng's simplified formats) with a patterned image.
+bool pngSeed(const fs::path& path, uint32_t format, int32_t width, int32_t height) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(width);
+    png.height = static_cast<png_uint_32>(height);
+    png.format = format;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint8_t>((i * 29 + i / 7) & 0xFF);
+    }
+    std::vector<uint8_t> colormap;
+    if ((format & PNG_FORMAT_FLAG_COLORMAP) != 0) {
+        png.colormap_entries = 16;
+        colormap.resize(PNG_IMAGE_COLORMAP_SIZE(png));
+        for (size_t i = 0; i < colormap.size(); ++i) {
+            colormap[i] = static_cast<uint8_t>(i * 17);
+        }
+        for (uint8_t& index : pixels) {
+            index &= 15;
+        }
+    }
+    return png_image_write_to_file(&png, path.c_str(), 0, pixels.data(), 0,
+                                   colormap.empty() ? nullptr : colormap.data()) != 0;
+}
+
+bool pngSeeds(const fs::path& dir) {
+    return pngSeed(dir / "rgba-8x8.png", PNG_FORMAT_RGBA, 8, 8) &&
+           pngSeed(dir / "rgb-13x5.png", PNG_FORMAT_RGB, 13, 5) &&
+           pngSeed(dir / "grey-3x17.png", PNG_FORMAT_GRAY, 3, 17) &&
+           pngSeed(dir / "grey-alpha-4x4.png", PNG_FORMAT_GA, 4, 4) &&
+           pngSeed(dir / "linear-rgba-6x6.png", PNG_FORMAT_LINEAR_RGB_ALPHA, 6, 6) &&
+           pngSeed(dir / "palette-9x9.png", PNG_FORMAT_RGB_COLORMAP, 9, 9) &&
+           pngSeed(dir / "palette-alpha-5x2.png", PNG_FORMAT_RGBA_COLORMAP, 5, 2);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds OUT [LWOB_DIR]\n");
+        return 2;
+    }
+    const fs::path out = argv[1];
+    for (const char* target : {"object", "scene", "frame", "3df", "png"}) {
+        fs::create_directories(out / target);
+    }
+    const bool ok = objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) &&
+                    sceneSeeds(out / "scene") && sceneSeeds(out / "frame") &&
+                    threeDfSeeds(out / "3df") && pngSeeds(out / "png");
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
