@@ -216,14 +216,11 @@ pointQuad(const DecodedLevel* level, const DecodedLevel* const levels[4], __m128
 }
 
 template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
-void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
+void fastSpans(SpanContext& c, const Span* spans, int32_t spanCount) {
     constexpr bool kTextured =
         Color == FastColor::TexturedPoint || Color == FastColor::TexturedBilinear;
+    // Per triangle: the state's constants and the steps.
     const RenderState& st = *c.state;
-    FrameBuffer& buffer = *c.buffer;
-    uint16_t* const depths = buffer.depthRow(memoryRow) + x;
-    uint16_t* const row16 = Rgb565 ? buffer.backRow16(memoryRow) + x : nullptr;
-    uint32_t* const row32 = Rgb565 ? nullptr : buffer.backRow32(memoryRow) + x;
     const bool depthWrite = WBuffer && st.depthMask != FXFALSE;
     const uint32_t compare = compareMask(st.depthFunction);
     const __m128i passLess = _mm_set1_epi32((compare & 1) != 0 ? -1 : 0);
@@ -238,16 +235,10 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
     const __m128i full = _mm_set1_epi16(255);
     const __m128i zero = _mm_setzero_si128();
 
-    // Every group starts on a column x + 4m, so the four lanes' dither thresholds are the
-    // same in every group of the span.
-    const __m128i thresholds = _mm_load_si128(reinterpret_cast<const __m128i*>(
-        c.dither->laneThresholds[((memoryRow & 3) << 2) | (x & 3)]));
-
-    const __m128 lanes = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
-    const __m128 oow0 = _mm_set1_ps(c.start.oow), oowStep = _mm_set1_ps(c.doow);
-    const __m128 sow0 = _mm_set1_ps(c.start.sow), sowStep = _mm_set1_ps(c.dsow);
-    const __m128 tow0 = _mm_set1_ps(c.start.tow), towStep = _mm_set1_ps(c.dtow);
-    const __m128 toow0 = _mm_set1_ps(c.start.toow), toowStep = _mm_set1_ps(c.dtoow);
+    const __m128 oowStep = _mm_set1_ps(c.doow);
+    const __m128 sowStep = _mm_set1_ps(c.dsow);
+    const __m128 towStep = _mm_set1_ps(c.dtow);
+    const __m128 toowStep = _mm_set1_ps(c.dtoow);
     const __m128 sowDy = _mm_set1_ps(c.dsowdy), towDy = _mm_set1_ps(c.dtowdy);
     const __m128 toowDy = _mm_set1_ps(c.dtoowdy);
 
@@ -261,189 +252,216 @@ void fastSpan(SpanContext& c, int32_t memoryRow, int32_t x, int32_t count) {
     const __m128i centre = _mm_set1_epi32(Color == FastColor::TexturedBilinear ? 128 : 0);
 
     // Colour iterators of the four lanes: start + lane * step, then + 4 * step per group
-    // (the same uint32 sums as iteratedByte).
-    auto iterator = [](int32_t start, int32_t step, __m128i& fourSteps) {
+    // (the same uint32 sums as the general span's).
+    auto ramp = [](int32_t step, __m128i& fourSteps) {
         const __m128i d = _mm_set1_epi32(step);
         const __m128i d2 = _mm_add_epi32(d, d);
         fourSteps = _mm_add_epi32(d2, d2);
-        // start + (0, 1, 2, 3) * step
-        const __m128i ramp = _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_setzero_si128(), d),
-                                                _mm_unpacklo_epi32(d2, _mm_add_epi32(d2, d)));
-        return _mm_add_epi32(_mm_set1_epi32(start), ramp);
+        // (0, 1, 2, 3) * step
+        return _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_setzero_si128(), d),
+                                  _mm_unpacklo_epi32(d2, _mm_add_epi32(d2, d)));
     };
     __m128i stepR, stepG, stepB;
-    __m128i itR = iterator(c.start.r, c.dr, stepR);
-    __m128i itG = iterator(c.start.g, c.dg, stepG);
-    __m128i itB = iterator(c.start.b, c.db, stepB);
+    const __m128i rampR = ramp(c.dr, stepR);
+    const __m128i rampG = ramp(c.dg, stepG);
+    const __m128i rampB = ramp(c.db, stepB);
 
-    uint64_t written = 0;
-    __m128 fi = lanes; // the span offsets of the group's pixels, as floats
+    const __m128 lanes = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
     const __m128 four = _mm_set1_ps(4.0f);
     const __m128 one = _mm_set1_ps(1.0f);
     // w = 1 / oow is computed one group ahead: the division's latency then overlaps the
     // previous group's work instead of stalling the current one.
     const bool reciprocal = WBuffer || (kTextured && c.sharedOow);
-    __m128 nextW =
-        reciprocal ? _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep))) : _mm_setzero_ps();
-    for (int32_t i0 = 0; i0 < count; i0 += 4, fi = _mm_add_ps(fi, four)) {
-        const int32_t n = count - i0 < 4 ? count - i0 : 4;
-        int32_t live = (1 << n) - 1;
-        const __m128 w = nextW;
-        if (reciprocal && i0 + 4 < count) {
-            nextW = _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(_mm_add_ps(fi, four), oowStep)));
-        }
-        __m128i depth = zero;
-        if constexpr (WBuffer) {
-            depth = encodeWDepth4(w);
-            __m128i stored;
-            if (n == 4) {
-                stored = _mm_unpacklo_epi16(
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(depths + i0)), zero);
-            } else {
-                alignas(16) int32_t tail[4] = {0, 0, 0, 0};
-                for (int32_t k = 0; k < n; ++k) {
-                    tail[k] = depths[i0 + k];
-                }
-                stored = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+    uint64_t written = 0;
+
+    for (int32_t k = 0; k < spanCount; ++k) {
+        const Span& span = spans[k];
+        const int32_t count = span.count;
+        const size_t rowOffset =
+            static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
+            static_cast<size_t>(span.x);
+        uint16_t* const depths = c.depth + rowOffset;
+        uint16_t* const row16 = Rgb565 ? c.color16 + rowOffset : nullptr;
+        uint32_t* const row32 = Rgb565 ? nullptr : c.color32 + rowOffset;
+        // Every group starts on a column x + 4m, so the four lanes' dither thresholds are
+        // the same in every group of the span.
+        const __m128i thresholds = _mm_load_si128(reinterpret_cast<const __m128i*>(
+            c.dither->laneThresholds[((span.memoryRow & 3) << 2) | (span.x & 3)]));
+        const __m128 oow0 = _mm_set1_ps(span.start.oow);
+        const __m128 sow0 = _mm_set1_ps(span.start.sow);
+        const __m128 tow0 = _mm_set1_ps(span.start.tow);
+        const __m128 toow0 = _mm_set1_ps(span.start.toow);
+        __m128i itR = _mm_add_epi32(_mm_set1_epi32(span.start.r), rampR);
+        __m128i itG = _mm_add_epi32(_mm_set1_epi32(span.start.g), rampG);
+        __m128i itB = _mm_add_epi32(_mm_set1_epi32(span.start.b), rampB);
+
+        __m128 fi = lanes; // the span offsets of the group's pixels, as floats
+        __m128 nextW = reciprocal ? _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(fi, oowStep)))
+                                  : _mm_setzero_ps();
+        for (int32_t i0 = 0; i0 < count; i0 += 4, fi = _mm_add_ps(fi, four)) {
+            const int32_t n = count - i0 < 4 ? count - i0 : 4;
+            int32_t live = (1 << n) - 1;
+            const __m128 w = nextW;
+            if (reciprocal && i0 + 4 < count) {
+                nextW =
+                    _mm_div_ps(one, _mm_add_ps(oow0, _mm_mul_ps(_mm_add_ps(fi, four), oowStep)));
             }
-            const __m128i pass =
-                below ? _mm_cmplt_epi32(depth, _mm_add_epi32(stored, belowBias))
-                      : _mm_or_si128(
-                            _mm_or_si128(_mm_and_si128(_mm_cmplt_epi32(depth, stored), passLess),
-                                         _mm_and_si128(_mm_cmpeq_epi32(depth, stored), passEqual)),
-                            _mm_and_si128(_mm_cmpgt_epi32(depth, stored), passGreater));
-            live &= _mm_movemask_ps(_mm_castsi128_ps(pass));
-        }
-        if (live == 0) {
+            __m128i depth = zero;
+            if constexpr (WBuffer) {
+                depth = encodeWDepth4(w);
+                __m128i stored;
+                if (n == 4) {
+                    stored = _mm_unpacklo_epi16(
+                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(depths + i0)), zero);
+                } else {
+                    alignas(16) int32_t tail[4] = {0, 0, 0, 0};
+                    for (int32_t j = 0; j < n; ++j) {
+                        tail[j] = depths[i0 + j];
+                    }
+                    stored = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+                }
+                const __m128i pass =
+                    below ? _mm_cmplt_epi32(depth, _mm_add_epi32(stored, belowBias))
+                          : _mm_or_si128(
+                                _mm_or_si128(
+                                    _mm_and_si128(_mm_cmplt_epi32(depth, stored), passLess),
+                                    _mm_and_si128(_mm_cmpeq_epi32(depth, stored), passEqual)),
+                                _mm_and_si128(_mm_cmpgt_epi32(depth, stored), passGreater));
+                live &= _mm_movemask_ps(_mm_castsi128_ps(pass));
+            }
+            if (live == 0) {
+                itR = _mm_add_epi32(itR, stepR);
+                itG = _mm_add_epi32(itG, stepG);
+                itB = _mm_add_epi32(itB, stepB);
+                continue;
+            }
+
+            Quad color = iteratedQuad(itR, itG, itB);
             itR = _mm_add_epi32(itR, stepR);
             itG = _mm_add_epi32(itG, stepG);
             itB = _mm_add_epi32(itB, stepB);
-            continue;
-        }
-
-        Quad color = iteratedQuad(itR, itG, itB);
-        itR = _mm_add_epi32(itR, stepR);
-        itG = _mm_add_epi32(itG, stepG);
-        itB = _mm_add_epi32(itB, stepB);
-        if constexpr (kTextured) {
-            const __m128 wt = c.sharedOow ? w
-                                          : _mm_div_ps(_mm_set1_ps(1.0f),
-                                                       _mm_add_ps(toow0, _mm_mul_ps(fi, toowStep)));
-            const __m128 s = _mm_mul_ps(_mm_add_ps(sow0, _mm_mul_ps(fi, sowStep)), wt);
-            const __m128 t = _mm_mul_ps(_mm_add_ps(tow0, _mm_mul_ps(fi, towStep)), wt);
-            __m128 scale = fixedScale;
-            const DecodedLevel* level = &texture->levels[largeLod]; // or per lane:
-            const DecodedLevel* levels[4] = {nullptr, nullptr, nullptr, nullptr};
-            if (mipMapped) {
-                const __m128 dsdx = _mm_mul_ps(wt, _mm_sub_ps(sowStep, _mm_mul_ps(s, toowStep)));
-                const __m128 dtdx = _mm_mul_ps(wt, _mm_sub_ps(towStep, _mm_mul_ps(t, toowStep)));
-                const __m128 dsdy = _mm_mul_ps(wt, _mm_sub_ps(sowDy, _mm_mul_ps(s, toowDy)));
-                const __m128 dtdy = _mm_mul_ps(wt, _mm_sub_ps(towDy, _mm_mul_ps(t, toowDy)));
-                const __m128 footprint =
-                    _mm_max_ps(_mm_add_ps(_mm_mul_ps(dsdx, dsdx), _mm_mul_ps(dtdx, dtdx)),
-                               _mm_add_ps(_mm_mul_ps(dsdy, dsdy), _mm_mul_ps(dtdy, dtdy)));
-                const __m128i exponent =
-                    _mm_sub_epi32(_mm_and_si128(_mm_srli_epi32(_mm_castps_si128(footprint), 23),
-                                                _mm_set1_epi32(0xFF)),
-                                  _mm_set1_epi32(127));
-                __m128i lod = _mm_srai_epi32(_mm_add_epi32(exponent, _mm_set1_epi32(1)), 1);
-                lod = select(_mm_cmplt_epi32(lod, largeLod4), largeLod4, lod);
-                lod = select(_mm_cmpgt_epi32(lod, smallLod4), smallLod4, lod);
-                // 2^(8 - lod), built from its exponent bits.
-                scale = _mm_castsi128_ps(
-                    _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 8), lod), 23));
-                const int32_t first = _mm_cvtsi128_si32(lod);
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(lod, _mm_set1_epi32(first))) == 0xFFFF) {
-                    level = &texture->levels[first];
-                } else {
-                    level = nullptr;
-                    alignas(16) int32_t lods[4];
-                    _mm_store_si128(reinterpret_cast<__m128i*>(lods), lod);
-                    for (int32_t k = 0; k < 4; ++k) {
-                        levels[k] = &texture->levels[lods[k]];
+            if constexpr (kTextured) {
+                const __m128 wt =
+                    c.sharedOow ? w : _mm_div_ps(one, _mm_add_ps(toow0, _mm_mul_ps(fi, toowStep)));
+                const __m128 s = _mm_mul_ps(_mm_add_ps(sow0, _mm_mul_ps(fi, sowStep)), wt);
+                const __m128 t = _mm_mul_ps(_mm_add_ps(tow0, _mm_mul_ps(fi, towStep)), wt);
+                __m128 scale = fixedScale;
+                const DecodedLevel* level = &texture->levels[largeLod]; // or per lane:
+                const DecodedLevel* levels[4] = {nullptr, nullptr, nullptr, nullptr};
+                if (mipMapped) {
+                    const __m128 dsdx =
+                        _mm_mul_ps(wt, _mm_sub_ps(sowStep, _mm_mul_ps(s, toowStep)));
+                    const __m128 dtdx =
+                        _mm_mul_ps(wt, _mm_sub_ps(towStep, _mm_mul_ps(t, toowStep)));
+                    const __m128 dsdy = _mm_mul_ps(wt, _mm_sub_ps(sowDy, _mm_mul_ps(s, toowDy)));
+                    const __m128 dtdy = _mm_mul_ps(wt, _mm_sub_ps(towDy, _mm_mul_ps(t, toowDy)));
+                    const __m128 footprint =
+                        _mm_max_ps(_mm_add_ps(_mm_mul_ps(dsdx, dsdx), _mm_mul_ps(dtdx, dtdx)),
+                                   _mm_add_ps(_mm_mul_ps(dsdy, dsdy), _mm_mul_ps(dtdy, dtdy)));
+                    const __m128i exponent =
+                        _mm_sub_epi32(_mm_and_si128(_mm_srli_epi32(_mm_castps_si128(footprint), 23),
+                                                    _mm_set1_epi32(0xFF)),
+                                      _mm_set1_epi32(127));
+                    __m128i lod = _mm_srai_epi32(_mm_add_epi32(exponent, _mm_set1_epi32(1)), 1);
+                    lod = select(_mm_cmplt_epi32(lod, largeLod4), largeLod4, lod);
+                    lod = select(_mm_cmpgt_epi32(lod, smallLod4), smallLod4, lod);
+                    // 2^(8 - lod), built from its exponent bits.
+                    scale = _mm_castsi128_ps(
+                        _mm_slli_epi32(_mm_sub_epi32(_mm_set1_epi32(127 + 8), lod), 23));
+                    const int32_t first = _mm_cvtsi128_si32(lod);
+                    if (_mm_movemask_epi8(_mm_cmpeq_epi32(lod, _mm_set1_epi32(first))) == 0xFFFF) {
+                        level = &texture->levels[first];
+                    } else {
+                        level = nullptr;
+                        alignas(16) int32_t lods[4];
+                        _mm_store_si128(reinterpret_cast<__m128i*>(lods), lod);
+                        for (int32_t j = 0; j < 4; ++j) {
+                            levels[j] = &texture->levels[lods[j]];
+                        }
                     }
                 }
+                const __m128i u = _mm_sub_epi32(floorToInt4(_mm_mul_ps(s, scale)), centre);
+                const __m128i v = _mm_sub_epi32(floorToInt4(_mm_mul_ps(t, scale)), centre);
+                const Quad texel = Color == FastColor::TexturedBilinear
+                                       ? bilinearQuad(level, levels, u, v)
+                                       : pointQuad(level, levels, u, v);
+                color = mul255Quad(texel, color);
             }
-            const __m128i u = _mm_sub_epi32(floorToInt4(_mm_mul_ps(s, scale)), centre);
-            const __m128i v = _mm_sub_epi32(floorToInt4(_mm_mul_ps(t, scale)), centre);
-            const Quad texel = Color == FastColor::TexturedBilinear
-                                   ? bilinearQuad(level, levels, u, v)
-                                   : pointQuad(level, levels, u, v);
-            color = mul255Quad(texel, color);
-        }
-        if constexpr (Color == FastColor::Faded) {
-            color.rb = _mm_sub_epi16(color.rb, mul255Words(color.rb, fade));
-            color.ga = _mm_sub_epi16(color.ga, mul255Words(color.ga, fade));
-        }
-        if constexpr (Blend != FastBlend::Replace) {
-            __m128i stored;
-            if (n == 4) {
-                stored = Rgb565 ? _mm_unpacklo_epi16(
-                                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row16 + i0)),
-                                      zero)
-                                : _mm_loadu_si128(reinterpret_cast<const __m128i*>(row32 + i0));
-            } else {
-                alignas(16) int32_t tail[4] = {0, 0, 0, 0};
-                for (int32_t k = 0; k < n; ++k) {
-                    tail[k] = Rgb565 ? row16[i0 + k] : static_cast<int32_t>(row32[i0 + k]);
+            if constexpr (Color == FastColor::Faded) {
+                color.rb = _mm_sub_epi16(color.rb, mul255Words(color.rb, fade));
+                color.ga = _mm_sub_epi16(color.ga, mul255Words(color.ga, fade));
+            }
+            if constexpr (Blend != FastBlend::Replace) {
+                __m128i stored;
+                if (n == 4) {
+                    stored =
+                        Rgb565 ? _mm_unpacklo_epi16(
+                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row16 + i0)),
+                                     zero)
+                               : _mm_loadu_si128(reinterpret_cast<const __m128i*>(row32 + i0));
+                } else {
+                    alignas(16) int32_t tail[4] = {0, 0, 0, 0};
+                    for (int32_t j = 0; j < n; ++j) {
+                        tail[j] = Rgb565 ? row16[i0 + j] : static_cast<int32_t>(row32[i0 + j]);
+                    }
+                    stored = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
                 }
-                stored = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+                const Quad destination = Rgb565 ? expandRgb565(stored) : unpackArgb(stored);
+                if constexpr (Blend == FastBlend::Add) {
+                    color.rb = _mm_add_epi16(color.rb, destination.rb);
+                    color.ga = _mm_add_epi16(color.ga, destination.ga);
+                } else {
+                    color.rb = _mm_add_epi16(mul255Words(color.rb, sourceWeight),
+                                             mul255Words(destination.rb, destinationWeight));
+                    color.ga = _mm_add_epi16(mul255Words(color.ga, sourceWeight),
+                                             mul255Words(destination.ga, destinationWeight));
+                }
+                color.rb = _mm_min_epi16(color.rb, full);
+                color.ga = _mm_min_epi16(color.ga, full);
             }
-            const Quad destination = Rgb565 ? expandRgb565(stored) : unpackArgb(stored);
-            if constexpr (Blend == FastBlend::Add) {
-                color.rb = _mm_add_epi16(color.rb, destination.rb);
-                color.ga = _mm_add_epi16(color.ga, destination.ga);
-            } else {
-                color.rb = _mm_add_epi16(mul255Words(color.rb, sourceWeight),
-                                         mul255Words(destination.rb, destinationWeight));
-                color.ga = _mm_add_epi16(mul255Words(color.ga, sourceWeight),
-                                         mul255Words(destination.ga, destinationWeight));
-            }
-            color.rb = _mm_min_epi16(color.rb, full);
-            color.ga = _mm_min_epi16(color.ga, full);
-        }
 
-        __m128i packed;
-        if constexpr (Rgb565) {
-            packed = packLow16(ditherQuad(color, thresholds));
-        } else {
-            packed = _mm_or_si128(
-                _mm_or_si128(color.rb,
-                             _mm_slli_epi32(_mm_and_si128(color.ga, _mm_set1_epi32(255)), 8)),
-                _mm_set1_epi32(static_cast<int32_t>(0xFF000000u)));
-        }
-        const __m128i packedDepth = packLow16(depth);
-        if (live == 15) {
+            __m128i packed;
             if constexpr (Rgb565) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(row16 + i0), packed);
+                packed = packLow16(ditherQuad(color, thresholds));
             } else {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(row32 + i0), packed);
+                packed = _mm_or_si128(
+                    _mm_or_si128(color.rb,
+                                 _mm_slli_epi32(_mm_and_si128(color.ga, _mm_set1_epi32(255)), 8)),
+                    _mm_set1_epi32(static_cast<int32_t>(0xFF000000u)));
             }
-            if (depthWrite) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(depths + i0), packedDepth);
-            }
-            written += 4;
-            continue;
-        }
-        alignas(16) int32_t pixels[4];
-        alignas(16) uint16_t depth16[8];
-        alignas(16) uint16_t pixels16[8];
-        _mm_store_si128(reinterpret_cast<__m128i*>(pixels), packed);
-        _mm_store_si128(reinterpret_cast<__m128i*>(pixels16), packed);
-        _mm_store_si128(reinterpret_cast<__m128i*>(depth16), packedDepth);
-        for (int32_t k = 0; k < n; ++k) {
-            if ((live >> k & 1) == 0) {
+            const __m128i packedDepth = packLow16(depth);
+            if (live == 15) {
+                if constexpr (Rgb565) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(row16 + i0), packed);
+                } else {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(row32 + i0), packed);
+                }
+                if (depthWrite) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(depths + i0), packedDepth);
+                }
+                written += 4;
                 continue;
             }
-            if constexpr (Rgb565) {
-                row16[i0 + k] = pixels16[k];
-            } else {
-                row32[i0 + k] = static_cast<uint32_t>(pixels[k]);
+            alignas(16) int32_t pixels[4];
+            alignas(16) uint16_t depth16[8];
+            alignas(16) uint16_t pixels16[8];
+            _mm_store_si128(reinterpret_cast<__m128i*>(pixels), packed);
+            _mm_store_si128(reinterpret_cast<__m128i*>(pixels16), packed);
+            _mm_store_si128(reinterpret_cast<__m128i*>(depth16), packedDepth);
+            for (int32_t j = 0; j < n; ++j) {
+                if ((live >> j & 1) == 0) {
+                    continue;
+                }
+                if constexpr (Rgb565) {
+                    row16[i0 + j] = pixels16[j];
+                } else {
+                    row32[i0 + j] = static_cast<uint32_t>(pixels[j]);
+                }
+                if (depthWrite) {
+                    depths[i0 + j] = depth16[j];
+                }
+                ++written;
             }
-            if (depthWrite) {
-                depths[i0 + k] = depth16[k];
-            }
-            ++written;
         }
     }
     c.pixelsWritten += written;
@@ -453,11 +471,11 @@ template <bool Rgb565, bool WBuffer, FastColor Color>
 SpanFunction byBlend(FastBlend blend) {
     switch (blend) {
     case FastBlend::Replace:
-        return fastSpan<Rgb565, WBuffer, Color, FastBlend::Replace>;
+        return fastSpans<Rgb565, WBuffer, Color, FastBlend::Replace>;
     case FastBlend::Add:
-        return fastSpan<Rgb565, WBuffer, Color, FastBlend::Add>;
+        return fastSpans<Rgb565, WBuffer, Color, FastBlend::Add>;
     default:
-        return fastSpan<Rgb565, WBuffer, Color, FastBlend::AlphaOver>;
+        return fastSpans<Rgb565, WBuffer, Color, FastBlend::AlphaOver>;
     }
 }
 

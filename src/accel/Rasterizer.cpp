@@ -4,6 +4,10 @@
 #include <cmath>
 #include <utility>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr double kGuardBand = 524288.0; // 2^19 pixels
@@ -11,10 +15,13 @@ constexpr double kColorLimit = 1024.0;
 constexpr double kValueLimit = 1e30;
 
 enum Attribute { kRed, kGreen, kBlue, kAlpha, kOow, kOoz, kSow, kTow, kToow, kAttributeCount };
+// Attribute arrays are padded to an even length so that the plane arithmetic, the same
+// operations on every element, runs two attributes per SSE2 instruction.
+constexpr int32_t kPaddedCount = kAttributeCount + 1;
 
 struct SetupVertex {
     double x = 0.0, y = 0.0; // screen pixels, origin coordinates
-    double value[kAttributeCount] = {};
+    double value[kPaddedCount] = {};
 };
 
 double limited(float v, double limit) {
@@ -28,8 +35,7 @@ double limited(float v, double limit) {
     return d < 0.0 ? -limit : limit;
 }
 
-SetupVertex setupVertexOf(const GrVertex& v) {
-    SetupVertex s;
+void setUpVertex(const GrVertex& v, SetupVertex& s) {
     s.x = v.x;
     s.y = v.y;
     s.value[kRed] = limited(v.r, kColorLimit);
@@ -41,7 +47,17 @@ SetupVertex setupVertexOf(const GrVertex& v) {
     s.value[kSow] = limited(v.tmuvtx[0].sow, kValueLimit);
     s.value[kTow] = limited(v.tmuvtx[0].tow, kValueLimit);
     s.value[kToow] = limited(v.tmuvtx[0].oow, kValueLimit);
-    return s;
+    s.value[kAttributeCount] = 0.0;
+}
+
+// v rounded to the nearest integer, ties to even (std::nearbyint in the default rounding
+// mode), for |v| < 2^62; one conversion instruction instead of a library call.
+int64_t roundToInt64(double v) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+    return static_cast<int64_t>(std::nearbyint(v));
+#endif
 }
 
 int64_t floorDiv(int64_t n, int64_t d) { // d > 0
@@ -52,8 +68,12 @@ int64_t floorDiv(int64_t n, int64_t d) { // d > 0
     return q;
 }
 
+// floor(n / 16) and ceil(n / 16): an arithmetic shift is a floor division.
+int64_t floorDiv16(int64_t n) {
+    return n >> 4;
+}
 int64_t ceilDiv16(int64_t n) {
-    return -floorDiv(-n, 16);
+    return -((-n) >> 4);
 }
 
 // One edge of a positively oriented triangle, stepped row by row (see the header).
@@ -99,15 +119,6 @@ struct Edge {
     }
 };
 
-struct Plane {
-    double c0 = 0.0; // value at the centre of pixel (0, 0)
-    double ddx = 0.0;
-    double ddy = 0.0;
-    double at(int64_t column, int64_t row) const {
-        return c0 + ddx * static_cast<double>(column) + ddy * static_cast<double>(row);
-    }
-};
-
 float toFloat(double v) {
     return static_cast<float>(std::min(std::max(v, -kValueLimit), kValueLimit));
 }
@@ -120,7 +131,7 @@ int32_t fixedStart(double v) { // 16.16 with the rounding half added, floored
 
 int32_t fixedStep(double v) {
     const double f = std::min(std::max(v * 65536.0, -16777216.0), 16777216.0);
-    return static_cast<int32_t>(std::nearbyint(f));
+    return static_cast<int32_t>(roundToInt64(f));
 }
 
 // Draws a triangle whose vertices lie inside the guard band.
@@ -130,8 +141,8 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     int64_t x[3], y[3];
     const SetupVertex* v[3] = {v0, v1, v2};
     for (int32_t i = 0; i < 3; ++i) {
-        x[i] = static_cast<int64_t>(std::nearbyint(v[i]->x * 16.0));
-        y[i] = static_cast<int64_t>(std::nearbyint(v[i]->y * 16.0));
+        x[i] = roundToInt64(v[i]->x * 16.0);
+        y[i] = roundToInt64(v[i]->y * 16.0);
     }
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     if (area == 0) {
@@ -154,68 +165,60 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     const int64_t minY = std::min(y[0], std::min(y[1], y[2]));
     const int64_t maxY = std::max(y[0], std::max(y[1], y[2]));
     const int64_t firstRow = std::max<int64_t>(ceilDiv16(minY - 8), target.clipMinY);
-    const int64_t lastRow = std::min<int64_t>(floorDiv(maxY - 8, 16), target.clipMaxY - 1);
+    const int64_t lastRow = std::min<int64_t>(floorDiv16(maxY - 8), target.clipMaxY - 1);
     const int64_t firstColumn = std::max<int64_t>(ceilDiv16(minX - 8), target.clipMinX);
-    const int64_t lastColumn = std::min<int64_t>(floorDiv(maxX - 8, 16), target.clipMaxX - 1);
+    const int64_t lastColumn = std::min<int64_t>(floorDiv16(maxX - 8), target.clipMaxX - 1);
     if (firstRow > lastRow || firstColumn > lastColumn) {
         return RasterResult::Drawn;
     }
 
     Edge edges[3];
     for (int32_t i = 0; i < 3; ++i) {
-        const int32_t j = (i + 1) % 3;
+        const int32_t j = i == 2 ? 0 : i + 1;
         edges[i].setUp(x[i], y[i], x[j], y[j], firstRow);
     }
 
-    // Attribute planes over the snapped positions, in pixels.
+    // Attribute planes over the snapped positions, in pixels: the value at the centre of
+    // pixel (0, 0) and the steps along x and y. Every attribute is set up, two to an
+    // instruction; the ones the state does not read are dropped below.
     const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
     const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
     const double areaPixels = static_cast<double>(area) / 256.0;
-    // Which attributes to set up (bits of target.attributes, by Attribute).
-    static const uint32_t kBit[kAttributeCount] = {
-        kAttributeColor, kAttributeColor,   kAttributeColor,   kAttributeAlpha,  kAttributeOow,
-        kAttributeOoz,   kAttributeTexture, kAttributeTexture, kAttributeTexture};
-    bool used[kAttributeCount];
-    int32_t usedList[kAttributeCount];
-    int32_t usedCount = 0;
-    Plane planes[kAttributeCount];
-    for (int32_t a = 0; a < kAttributeCount; ++a) {
-        used[a] = (target.attributes & kBit[a]) != 0;
-        if (!used[a]) {
-            continue;
-        }
-        usedList[usedCount++] = a;
+    alignas(16) double ddx[kPaddedCount], ddy[kPaddedCount], rowBase[kPaddedCount];
+    for (int32_t a = 0; a < kPaddedCount; ++a) {
         const double d1 = v[1]->value[a] - v[0]->value[a];
         const double d2 = v[2]->value[a] - v[0]->value[a];
-        Plane& p = planes[a];
-        p.ddx = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
-        p.ddy = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
-        p.c0 = v[0]->value[a] + p.ddx * (0.5 - px[0]) + p.ddy * (0.5 - py[0]);
+        ddx[a] = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
+        ddy[a] = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
+        const double c0 = v[0]->value[a] + ddx[a] * (0.5 - px[0]) + ddy[a] * (0.5 - py[0]);
+        // The value at column 0 of the first row; stepped by ddy row by row.
+        rowBase[a] = c0 + ddx[a] * 0.0 + ddy[a] * static_cast<double>(firstRow);
     }
-    context.dr = fixedStep(planes[kRed].ddx);
-    context.dg = fixedStep(planes[kGreen].ddx);
-    context.db = fixedStep(planes[kBlue].ddx);
-    context.da = fixedStep(planes[kAlpha].ddx);
-    context.doow = toFloat(planes[kOow].ddx);
-    context.dooz = toFloat(planes[kOoz].ddx);
-    context.dsow = toFloat(planes[kSow].ddx);
-    context.dtow = toFloat(planes[kTow].ddx);
-    context.dtoow = toFloat(planes[kToow].ddx);
-    context.dsowdy = toFloat(planes[kSow].ddy);
-    context.dtowdy = toFloat(planes[kTow].ddy);
-    context.dtoowdy = toFloat(planes[kToow].ddy);
+    // Attributes the state does not read stay 0, steps and starts.
+    const bool useColor = (target.attributes & kAttributeColor) != 0;
+    const bool useAlpha = (target.attributes & kAttributeAlpha) != 0;
+    const bool useOow = (target.attributes & kAttributeOow) != 0;
+    const bool useOoz = (target.attributes & kAttributeOoz) != 0;
+    const bool useTexture = (target.attributes & kAttributeTexture) != 0;
+    context.dr = useColor ? fixedStep(ddx[kRed]) : 0;
+    context.dg = useColor ? fixedStep(ddx[kGreen]) : 0;
+    context.db = useColor ? fixedStep(ddx[kBlue]) : 0;
+    context.da = useAlpha ? fixedStep(ddx[kAlpha]) : 0;
+    context.doow = useOow ? toFloat(ddx[kOow]) : 0.0f;
+    context.dooz = useOoz ? toFloat(ddx[kOoz]) : 0.0f;
+    context.dsow = useTexture ? toFloat(ddx[kSow]) : 0.0f;
+    context.dtow = useTexture ? toFloat(ddx[kTow]) : 0.0f;
+    context.dtoow = useTexture ? toFloat(ddx[kToow]) : 0.0f;
+    context.dsowdy = useTexture ? toFloat(ddy[kSow]) : 0.0f;
+    context.dtowdy = useTexture ? toFloat(ddy[kTow]) : 0.0f;
+    context.dtoowdy = useTexture ? toFloat(ddy[kToow]) : 0.0f;
     context.sharedOow = v[0]->value[kOow] == v[0]->value[kToow] &&
                         v[1]->value[kOow] == v[1]->value[kToow] &&
                         v[2]->value[kOow] == v[2]->value[kToow];
 
-    SpanStart& s = context.start;
-    s = SpanStart(); // attributes the state does not read stay 0
     const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
-    // Each attribute at column 0 of the current row; stepped by ddy row by row.
-    double rowBase[kAttributeCount] = {};
-    for (int32_t k = 0; k < usedCount; ++k) {
-        rowBase[usedList[k]] = planes[usedList[k]].at(0, firstRow);
-    }
+    Span batch[kSpanBatch]; // filled before use
+    int32_t batched = 0;
     for (int64_t row = firstRow; row <= lastRow; ++row) {
         int64_t left = firstColumn;
         int64_t right = lastColumn;
@@ -231,36 +234,49 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         }
         if (!empty && left <= right) {
             const double column = static_cast<double>(left);
-            auto at = [&](int32_t a) { return rowBase[a] + planes[a].ddx * column; };
-            if (used[kRed]) {
-                s.r = fixedStart(at(kRed));
-                s.g = fixedStart(at(kGreen));
-                s.b = fixedStart(at(kBlue));
+            alignas(16) double at[kPaddedCount];
+            for (int32_t a = 0; a < kPaddedCount; ++a) {
+                at[a] = rowBase[a] + ddx[a] * column;
             }
-            if (used[kAlpha]) {
-                s.a = fixedStart(at(kAlpha));
+            Span& out = batch[batched++];
+            out.memoryRow = static_cast<int32_t>(flip ? target.bufferHeight - 1 - row : row);
+            out.x = static_cast<int32_t>(left);
+            out.count = static_cast<int32_t>(right - left + 1);
+            SpanStart& s = out.start;
+            s = SpanStart{};
+            if (useColor) {
+                s.r = fixedStart(at[kRed]);
+                s.g = fixedStart(at[kGreen]);
+                s.b = fixedStart(at[kBlue]);
             }
-            if (used[kOow]) {
-                s.oow = toFloat(at(kOow));
+            if (useAlpha) {
+                s.a = fixedStart(at[kAlpha]);
             }
-            if (used[kOoz]) {
-                s.ooz = toFloat(at(kOoz));
+            if (useOow) {
+                s.oow = toFloat(at[kOow]);
             }
-            if (used[kSow]) {
-                s.sow = toFloat(at(kSow));
-                s.tow = toFloat(at(kTow));
-                s.toow = toFloat(at(kToow));
+            if (useOoz) {
+                s.ooz = toFloat(at[kOoz]);
             }
-            const int64_t memoryRow = flip ? target.bufferHeight - 1 - row : row;
-            span(context, static_cast<int32_t>(memoryRow), static_cast<int32_t>(left),
-                 static_cast<int32_t>(right - left + 1));
+            if (useTexture) {
+                s.sow = toFloat(at[kSow]);
+                s.tow = toFloat(at[kTow]);
+                s.toow = toFloat(at[kToow]);
+            }
+            if (batched == kSpanBatch) {
+                span(context, batch, batched);
+                batched = 0;
+            }
         }
         for (Edge& e : edges) {
             e.nextRow();
         }
-        for (int32_t k = 0; k < usedCount; ++k) {
-            rowBase[usedList[k]] += planes[usedList[k]].ddy;
+        for (int32_t a = 0; a < kPaddedCount; ++a) {
+            rowBase[a] += ddy[a];
         }
+    }
+    if (batched > 0) {
+        span(context, batch, batched);
     }
     return RasterResult::Drawn;
 }
@@ -314,16 +330,19 @@ RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVer
     if (target.clipMinX >= target.clipMaxX || target.clipMinY >= target.clipMaxY) {
         return RasterResult::Drawn;
     }
-    SetupVertex polygon[8] = {setupVertexOf(a), setupVertexOf(b), setupVertexOf(c)};
+    SetupVertex corners[3];
+    setUpVertex(a, corners[0]);
+    setUpVertex(b, corners[1]);
+    setUpVertex(c, corners[2]);
     bool inBand = true;
-    for (int32_t i = 0; i < 3; ++i) {
-        inBand = inBand && std::fabs(polygon[i].x) <= kGuardBand &&
-                 std::fabs(polygon[i].y) <= kGuardBand;
+    for (const SetupVertex& corner : corners) {
+        inBand = inBand && std::fabs(corner.x) <= kGuardBand && std::fabs(corner.y) <= kGuardBand;
     }
     if (inBand) {
-        return rasterizeInBand(&polygon[0], &polygon[1], &polygon[2], true, target, context, span);
+        return rasterizeInBand(&corners[0], &corners[1], &corners[2], true, target, context, span);
     }
 
+    SetupVertex polygon[8] = {corners[0], corners[1], corners[2]};
     const double area = (polygon[1].x - polygon[0].x) * (polygon[2].y - polygon[0].y) -
                         (polygon[2].x - polygon[0].x) * (polygon[1].y - polygon[0].y);
     if (!(area != 0.0) || !std::isfinite(area)) {

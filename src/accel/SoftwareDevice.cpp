@@ -117,6 +117,7 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
     state_.origin = origin;
     state_.clipMaxX = static_cast<uint32_t>(width);
     state_.clipMaxY = static_cast<uint32_t>(height);
+    spanDirty_ = textureDirty_ = true; // the span function was chosen for the old state
     return FXTRUE;
 }
 
@@ -481,10 +482,10 @@ void SoftwareDevice::prepareToDraw() {
         spanDirty_ = true; // the span function depends on the texture's levels
     }
     if (spanDirty_) {
-        context_.buffer = &frame_;
+        context_.rgb565 = frame_.isRgb565();
         context_.state = &state_;
         context_.dither = &ditherTables(state_.ditherMode);
-        span_ = options_.generalSpansOnly ? drawSpanGeneral : selectSpanFunction(context_);
+        span_ = options_.generalSpansOnly ? drawSpansGeneral : selectSpanFunction(context_);
         attributes_ = kAttributeColor;
         if (state_.alpha.local == GR_COMBINE_LOCAL_ITERATED ||
             state_.alpha.other == GR_COMBINE_OTHER_ITERATED) {
@@ -501,6 +502,11 @@ void SoftwareDevice::prepareToDraw() {
         }
         spanDirty_ = false;
     }
+    // A swap exchanges the colour buffers.
+    context_.color16 = frame_.isRgb565() ? frame_.backRow16(0) : nullptr;
+    context_.color32 = frame_.isRgb565() ? nullptr : frame_.backRow32(0);
+    context_.depth = frame_.depthRow(0);
+    context_.width = frame_.width();
 }
 
 void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {

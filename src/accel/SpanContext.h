@@ -1,30 +1,57 @@
-// SpanContext: what a span function needs to shade the pixels of one row of a triangle.
+// SpanContext: what a span function needs to shade the pixels of a triangle's rows.
 //
 // The rasteriser fills the per-triangle part (targets, state, texture, per-pixel steps)
-// once per triangle and the start values once per span, then calls the span function
-// selected for the current state (SpanSelection.h). Values at the i-th pixel of a span
-// are start + i * step: colours in 16.16 fixed point (the start holds +0.5, so taking
-// the integer part rounds), the others in single precision. Every span function computes
-// exactly these values, so all of them produce the same bits.
+// once per triangle, then hands the triangle's spans over in batches (Span records with
+// their start values) to the span function selected for the current state
+// (SpanSelection.h). Batching lets a span function set up its per-triangle constants
+// once rather than once per row, which is most of the cost of a small triangle. Values
+// at the i-th pixel of a span are start + i * step: colours in 16.16 fixed point (the
+// start holds +0.5, so taking the integer part rounds), the others in single precision.
+// Every span function computes exactly these values, so all of them produce the same
+// bits.
+//
+// Only plain data lives here: the SIMD span files, some compiled for instruction sets
+// beyond the baseline, read these records without calling shared inline code.
 #pragma once
 
 #include <cstdint>
 
 #include "accel/Dither.h"
-#include "accel/FrameBuffer.h"
 #include "accel/RenderState.h"
 #include "accel/TextureCache.h"
 
+// Plain aggregates without member initialisers, so that the rasteriser's batch of spans
+// costs nothing to declare; `SpanStart{}` is all zeros.
 struct SpanStart {
-    int32_t r = 0, g = 0, b = 0, a = 0; // 16.16, 0..255 scale, +0.5 bias
-    float oow = 0.0f;                   // vertex 1/w (W-buffer)
-    float ooz = 0.0f;                   // vertex 65535/z (Z-buffer)
-    float sow = 0.0f, tow = 0.0f;       // texture coordinates over w, 256-texel space
-    float toow = 0.0f;                  // texture unit 1/w
+    int32_t r, g, b, a; // 16.16, 0..255 scale, +0.5 bias
+    float oow;          // vertex 1/w (W-buffer)
+    float ooz;          // vertex 65535/z (Z-buffer)
+    float sow, tow;     // texture coordinates over w, 256-texel space
+    float toow;         // texture unit 1/w
 };
 
+// The pixels x <= column < x + count of memory row memoryRow (count >= 1, all inside
+// the buffer and the clip window).
+struct Span {
+    int32_t memoryRow;
+    int32_t x;
+    int32_t count;
+    SpanStart start;
+};
+
+// Spans per call of a span function (at most).
+inline constexpr int32_t kSpanBatch = 32;
+
 struct SpanContext {
-    FrameBuffer* buffer = nullptr;
+    // The back buffer: colour rows of `width` pixels in the buffer's format (color16 in
+    // RGB565 mode, else color32; the other is nullptr) and the depth rows. Refreshed
+    // before every triangle, since a swap exchanges the colour buffers.
+    bool rgb565 = true;
+    uint16_t* color16 = nullptr;
+    uint32_t* color32 = nullptr;
+    uint16_t* depth = nullptr;
+    int32_t width = 0;
+
     const RenderState* state = nullptr;
     const DitherTables* dither = nullptr;
     // The current texture, or nullptr: then every texel is opaque white.
@@ -44,21 +71,11 @@ struct SpanContext {
     int32_t blendAlpha = 0;
     int32_t constantAlpha = 0;
 
-    SpanStart start;
-
     uint64_t pixelsWritten = 0;
 };
 
-// Shades `count` pixels of memory row `memoryRow`, from column x on.
-using SpanFunction = void (*)(SpanContext& context, int32_t memoryRow, int32_t x, int32_t count);
+// Shades `count` spans (1..kSpanBatch) of the current triangle.
+using SpanFunction = void (*)(SpanContext& context, const Span* spans, int32_t count);
 
 // The span function that honours every state, one pixel at a time.
-void drawSpanGeneral(SpanContext& context, int32_t memoryRow, int32_t x, int32_t count);
-
-// The value of a 16.16 colour iterator at pixel i, rounded and clamped to 0..255.
-inline int32_t iteratedByte(int32_t start, int32_t step, int32_t i) {
-    const uint32_t v =
-        static_cast<uint32_t>(start) + static_cast<uint32_t>(step) * static_cast<uint32_t>(i);
-    const int32_t value = static_cast<int32_t>(v) >> 16;
-    return value < 0 ? 0 : (value > 255 ? 255 : value);
-}
+void drawSpansGeneral(SpanContext& context, const Span* spans, int32_t count);

@@ -20,7 +20,7 @@ SpanFunction selectSpanFunction(SpanContext& context) {
 
     if (color.invert != FXFALSE || st.alphaTestFunction != GR_CMP_ALWAYS ||
         (st.depthMode != GR_DEPTHBUFFER_DISABLE && st.depthMode != GR_DEPTHBUFFER_WBUFFER)) {
-        return drawSpanGeneral;
+        return drawSpansGeneral;
     }
 
     FastBlend blend;
@@ -32,7 +32,7 @@ SpanFunction selectSpanFunction(SpanContext& context) {
                st.rgbDestinationBlend == GR_BLEND_SRC_ALPHA && alphaIsConstant(st.alpha)) {
         blend = FastBlend::AlphaOver;
     } else {
-        return drawSpanGeneral;
+        return drawSpansGeneral;
     }
 
     FastColor kind;
@@ -52,15 +52,15 @@ SpanFunction selectSpanFunction(SpanContext& context) {
             kind = FastColor::Iterated; // white texels: texel x colour is the colour
         } else if (st.minFilter != st.magFilter || st.sClamp != GR_TEXTURECLAMP_WRAP ||
                    st.tClamp != GR_TEXTURECLAMP_WRAP) {
-            return drawSpanGeneral;
+            return drawSpansGeneral;
         } else {
             kind = st.minFilter == GR_TEXTUREFILTER_BILINEAR ? FastColor::TexturedBilinear
                                                              : FastColor::TexturedPoint;
         }
     } else {
-        return drawSpanGeneral;
+        return drawSpansGeneral;
     }
-    const SpanFunction fast = fastSpanFunction(context.buffer->isRgb565(),
-                                               st.depthMode == GR_DEPTHBUFFER_WBUFFER, kind, blend);
-    return fast != nullptr ? fast : drawSpanGeneral;
+    const SpanFunction fast =
+        fastSpanFunction(context.rgb565, st.depthMode == GR_DEPTHBUFFER_WBUFFER, kind, blend);
+    return fast != nullptr ? fast : drawSpansGeneral;
 }
