@@ -1,4 +1,4 @@
-// The fast spans (see FastSpans.h for what they cover).
+// The four-wide fast spans (see FastSpans.h for what they cover).
 //
 // Shape of the loop: pixels go in groups of four. For a group, SSE2 computes the four
 // depth values (w = 1 / oow and its 16-bit encoding), tests them against the depth
@@ -495,7 +495,7 @@ SpanFunction byColor(FastColor color, FastBlend blend) {
 
 } // namespace
 
-SpanFunction fastSpanFunction(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
+SpanFunction fastSpanFunctionSse2(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
     if (rgb565) {
         return wBuffer ? byColor<true, true>(color, blend) : byColor<true, false>(color, blend);
     }
@@ -504,8 +504,18 @@ SpanFunction fastSpanFunction(bool rgb565, bool wBuffer, FastColor color, FastBl
 
 #else
 
-SpanFunction fastSpanFunction(bool, bool, FastColor, FastBlend) {
+SpanFunction fastSpanFunctionSse2(bool, bool, FastColor, FastBlend) {
     return nullptr;
 }
 
 #endif
+
+bool processorHasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+    // The compiler's run-time check also asks the operating system whether it saves the
+    // 256-bit registers.
+    return __builtin_cpu_supports("avx2") != 0;
+#else
+    return false;
+#endif
+}

@@ -1,6 +1,7 @@
 // The fast spans: the states the player draws with, specialised at compile time so that
 // the per-pixel loop has no branch on state, with the per-pixel arithmetic of four
-// pixels at a time in SSE2 (the x86-64 baseline; no run-time dispatch needed).
+// pixels at a time in SSE2 (the x86-64 baseline, FastSpans.cpp) or of eight at a time in
+// AVX2 (FastSpansAvx2.cpp, for processors that have it; chosen at run time).
 //
 // Covered: a 16- or 32-bit buffer; W-buffer or no depth buffer, any compare function,
 // mask on or off; colour = vertex colour, vertex colour faded by the constant alpha
@@ -10,8 +11,8 @@
 // is the same at every pixel; no alpha test. Everything else takes the general span.
 //
 // Every value is computed with the same operations in the same order as the general
-// span (SpanGeneral.cpp), so both give the same bits; a test draws random scenes both
-// ways and compares the buffers.
+// span (SpanGeneral.cpp), so all of them give the same bits; a test draws random scenes
+// with each and compares the buffers.
 #pragma once
 
 #include "accel/SpanContext.h"
@@ -19,5 +20,12 @@
 enum class FastColor { Iterated, Faded, TexturedPoint, TexturedBilinear };
 enum class FastBlend { Replace, Add, AlphaOver };
 
-// The fast span for a combination, or nullptr where SSE2 is not available.
-SpanFunction fastSpanFunction(bool rgb565, bool wBuffer, FastColor color, FastBlend blend);
+// The four-wide span for a combination, or nullptr where SSE2 is not available.
+SpanFunction fastSpanFunctionSse2(bool rgb565, bool wBuffer, FastColor color, FastBlend blend);
+
+// The eight-wide span for a combination, or nullptr when the build has no AVX2 spans.
+// Only for a processor where processorHasAvx2() holds.
+SpanFunction fastSpanFunctionAvx2(bool rgb565, bool wBuffer, FastColor color, FastBlend blend);
+
+// Whether the processor and the operating system run AVX2 code.
+bool processorHasAvx2();

@@ -485,7 +485,7 @@ void SoftwareDevice::prepareToDraw() {
         context_.rgb565 = frame_.isRgb565();
         context_.state = &state_;
         context_.dither = &ditherTables(state_.ditherMode);
-        span_ = options_.generalSpansOnly ? drawSpansGeneral : selectSpanFunction(context_);
+        span_ = selectSpanFunction(context_, options_.spanPath);
         attributes_ = kAttributeColor;
         if (state_.alpha.local == GR_COMBINE_LOCAL_ITERATED ||
             state_.alpha.other == GR_COMBINE_OTHER_ITERATED) {

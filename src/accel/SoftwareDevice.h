@@ -32,6 +32,7 @@
 #include "accel/Rasterizer.h"
 #include "accel/RenderState.h"
 #include "accel/SpanContext.h"
+#include "accel/SpanSelection.h"
 #include "accel/TextureCache.h"
 #include "accel/TextureMemory.h"
 
@@ -55,8 +56,8 @@ struct SoftwareDeviceOptions {
     uint32_t textureMemoryBytes = 4u << 20;
     // What grSstControl answers (a device that cannot resize answers 0).
     bool controlSucceeds = true;
-    // Tests: shade every span with the general span function.
-    bool generalSpansOnly = false;
+    // Tests: which span functions shade pixels (all give the same bits).
+    SpanPath spanPath = SpanPath::Fastest;
     // One-line diagnostics; nullptr writes them to standard error.
     DeviceReportFunction report = nullptr;
     void* reportContext = nullptr;

@@ -56,6 +56,12 @@ struct SpanContext {
     const DitherTables* dither = nullptr;
     // The current texture, or nullptr: then every texel is opaque white.
     const DecodedTexture* texture = nullptr;
+    // The current texture's levels for the eight-wide spans, by LOD (entries past the
+    // smallest level unused): the level's first texel as an offset from texelBase, and
+    // its shape widthMask | heightMask << 8 | stride << 16. Filled by the span selection.
+    const uint32_t* texelBase = nullptr;
+    alignas(32) int32_t levelOffset[16] = {};
+    alignas(32) int32_t levelShape[16] = {};
     // The texture unit's oow equals the vertex oow at all three vertices, so one
     // reciprocal serves depth and texture.
     bool sharedOow = false;

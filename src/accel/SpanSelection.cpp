@@ -9,15 +9,46 @@ bool isPassThroughTextureCombine(const TextureCombineUnit& unit) {
     return unit.rgbFunction == GR_COMBINE_FUNCTION_LOCAL && unit.rgbInvert == FXFALSE;
 }
 
+// The level tables of SpanContext. Every level of a decoded texture lies in one
+// allocation, the lowest-addressed level first.
+void fillLevelTables(SpanContext& context) {
+    const DecodedTexture* texture = context.texture;
+    context.texelBase = nullptr;
+    if (texture == nullptr) {
+        return;
+    }
+    const uint32_t* base = texture->levels[texture->largeLod].texels;
+    for (GrLOD_t lod = texture->largeLod; lod <= texture->smallLod; ++lod) {
+        base = texture->levels[lod].texels < base ? texture->levels[lod].texels : base;
+    }
+    context.texelBase = base;
+    for (GrLOD_t lod = texture->largeLod; lod <= texture->smallLod; ++lod) {
+        const DecodedLevel& level = texture->levels[lod];
+        context.levelOffset[lod] = static_cast<int32_t>(level.texels - base);
+        context.levelShape[lod] = (level.width - 1) | (level.height - 1) << 8 | level.stride << 16;
+    }
+}
+
 } // namespace
 
-SpanFunction selectSpanFunction(SpanContext& context) {
+bool avx2SpansAvailable() {
+    static const bool available =
+        processorHasAvx2() &&
+        fastSpanFunctionAvx2(true, true, FastColor::Iterated, FastBlend::Replace) != nullptr;
+    return available;
+}
+
+SpanFunction selectSpanFunction(SpanContext& context, SpanPath path) {
     const RenderState& st = *context.state;
     const CombineUnit& color = st.color;
     context.constantAlpha = static_cast<int32_t>(st.constantColor >> 24);
     CombineInputs none = {{0, 0, 0, 0}, 0, 0, st.constantColor};
+    fillLevelTables(context);
     context.blendAlpha = static_cast<int32_t>(combineColorAndAlpha(color, st.alpha, none) >> 24);
 
+    if (path == SpanPath::General) {
+        return drawSpansGeneral;
+    }
     if (color.invert != FXFALSE || st.alphaTestFunction != GR_CMP_ALWAYS ||
         (st.depthMode != GR_DEPTHBUFFER_DISABLE && st.depthMode != GR_DEPTHBUFFER_WBUFFER)) {
         return drawSpansGeneral;
@@ -60,7 +91,13 @@ SpanFunction selectSpanFunction(SpanContext& context) {
     } else {
         return drawSpansGeneral;
     }
-    const SpanFunction fast =
-        fastSpanFunction(context.rgb565, st.depthMode == GR_DEPTHBUFFER_WBUFFER, kind, blend);
+    const bool wBuffer = st.depthMode == GR_DEPTHBUFFER_WBUFFER;
+    SpanFunction fast = nullptr;
+    if (path == SpanPath::Fastest && avx2SpansAvailable()) {
+        fast = fastSpanFunctionAvx2(context.rgb565, wBuffer, kind, blend);
+    }
+    if (fast == nullptr) {
+        fast = fastSpanFunctionSse2(context.rgb565, wBuffer, kind, blend);
+    }
     return fast != nullptr ? fast : drawSpansGeneral;
 }

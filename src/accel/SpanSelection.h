@@ -1,11 +1,23 @@
 // Chooses the span function for a render state: a specialised fast span when the state
-// is one the player draws with (FastSpans.cpp), otherwise the general span. The choice
-// never changes the pixels, only the speed.
+// is one the player draws with (FastSpans.h; eight-wide AVX2 where the processor has it,
+// else four-wide SSE2), otherwise the general span. The choice never changes the pixels,
+// only the speed.
 #pragma once
 
 #include "accel/RenderState.h"
 #include "accel/SpanContext.h"
 
+// Which span functions may shade pixels. Every choice gives the same bits; tests compare
+// them.
+enum class SpanPath {
+    Fastest, // AVX2 where the processor has it, else SSE2, else general
+    Sse2,    // never AVX2
+    General, // the general span for every state
+};
+
+// Whether the AVX2 spans are built and the processor runs them.
+bool avx2SpansAvailable();
+
 // `context` holds the state, the buffer and the texture; the selection fills its
-// blendAlpha and constantAlpha.
-SpanFunction selectSpanFunction(SpanContext& context);
+// blendAlpha, constantAlpha and level tables.
+SpanFunction selectSpanFunction(SpanContext& context, SpanPath path = SpanPath::Fastest);

@@ -1,8 +1,11 @@
 // The fast spans must give exactly the pixels of the general span: the same random
-// scenes are drawn by a device restricted to the general span and by a normal one, in
-// every state the fast spans cover (and some they do not), and both buffers compared.
+// scenes are drawn by a device restricted to the general span, one restricted to the
+// four-wide SSE2 spans and one free to use the eight-wide AVX2 spans (where the processor
+// has them), in every state the fast spans cover (and some they do not), and the buffers
+// compared.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -128,28 +131,33 @@ protected:
 
 } // namespace
 
-TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) {
-    const Scene scene = GetParam();
-    const int32_t width = 61, height = 47; // odd sizes: spans of every length and offset
+namespace {
+
+// Draws the scene with one span path; the caller compares the devices.
+std::unique_ptr<SoftwareDevice> drawWith(SpanPath path, const Scene& scene, int32_t width,
+                                         int32_t height) {
     SoftwareDeviceOptions options;
     options.width = width;
     options.height = height;
     options.colorMode = scene.mode;
     options.report = [](void*, const char*) {};
-    SoftwareDevice fast(options);
-    options.generalSpansOnly = true;
-    SoftwareDevice general(options);
-    for (SoftwareDevice* device : {&fast, &general}) {
-        setAcceleratorDevice(device);
-        ASSERT_TRUE(grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                 GR_COLORFORMAT_ABGR, GR_ORIGIN_LOWER_LEFT, 2, 1));
-        drawScene(scene.seed, width, height);
-    }
+    options.spanPath = path;
+    auto device = std::make_unique<SoftwareDevice>(options);
+    setAcceleratorDevice(device.get());
+    EXPECT_TRUE(grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
+                             GR_ORIGIN_LOWER_LEFT, 2, 1));
+    drawScene(scene.seed, width, height);
+    setAcceleratorDevice(nullptr);
+    return device;
+}
+
+void expectSamePixels(const SoftwareDevice& fast, const SoftwareDevice& general, const char* name) {
+    SCOPED_TRACE(name);
     ASSERT_GT(fast.frameCounters().pixelsWritten, 1000u);
     EXPECT_EQ(fast.frameCounters().pixelsWritten, general.frameCounters().pixelsWritten);
     int32_t differences = 0;
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
+    for (int32_t y = 0; y < general.height(); ++y) {
+        for (int32_t x = 0; x < general.width(); ++x) {
             if (fast.backPixel(x, y) != general.backPixel(x, y) ||
                 fast.depthValue(x, y) != general.depthValue(x, y)) {
                 if (++differences <= 5) {
@@ -162,6 +170,19 @@ TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) 
         }
     }
     EXPECT_EQ(differences, 0);
+}
+
+} // namespace
+
+TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) {
+    const Scene scene = GetParam();
+    const int32_t width = 61, height = 47; // odd sizes: spans of every length and offset
+    const auto general = drawWith(SpanPath::General, scene, width, height);
+    expectSamePixels(*drawWith(SpanPath::Sse2, scene, width, height), *general, "SSE2");
+    if (!avx2SpansAvailable()) {
+        GTEST_SKIP() << "this processor has no AVX2: only the SSE2 spans were compared";
+    }
+    expectSamePixels(*drawWith(SpanPath::Fastest, scene, width, height), *general, "AVX2");
 }
 
 INSTANTIATE_TEST_SUITE_P(
