@@ -14,23 +14,24 @@ bool FrameBuffer::allocate(int32_t width, int32_t height, bool rgb565) {
     height_ = height;
     rgb565_ = rgb565;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const size_t allocated = pixels + kFrameBufferSlack;
     for (int32_t i = 0; i < 2; ++i) {
         if (rgb565) {
-            color16_[i].reset(new (std::nothrow) uint16_t[pixels]());
+            color16_[i].reset(new (std::nothrow) uint16_t[allocated]());
         } else {
-            color32_[i].reset(new (std::nothrow) uint32_t[pixels]());
+            color32_[i].reset(new (std::nothrow) uint32_t[allocated]());
         }
         if (color16_[i] == nullptr && color32_[i] == nullptr) {
             release();
             return false;
         }
     }
-    depth_.reset(new (std::nothrow) uint16_t[pixels]);
+    depth_.reset(new (std::nothrow) uint16_t[allocated]);
     if (depth_ == nullptr) {
         release();
         return false;
     }
-    std::memset(depth_.get(), 0xFF, pixels * sizeof(uint16_t));
+    std::memset(depth_.get(), 0xFF, allocated * sizeof(uint16_t));
     back_ = 0;
     return true;
 }

@@ -11,10 +11,15 @@
 // and image files; see OutputFilter.h for the optional presentation filter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 inline constexpr int32_t kMaxFrameBufferSide = 16384;
+// Every buffer has this many pixels after its last row, never part of the picture and
+// never written, so that the fast spans can load a whole group of pixels starting at
+// any pixel of the buffer.
+inline constexpr size_t kFrameBufferSlack = 16;
 
 class FrameBuffer {
 public:

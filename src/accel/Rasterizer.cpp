@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
-#if defined(__SSE2__) && defined(__x86_64__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -14,14 +15,18 @@ constexpr double kGuardBand = 524288.0; // 2^19 pixels
 constexpr double kColorLimit = 1024.0;
 constexpr double kValueLimit = 1e30;
 
+// Attributes in the order of SpanStart, padded to an even count: the plane arithmetic
+// handles them two at a time, each lane the same IEEE operations as one scalar.
 enum Attribute { kRed, kGreen, kBlue, kAlpha, kOow, kOoz, kSow, kTow, kToow, kAttributeCount };
-// Attribute arrays are padded to an even length so that the plane arithmetic, the same
-// operations on every element, runs two attributes per SSE2 instruction.
 constexpr int32_t kPaddedCount = kAttributeCount + 1;
+constexpr int32_t kPairCount = kPaddedCount / 2;
+
+// Two doubles; + - * / act on each (a compiler vector extension, SSE2 on x86-64).
+using Pair = double __attribute__((vector_size(16)));
 
 struct SetupVertex {
     double x = 0.0, y = 0.0; // screen pixels, origin coordinates
-    double value[kPaddedCount] = {};
+    Pair value[kPairCount] = {};
 };
 
 double limited(float v, double limit) {
@@ -38,16 +43,15 @@ double limited(float v, double limit) {
 void setUpVertex(const GrVertex& v, SetupVertex& s) {
     s.x = v.x;
     s.y = v.y;
-    s.value[kRed] = limited(v.r, kColorLimit);
-    s.value[kGreen] = limited(v.g, kColorLimit);
-    s.value[kBlue] = limited(v.b, kColorLimit);
-    s.value[kAlpha] = limited(v.a, kColorLimit);
-    s.value[kOow] = limited(v.oow, kValueLimit);
-    s.value[kOoz] = limited(v.ooz, kValueLimit);
-    s.value[kSow] = limited(v.tmuvtx[0].sow, kValueLimit);
-    s.value[kTow] = limited(v.tmuvtx[0].tow, kValueLimit);
-    s.value[kToow] = limited(v.tmuvtx[0].oow, kValueLimit);
-    s.value[kAttributeCount] = 0.0;
+    s.value[0] = Pair{limited(v.r, kColorLimit), limited(v.g, kColorLimit)};
+    s.value[1] = Pair{limited(v.b, kColorLimit), limited(v.a, kColorLimit)};
+    s.value[2] = Pair{limited(v.oow, kValueLimit), limited(v.ooz, kValueLimit)};
+    s.value[3] = Pair{limited(v.tmuvtx[0].sow, kValueLimit), limited(v.tmuvtx[0].tow, kValueLimit)};
+    s.value[4] = Pair{limited(v.tmuvtx[0].oow, kValueLimit), 0.0};
+}
+
+double attribute(const SetupVertex& v, int32_t a) {
+    return v.value[a / 2][a % 2];
 }
 
 // v rounded to the nearest integer, ties to even (std::nearbyint in the default rounding
@@ -76,46 +80,56 @@ int64_t ceilDiv16(int64_t n) {
     return -((-n) >> 4);
 }
 
-// One edge of a positively oriented triangle, stepped row by row (see the header).
+// A non-horizontal edge of a positively oriented triangle, stepped row by row: q is the
+// last column inside (edges bounding the span from the right) or minus the first column
+// inside (from the left) on the current row (see the header). The default edge never
+// binds.
 struct Edge {
-    bool horizontal = false;
-    bool upper = false; // bounds the span from the right (dy > 0) or the left (dy < 0)
-    int64_t c = 0;      // horizontal edges: the edge function's row constant
-    int64_t cStep = 0;
-    int64_t q = 0, r = 0, d = 1; // floor(C / d) and remainder for the current row
+    int64_t q = INT64_MAX / 2;
+    int64_t r = 0, d = 1; // q = floor(C / d), r the remainder
     int64_t qStep = 0, rStep = 0;
 
-    void setUp(int64_t xi, int64_t yi, int64_t xj, int64_t yj, int64_t firstRow) {
+    void nextRow() {
+        q += qStep;
+        r += rStep;
+        const int64_t carry = r >= d ? 1 : 0; // branch-free: the carry is data, not control
+        q += carry;
+        r -= d & -carry;
+    }
+};
+
+// The edges of a triangle sorted by what they bound, absent ones never binding.
+struct Edges {
+    Edge left[2], right[2];
+    int64_t c = 0, cStep = 0; // the horizontal edge's function on the current row, if any
+
+    void add(int64_t xi, int64_t yi, int64_t xj, int64_t yj, int64_t firstRow, int32_t& lefts,
+             int32_t& rights) {
         const int64_t dx = xj - xi;
         const int64_t dy = yj - yi;
         const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
         // Inside when C(row) - 16 * dy * column >= 0.
         const int64_t rowConstant = dx * (16 * firstRow + 8 - yi) - dy * (8 - xi) - bias;
-        cStep = 16 * dx;
-        horizontal = dy == 0;
-        if (horizontal) {
+        const int64_t step = 16 * dx;
+        if (dy == 0) {
             c = rowConstant;
+            cStep = step;
             return;
         }
-        upper = dy > 0;
-        d = 16 * (dy > 0 ? dy : -dy);
-        q = floorDiv(rowConstant, d);
-        r = rowConstant - q * d;
-        qStep = floorDiv(cStep, d);
-        rStep = cStep - qStep * d;
+        Edge& e = dy > 0 ? right[rights++] : left[lefts++];
+        e.d = 16 * (dy > 0 ? dy : -dy);
+        e.q = floorDiv(rowConstant, e.d);
+        e.r = rowConstant - e.q * e.d;
+        e.qStep = floorDiv(step, e.d);
+        e.rStep = step - e.qStep * e.d;
     }
 
     void nextRow() {
-        if (horizontal) {
-            c += cStep;
-            return;
-        }
-        q += qStep;
-        r += rStep;
-        if (r >= d) {
-            ++q;
-            r -= d;
-        }
+        left[0].nextRow();
+        left[1].nextRow();
+        right[0].nextRow();
+        right[1].nextRow();
+        c += cStep;
     }
 };
 
@@ -123,15 +137,70 @@ float toFloat(double v) {
     return static_cast<float>(std::min(std::max(v, -kValueLimit), kValueLimit));
 }
 
-int32_t fixedStart(double v) { // 16.16 with the rounding half added, floored
-    const double f = std::min(std::max((v + 0.5) * 65536.0, -1073741824.0), 1073741824.0);
-    const int64_t t = static_cast<int64_t>(f);
-    return static_cast<int32_t>(static_cast<double>(t) > f ? t - 1 : t);
-}
-
 int32_t fixedStep(double v) {
     const double f = std::min(std::max(v * 65536.0, -16777216.0), 16777216.0);
     return static_cast<int32_t>(roundToInt64(f));
+}
+
+// The start values of a span from the attributes at its first pixel; `keep` zeroes the
+// ones the state does not read. Colours become 16.16 with the rounding half added,
+// floored: floor(clamp((v + 0.5) * 65536, +-2^30)); the others floats clamped to +-1e30.
+struct StartMask {
+    int32_t color, alpha, oow, ooz, texture; // -1 keep, 0 zero
+};
+
+void spanStart(const Pair* at, const StartMask& keep, SpanStart& s) {
+#if defined(__SSE2__)
+    const __m128d limit = _mm_set1_pd(1073741824.0);
+    auto fixed = [&](Pair v) { // two 16.16 values in the low half
+        const __m128d f = _mm_min_pd(limit, _mm_max_pd(-limit, (v + 0.5) * 65536.0));
+        const __m128i t = _mm_cvttpd_epi32(f); // |f| <= 2^30: exact truncation
+        const __m128d back = _mm_cvtepi32_pd(t);
+        const __m128i below =
+            _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(back, f)), _MM_SHUFFLE(3, 1, 2, 0));
+        return _mm_add_epi32(t, below);
+    };
+    const __m128d valueLimit = _mm_set1_pd(kValueLimit);
+    auto floats = [&](Pair v) { // two floats in the low half
+        return _mm_cvtpd_ps(_mm_min_pd(valueLimit, _mm_max_pd(-valueLimit, v)));
+    };
+    // _mm_max_pd(lo, v) is v < lo ? lo : v and _mm_min_pd(hi, m) is hi < m ? hi : m,
+    // exactly std::max and std::min as the scalar fall-back uses them.
+    const __m128i ints =
+        _mm_and_si128(_mm_unpacklo_epi64(fixed(at[0]), fixed(at[1])),
+                      _mm_setr_epi32(keep.color, keep.color, keep.color, keep.alpha));
+    const __m128 four = _mm_and_ps(
+        _mm_movelh_ps(floats(at[2]), floats(at[3])),
+        _mm_castsi128_ps(_mm_setr_epi32(keep.oow, keep.ooz, keep.texture, keep.texture)));
+    alignas(16) int32_t rgba[4];
+    alignas(16) float rest[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(rgba), ints);
+    _mm_store_ps(rest, four);
+    s.r = rgba[0];
+    s.g = rgba[1];
+    s.b = rgba[2];
+    s.a = rgba[3];
+    s.oow = rest[0];
+    s.ooz = rest[1];
+    s.sow = rest[2];
+    s.tow = rest[3];
+    s.toow = keep.texture != 0 ? _mm_cvtss_f32(floats(at[4])) : 0.0f;
+#else
+    auto fixed = [](double v) {
+        const double f = std::min(std::max((v + 0.5) * 65536.0, -1073741824.0), 1073741824.0);
+        const int64_t t = static_cast<int64_t>(f);
+        return static_cast<int32_t>(static_cast<double>(t) > f ? t - 1 : t);
+    };
+    s.r = keep.color != 0 ? fixed(at[0][0]) : 0;
+    s.g = keep.color != 0 ? fixed(at[0][1]) : 0;
+    s.b = keep.color != 0 ? fixed(at[1][0]) : 0;
+    s.a = keep.alpha != 0 ? fixed(at[1][1]) : 0;
+    s.oow = keep.oow != 0 ? toFloat(at[2][0]) : 0.0f;
+    s.ooz = keep.ooz != 0 ? toFloat(at[2][1]) : 0.0f;
+    s.sow = keep.texture != 0 ? toFloat(at[3][0]) : 0.0f;
+    s.tow = keep.texture != 0 ? toFloat(at[3][1]) : 0.0f;
+    s.toow = keep.texture != 0 ? toFloat(at[4][0]) : 0.0f;
+#endif
 }
 
 // Draws a triangle whose vertices lie inside the guard band.
@@ -172,108 +241,87 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
         return RasterResult::Drawn;
     }
 
-    Edge edges[3];
+    Edges edges;
+    int32_t lefts = 0, rights = 0;
     for (int32_t i = 0; i < 3; ++i) {
         const int32_t j = i == 2 ? 0 : i + 1;
-        edges[i].setUp(x[i], y[i], x[j], y[j], firstRow);
+        edges.add(x[i], y[i], x[j], y[j], firstRow, lefts, rights);
     }
 
-    // Attribute planes over the snapped positions, in pixels: the value at the centre of
-    // pixel (0, 0) and the steps along x and y. Every attribute is set up, two to an
-    // instruction; the ones the state does not read are dropped below.
+    // Attribute planes over the snapped positions, in pixels: the steps along x and y,
+    // and the value at column 0 of the first row (from the value at the centre of pixel
+    // (0, 0)), stepped by ddy row by row. Every attribute is set up, the ones the state
+    // does not read are dropped below.
     const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
     const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
     const double areaPixels = static_cast<double>(area) / 256.0;
-    alignas(16) double ddx[kPaddedCount], ddy[kPaddedCount], rowBase[kPaddedCount];
-    for (int32_t a = 0; a < kPaddedCount; ++a) {
-        const double d1 = v[1]->value[a] - v[0]->value[a];
-        const double d2 = v[2]->value[a] - v[0]->value[a];
-        ddx[a] = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
-        ddy[a] = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
-        const double c0 = v[0]->value[a] + ddx[a] * (0.5 - px[0]) + ddy[a] * (0.5 - py[0]);
-        // The value at column 0 of the first row; stepped by ddy row by row.
-        rowBase[a] = c0 + ddx[a] * 0.0 + ddy[a] * static_cast<double>(firstRow);
+    const double row0 = static_cast<double>(firstRow);
+    Pair ddx[kPairCount], ddy[kPairCount], rowBase[kPairCount];
+    for (int32_t k = 0; k < kPairCount; ++k) {
+        const Pair d1 = v[1]->value[k] - v[0]->value[k];
+        const Pair d2 = v[2]->value[k] - v[0]->value[k];
+        ddx[k] = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
+        ddy[k] = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
+        const Pair c0 = v[0]->value[k] + ddx[k] * (0.5 - px[0]) + ddy[k] * (0.5 - py[0]);
+        rowBase[k] = c0 + ddx[k] * 0.0 + ddy[k] * row0;
     }
+    auto stepX = [&](int32_t a) { return ddx[a / 2][a % 2]; };
+    auto stepY = [&](int32_t a) { return ddy[a / 2][a % 2]; };
+
     // Attributes the state does not read stay 0, steps and starts.
-    const bool useColor = (target.attributes & kAttributeColor) != 0;
-    const bool useAlpha = (target.attributes & kAttributeAlpha) != 0;
-    const bool useOow = (target.attributes & kAttributeOow) != 0;
-    const bool useOoz = (target.attributes & kAttributeOoz) != 0;
-    const bool useTexture = (target.attributes & kAttributeTexture) != 0;
-    context.dr = useColor ? fixedStep(ddx[kRed]) : 0;
-    context.dg = useColor ? fixedStep(ddx[kGreen]) : 0;
-    context.db = useColor ? fixedStep(ddx[kBlue]) : 0;
-    context.da = useAlpha ? fixedStep(ddx[kAlpha]) : 0;
-    context.doow = useOow ? toFloat(ddx[kOow]) : 0.0f;
-    context.dooz = useOoz ? toFloat(ddx[kOoz]) : 0.0f;
-    context.dsow = useTexture ? toFloat(ddx[kSow]) : 0.0f;
-    context.dtow = useTexture ? toFloat(ddx[kTow]) : 0.0f;
-    context.dtoow = useTexture ? toFloat(ddx[kToow]) : 0.0f;
-    context.dsowdy = useTexture ? toFloat(ddy[kSow]) : 0.0f;
-    context.dtowdy = useTexture ? toFloat(ddy[kTow]) : 0.0f;
-    context.dtoowdy = useTexture ? toFloat(ddy[kToow]) : 0.0f;
-    context.sharedOow = v[0]->value[kOow] == v[0]->value[kToow] &&
-                        v[1]->value[kOow] == v[1]->value[kToow] &&
-                        v[2]->value[kOow] == v[2]->value[kToow];
+    StartMask keep;
+    keep.color = (target.attributes & kAttributeColor) != 0 ? -1 : 0;
+    keep.alpha = (target.attributes & kAttributeAlpha) != 0 ? -1 : 0;
+    keep.oow = (target.attributes & kAttributeOow) != 0 ? -1 : 0;
+    keep.ooz = (target.attributes & kAttributeOoz) != 0 ? -1 : 0;
+    keep.texture = (target.attributes & kAttributeTexture) != 0 ? -1 : 0;
+    context.dr = keep.color != 0 ? fixedStep(stepX(kRed)) : 0;
+    context.dg = keep.color != 0 ? fixedStep(stepX(kGreen)) : 0;
+    context.db = keep.color != 0 ? fixedStep(stepX(kBlue)) : 0;
+    context.da = keep.alpha != 0 ? fixedStep(stepX(kAlpha)) : 0;
+    context.doow = keep.oow != 0 ? toFloat(stepX(kOow)) : 0.0f;
+    context.dooz = keep.ooz != 0 ? toFloat(stepX(kOoz)) : 0.0f;
+    context.dsow = keep.texture != 0 ? toFloat(stepX(kSow)) : 0.0f;
+    context.dtow = keep.texture != 0 ? toFloat(stepX(kTow)) : 0.0f;
+    context.dtoow = keep.texture != 0 ? toFloat(stepX(kToow)) : 0.0f;
+    context.dsowdy = keep.texture != 0 ? toFloat(stepY(kSow)) : 0.0f;
+    context.dtowdy = keep.texture != 0 ? toFloat(stepY(kTow)) : 0.0f;
+    context.dtoowdy = keep.texture != 0 ? toFloat(stepY(kToow)) : 0.0f;
+    context.sharedOow = attribute(*v[0], kOow) == attribute(*v[0], kToow) &&
+                        attribute(*v[1], kOow) == attribute(*v[1], kToow) &&
+                        attribute(*v[2], kOow) == attribute(*v[2], kToow);
 
     const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
     Span batch[kSpanBatch]; // filled before use
     int32_t batched = 0;
+    // The attributes at column 0 of the current row, in locals (five pairs, written out)
+    // so that they stay in registers from row to row.
+    Pair base0 = rowBase[0], base1 = rowBase[1], base2 = rowBase[2], base3 = rowBase[3],
+         base4 = rowBase[4];
     for (int64_t row = firstRow; row <= lastRow; ++row) {
-        int64_t left = firstColumn;
-        int64_t right = lastColumn;
-        bool empty = false;
-        for (const Edge& e : edges) {
-            if (e.horizontal) {
-                empty = empty || e.c < 0;
-            } else if (e.upper) {
-                right = std::min(right, e.q);
-            } else {
-                left = std::max(left, -e.q);
-            }
-        }
-        if (!empty && left <= right) {
+        const int64_t left = std::max(firstColumn, std::max(-edges.left[0].q, -edges.left[1].q));
+        const int64_t right = std::min(lastColumn, std::min(edges.right[0].q, edges.right[1].q));
+        if (edges.c >= 0 && left <= right) {
             const double column = static_cast<double>(left);
-            alignas(16) double at[kPaddedCount];
-            for (int32_t a = 0; a < kPaddedCount; ++a) {
-                at[a] = rowBase[a] + ddx[a] * column;
-            }
+            const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
+                                         base2 + ddx[2] * column, base3 + ddx[3] * column,
+                                         base4 + ddx[4] * column};
             Span& out = batch[batched++];
             out.memoryRow = static_cast<int32_t>(flip ? target.bufferHeight - 1 - row : row);
             out.x = static_cast<int32_t>(left);
             out.count = static_cast<int32_t>(right - left + 1);
-            SpanStart& s = out.start;
-            s = SpanStart{};
-            if (useColor) {
-                s.r = fixedStart(at[kRed]);
-                s.g = fixedStart(at[kGreen]);
-                s.b = fixedStart(at[kBlue]);
-            }
-            if (useAlpha) {
-                s.a = fixedStart(at[kAlpha]);
-            }
-            if (useOow) {
-                s.oow = toFloat(at[kOow]);
-            }
-            if (useOoz) {
-                s.ooz = toFloat(at[kOoz]);
-            }
-            if (useTexture) {
-                s.sow = toFloat(at[kSow]);
-                s.tow = toFloat(at[kTow]);
-                s.toow = toFloat(at[kToow]);
-            }
+            spanStart(at, keep, out.start);
             if (batched == kSpanBatch) {
                 span(context, batch, batched);
                 batched = 0;
             }
         }
-        for (Edge& e : edges) {
-            e.nextRow();
-        }
-        for (int32_t a = 0; a < kPaddedCount; ++a) {
-            rowBase[a] += ddy[a];
-        }
+        edges.nextRow();
+        base0 += ddy[0];
+        base1 += ddy[1];
+        base2 += ddy[2];
+        base3 += ddy[3];
+        base4 += ddy[4];
     }
     if (batched > 0) {
         span(context, batch, batched);
@@ -285,8 +333,8 @@ SetupVertex lerp(const SetupVertex& a, const SetupVertex& b, double t) {
     SetupVertex r;
     r.x = a.x + (b.x - a.x) * t;
     r.y = a.y + (b.y - a.y) * t;
-    for (int32_t i = 0; i < kAttributeCount; ++i) {
-        r.value[i] = a.value[i] + (b.value[i] - a.value[i]) * t;
+    for (int32_t k = 0; k < kPairCount; ++k) {
+        r.value[k] = a.value[k] + (b.value[k] - a.value[k]) * t;
     }
     return r;
 }
