@@ -3,41 +3,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "platform/HostPath.h"
+#include "support/ScratchDirectory.h"
 
 namespace {
 
-// A scratch directory that becomes the working directory for one test.
-class HostPathTest : public ::testing::Test {
+class HostPathTest : public ScratchDirectoryTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/ember-hostpath-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ASSERT_NE(getcwd(previous_, sizeof(previous_)), nullptr);
-        ASSERT_EQ(chdir(root_.c_str()), 0);
-    }
-    void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        std::system(("rm -rf " + root_).c_str());
-    }
-    static void write(const char* path, const char* text) {
-        FILE* f = std::fopen(path, "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs(text, f);
-        std::fclose(f);
-    }
+    static void write(const char* path, const char* text) { writeFile(path, text); }
     static std::string resolve(const char* content) {
         char host[256];
         const int32_t found = resolveContentPath(content, host, sizeof(host));
         return std::to_string(found) + ":" + host;
     }
-    std::string root_;
-    char previous_[4096] = {};
 };
 
 } // namespace

@@ -21,3 +21,4 @@ void addInspectSceneCommand(CLI::App& inspect);            // InspectSceneComman
 void addTextureCommands(CLI::App& app, CLI::App& inspect); // TextureCommands.cpp
 void addTraceCommand(CLI::App& app);                       // TraceCommand.cpp
 void addRenderCommand(CLI::App& app);                      // RenderCommand.cpp
+void addPlayCommands(CLI::App& app);                       // PlayCommand.cpp

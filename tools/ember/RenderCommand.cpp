@@ -1,42 +1,54 @@
-// ember render DIR --scene I --frame F -o OUT.png: one frame of one scene, drawn by the
-// software accelerator and written as a PNG.
+// ember render DIR: the demo, one scene of it, or chosen frames, drawn by the software
+// accelerator and written as PNGs, a .y4m or a video.
 //
-// The surface is opened and the scene loaded as the player does it (surface first,
-// then the scene, then the 2x2 dither); the scene is started (textures resident) and
-// played up to the frame on no device (see SceneSession), and frame F is then drawn
-// like one iteration of the frame loop: clip window and clear, Scene::renderFrame,
-// buffer swap. --stats prints the renderer's counters for that frame and the pixels
-// the device wrote.
+// Two ways of choosing frames:
+//   - scene frames: --scene I with --frame F or --frames A:B draws exactly those frame
+//     numbers of that scene. The surface is opened and the scene loaded as the player
+//     does it (surface first, then the scene, then the 2x2 dither); the scene is started
+//     (textures resident) and played up to the first frame on no device (see
+//     SceneSession), and each frame is then drawn like one iteration of the frame loop:
+//     clip window and clear, Scene::renderFrame, buffer swap. --stats prints the
+//     renderer's counters for the last frame and the pixels the device wrote.
+//   - playback: anything else plays the demo (or with --scene I that scene alone) through
+//     the player's own frame loop on a virtual clock of exactly 1000/fps ms per displayed
+//     frame (see DemoRenderer); --frame F / --frames A:B then count displayed frames from 0.
 //
-// The frame is drawn at exactly --size (the field is always treated as 4:3, so other
-// shapes stretch it, as a board set to such a mode would).
+// Frames are drawn at the largest 4:3 size inside --size and centred on black, so the
+// field keeps its shape at any size; at a 4:3 size that is the whole frame.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "accel/Device.h"
-#include "accel/PngFile.h"
 #include "accel/SoftwareDevice.h"
+#include "app/DesktopPlayer.h"
 #include "app/ProcessState.h"
 #include "ember/CommandOptions.h"
 #include "ember/Commands.h"
+#include "ember/DemoRenderer.h"
+#include "ember/FrameOutput.h"
 #include "ember/SceneSession.h"
 #include "player/Scene.h"
 #include "render/RenderCounters.h"
 
 namespace {
 
-struct RenderFrameOptions {
+struct RenderOptions {
     std::string directory;
-    int32_t scene = 0;
-    float frame = 0.0f;
+    int32_t scene = -1;
+    std::string frame;  // as given; empty when not
+    std::string frames; // "A:B"; empty when not
     std::string output;
     std::string size = "640x480";
     int32_t color = 16;
-    double displayRate = 30.0;
+    int32_t fps = 30;
+    bool loop = false;
+    uint32_t track = 0;
     bool stats = false;
 };
 
@@ -67,25 +79,68 @@ void printStats(const SoftwareDevice& device) {
     std::printf("pixels written %llu\n", static_cast<unsigned long long>(d.pixelsWritten));
 }
 
-void renderFrame(const RenderFrameOptions& options) {
+float parseFrameNumber(const std::string& text) {
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !(value >= 0.0f) || value > 1.0e7f) {
+        throw ToolError("--frame " + text + ": give a frame number, e.g. 120");
+    }
+    return value;
+}
+
+// The device's front buffer, centred on black in a width x height frame.
+RgbFrame framedFrontBuffer(const SoftwareDevice& device, uint32_t width, uint32_t height) {
+    const int32_t drawnWidth = device.width();
+    const int32_t drawnHeight = device.height();
+    std::vector<uint8_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight * 3);
+    if (!device.readFrontBuffer(drawn.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+        throw ToolError("the accelerator surface is not open");
+    }
+    RgbFrame frame;
+    frame.width = static_cast<int32_t>(width);
+    frame.height = static_cast<int32_t>(height);
+    frame.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+    const int32_t left = (frame.width - drawnWidth) / 2;
+    const int32_t top = (frame.height - drawnHeight) / 2;
+    for (int32_t y = 0; y < drawnHeight; ++y) {
+        std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * frame.width + left) * 3],
+                    &drawn[static_cast<size_t>(y) * drawnWidth * 3],
+                    static_cast<size_t>(drawnWidth) * 3);
+    }
+    return frame;
+}
+
+void renderSceneFrames(const RenderOptions& options, float first, float last) {
     uint32_t width = 0;
     uint32_t height = 0;
     parseSize(options.size, &width, &height);
-    if (options.color != 16 && options.color != 32) {
-        throw ToolError("--color " + std::to_string(options.color) + ": give 16 or 32");
+    if (options.track != 0) {
+        throw ToolError("--track goes with playback: leave out --frame/--frames or --scene");
     }
-    const std::string output = std::filesystem::absolute(options.output).string();
+    FrameOutputOptions output;
+    output.path = std::filesystem::absolute(options.output).string();
+    output.fps = options.fps;
+    if (frameOutputKind(output.path) == FrameOutputKind::Png && first != last) {
+        throw ToolError(options.output + " holds one frame: write the frames to a directory or "
+                                         "a video");
+    }
+    std::unique_ptr<FrameSink> sink = openFrameSink(output);
+
+    uint32_t drawnWidth = 0;
+    uint32_t drawnHeight = 0;
+    fitFourByThree(width, height, &drawnWidth, &drawnHeight);
     demoSettings = DemoSettings{};
-    demoSettings.screenWidth = width;
-    demoSettings.screenHeight = height;
+    demoSettings.screenWidth = drawnWidth;
+    demoSettings.screenHeight = drawnHeight;
 
     SoftwareDeviceOptions deviceOptions;
     deviceOptions.colorMode =
         options.color == 32 ? AccelColorMode::Clean32 : AccelColorMode::Authentic16;
-    deviceOptions.width = static_cast<int32_t>(width);
-    deviceOptions.height = static_cast<int32_t>(height);
+    deviceOptions.width = static_cast<int32_t>(drawnWidth);
+    deviceOptions.height = static_cast<int32_t>(drawnHeight);
     auto device = std::make_unique<SoftwareDevice>(deviceOptions);
 
+    const std::string here = std::filesystem::current_path().string();
     SceneSession session(options.directory, options.scene);
     setAcceleratorDevice(device.get());
     try {
@@ -93,52 +148,121 @@ void renderFrame(const RenderFrameOptions& options) {
         session.load();
         grDitherMode(GR_DITHER_2x2);
         session.start();
-        session.playUpTo(options.frame, options.displayRate);
-        grClipWindow(0, 0, width, height);
-        grBufferClear(0, 0, 0xFFFF);
-        session.scene().renderFrame(options.frame);
-        grBufferSwap(0);
+        session.playUpTo(first, options.fps);
+        for (float frame = first; frame <= last; frame += 1.0f) {
+            grClipWindow(0, 0, drawnWidth, drawnHeight);
+            grBufferClear(0, 0, 0xFFFF);
+            session.scene().renderFrame(frame);
+            grBufferSwap(0);
+            sink->write(framedFrontBuffer(*device, width, height));
+        }
+        if (options.stats) {
+            printStats(*device);
+        }
+        sink->finish();
     } catch (...) {
+        grGlideShutdown();
         setAcceleratorDevice(nullptr);
+        std::filesystem::current_path(here);
         throw;
-    }
-    char message[256] = {};
-    const int32_t written =
-        writeFrontBufferPng(*device, output.c_str(), OutputFilter::None, message, sizeof(message));
-    if (options.stats) {
-        printStats(*device);
     }
     grGlideShutdown();
     setAcceleratorDevice(nullptr);
-    if (!written) {
-        throw ToolError(message);
+    std::filesystem::current_path(here);
+}
+
+void runRender(const RenderOptions& options) {
+    if (options.color != 16 && options.color != 32) {
+        throw ToolError("--color " + std::to_string(options.color) + ": give 16 or 32");
     }
+    if (!options.frame.empty() && !options.frames.empty()) {
+        throw ToolError("give --frame or --frames, not both");
+    }
+    if (options.scene >= 0 && (!options.frame.empty() || !options.frames.empty())) {
+        if (options.loop) {
+            throw ToolError("--loop goes with playback: leave out --frame/--frames or --scene");
+        }
+        float first = 0.0f;
+        float last = 0.0f;
+        if (!options.frame.empty()) {
+            first = last = parseFrameNumber(options.frame);
+        } else {
+            int64_t a = 0;
+            int64_t b = 0;
+            parseFrameRange(options.frames, &a, &b);
+            if (b - a > 1000000) {
+                throw ToolError("--frames " + options.frames + ": at most a million frames");
+            }
+            first = static_cast<float>(a);
+            last = static_cast<float>(b);
+        }
+        renderSceneFrames(options, first, last);
+        return;
+    }
+    DemoRenderOptions demo;
+    demo.directory = options.directory;
+    demo.output = options.output;
+    demo.fps = options.fps;
+    parseSize(options.size, &demo.width, &demo.height);
+    demo.colorMode = options.color == 32 ? AccelColorMode::Clean32 : AccelColorMode::Authentic16;
+    demo.scene = options.scene;
+    demo.loop = options.loop;
+    demo.track = options.track;
+    if (!options.frame.empty()) {
+        int64_t first = 0;
+        int64_t last = 0;
+        parseFrameRange(options.frame + ":" + options.frame, &first, &last);
+        demo.firstFrame = first;
+        demo.lastFrame = last;
+    } else if (!options.frames.empty()) {
+        parseFrameRange(options.frames, &demo.firstFrame, &demo.lastFrame);
+    }
+    if (options.stats) {
+        throw ToolError("--stats goes with --scene and --frame");
+    }
+    renderDemo(demo);
 }
 
 } // namespace
 
 void addRenderCommand(CLI::App& app) {
-    auto options = std::make_shared<RenderFrameOptions>();
+    auto options = std::make_shared<RenderOptions>();
     CLI::App* render = app.add_subcommand(
-        "render", "Draw one frame of one scene with the software accelerator into a PNG");
+        "render", "Draw the demo, a scene or chosen frames with the software accelerator, on a "
+                  "virtual clock, into PNGs, a .y4m or a video");
     render
         ->add_option("DIR", options->directory,
-                     "Demo content directory (scenes\\, objects\\, textures\\)")
+                     "Demo content directory (scenes\\, objects\\, textures\\, cdrom\\)")
         ->required();
-    render->add_option("--scene", options->scene, sceneIndexHelp())->required();
-    render->add_option("--frame", options->frame, "Scene frame number (frames from its start)")
+    render
+        ->add_option("-o,--output", options->output,
+                     "Where the frames go: a .png (one frame), a directory (numbered PNGs), a "
+                     ".y4m, or a .mp4/.mkv (through ffmpeg)")
         ->required();
-    render->add_option("-o,--output", options->output, "The PNG file to write")->required();
-    render->add_option("--size", options->size, "Frame size WxH in pixels")->capture_default_str();
+    render->add_option("--scene", options->scene, sceneIndexHelp() + " (default: the whole demo)");
+    render->add_option("--frame", options->frame,
+                       "One frame: with --scene a frame number of that scene, else the number of "
+                       "a displayed frame of the demo (from 0)");
+    render->add_option("--frames", options->frames, "Frames FIRST:LAST, counted as for --frame");
+    render
+        ->add_option("--size", options->size,
+                     "Frame size WxH in pixels (the 4:3 field is "
+                     "centred)")
+        ->capture_default_str();
     render
         ->add_option("--color", options->color,
                      "16: the board's dithered RGB565 look; 32: 8 bits per channel")
         ->capture_default_str();
+    render->add_option("--fps", options->fps, "Displayed frames per second (1 to 1000)")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000));
+    render->add_flag("--loop", options->loop,
+                     "Play looped (the first scene follows the last); needs --frames");
     render
-        ->add_option("--fps", options->displayRate,
-                     "Displayed frames per second of the playback that leads up to the frame")
-        ->capture_default_str();
+        ->add_option("--track", options->track,
+                     "Mux the disc image's audio from this track on into the video")
+        ->check(CLI::Range(1, 99));
     render->add_flag("--stats", options->stats,
-                     "Print what the frame drew: objects, triangles, flares, pixels");
-    render->callback([options] { renderFrame(*options); });
+                     "With --scene and --frame: print what the last frame drew");
+    render->callback([options] { runRender(*options); });
 }

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     addTextureCommands(app, *inspect);
     addTraceCommand(app);
     addRenderCommand(app);
+    addPlayCommands(app);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,431 @@
+// The bundled demo as an end-to-end test bed: the generated folder (build/<preset>/demo)
+// is loaded with the system's own readers, exactly as the player loads it, and every
+// feature the system offers must be exercised by some scene.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "player/Scene.h"
+
+namespace {
+
+const char* const kSceneFiles[5] = {"scenes\\outdoor.lws", "scenes\\temple.lws",
+                                    "scenes\\future.lws", "scenes\\office.lws",
+                                    "scenes\\theend.lws"};
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// The five scenes, loaded once for all tests in a scratch directory that sees the demo's
+// folders (so error.txt, if anything writes it, lands there and not in the demo).
+class DemoCoverage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char pattern[] = "/tmp/ember-demo-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        scratch_ = pattern;
+        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
+        for (const char* sub : {"scenes", "objects", "textures", "cdrom"}) {
+            const std::string target = std::string(EMBER_DEMO_DIR) + "/" + sub;
+            ASSERT_TRUE(exists(target)) << target << " is missing: build the demo_folder target";
+            ASSERT_EQ(symlink(target.c_str(), (scratch_ + "/" + sub).c_str()), 0);
+        }
+        ASSERT_EQ(chdir(scratch_.c_str()), 0);
+        for (int i = 0; i < 5; ++i) {
+            scenes_[i] = std::make_unique<Scene>();
+            loaded_[i] = scenes_[i]->load(kSceneFiles[i]);
+        }
+        errorLog_ = readText("error.txt");
+    }
+    static void TearDownTestSuite() {
+        ASSERT_EQ(chdir(previous_), 0);
+        std::system(("rm -rf '" + scratch_ + "'").c_str());
+        for (auto& s : scenes_) {
+            s.reset();
+        }
+    }
+
+    // Every object slot that is drawn (morph targets give their geometry to their head).
+    template <typename F>
+    static void forEachDrawnObject(F f) {
+        for (int i = 0; i < 5; ++i) {
+            for (int o = 0; o < scenes_[i]->objectCount; ++o) {
+                if (scenes_[i]->objects[o].isMorphTarget == 0) {
+                    f(i, scenes_[i]->objects[o]);
+                }
+            }
+        }
+    }
+    template <typename F>
+    static void forEachSurface(F f) {
+        forEachDrawnObject([&](int scene, const SceneObject& o) {
+            for (int s = 0; s < o.mesh.surfaceCount; ++s) {
+                f(scene, o, o.mesh.surfaces[s]);
+            }
+        });
+    }
+
+    static std::string scratch_;
+    static char previous_[4096];
+    static std::unique_ptr<Scene> scenes_[5];
+    static int32_t loaded_[5];
+    static std::string errorLog_;
+};
+
+std::string DemoCoverage::scratch_;
+char DemoCoverage::previous_[4096];
+std::unique_ptr<Scene> DemoCoverage::scenes_[5];
+int32_t DemoCoverage::loaded_[5];
+std::string DemoCoverage::errorLog_;
+
+TEST_F(DemoCoverage, EverySceneLoadsWithoutALineInTheErrorLog) {
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(loaded_[i], 1) << kSceneFiles[i];
+    }
+    EXPECT_EQ(errorLog_, "");
+}
+
+TEST_F(DemoCoverage, EveryKeywordOfTheSceneReaderIsWritten) {
+    std::string all;
+    for (const char* file : kSceneFiles) {
+        std::string path = file;
+        path.replace(path.find('\\'), 1, "/");
+        all += readText(path);
+    }
+    for (const char* keyword :
+         {"FirstFrame",     "LastFrame",    "FrameStep",      "FramesPerSecond", "LoadObject",
+          "ObjectMotion",   "ObjDissolve",  "AddNullObject",  "AddLight",        "LightMotion",
+          "LightColor",     "LensFlare",    "FlareIntensity", "LightType",       "LightRange",
+          "LgtIntensity",   "ShowCamera",   "ZoomFactor",     "AmbIntensity",    "AmbientColor",
+          "TargetObject",   "CameraMotion", "Metamorph",      "MorphTarget",     "MTSEMorphing",
+          "AddFire",        "FireMode",     "FireParts",      "FireWidth",       "FireHeight",
+          "FireStartFrame", "FireEndFrame", "FireFadeTime",   "FireColor",       "FireColFade",
+          "FireTexture",    "FireMotion"}) {
+        EXPECT_NE(all.find(std::string("\n") + keyword + " "), std::string::npos) << keyword;
+    }
+}
+
+TEST_F(DemoCoverage, TheDemoPlaysBetweenOneAndOneAndAHalfMinutes) {
+    double seconds = 0.0;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_GT(scenes_[i]->framesPerSecond, 0.0f);
+        EXPECT_GE(scenes_[i]->lastFrame, 150) << kSceneFiles[i] << " is too short to show";
+        seconds += (scenes_[i]->lastFrame + 1) / scenes_[i]->framesPerSecond;
+    }
+    EXPECT_GE(seconds, 60.0);
+    EXPECT_LE(seconds, 90.0);
+}
+
+// A key track of two or more keys runs again from its start past its last key: every
+// such track must reach the scene's end, or the animation would jump back mid-scene.
+TEST_F(DemoCoverage, NoKeyTrackEndsBeforeItsScene) {
+    for (int i = 0; i < 5; ++i) {
+        const Scene& s = *scenes_[i];
+        const auto check = [&](const MotionKey* keys, int32_t count, const std::string& what) {
+            if (keys != nullptr && count > 1) {
+                EXPECT_GE(keys[count - 1].frame, s.lastFrame) << kSceneFiles[i] << " " << what;
+            }
+        };
+        for (int o = 0; o < s.objectCount; ++o) {
+            if (s.objects[o].isMorphTarget == 0) {
+                check(s.objects[o].motion.keys.get(), s.objects[o].motion.keyCount,
+                      "object " + std::to_string(o + 1));
+                check(s.objects[o].dissolveEnvelope.keys.get(),
+                      s.objects[o].dissolveEnvelope.keyCount, "dissolve");
+                check(s.objects[o].morphEnvelope.keys.get(), s.objects[o].morphEnvelope.keyCount,
+                      "morph");
+            }
+        }
+        for (int l = 0; l < s.lightCount; ++l) {
+            check(s.lights[l].motion.keys.get(), s.lights[l].motion.keyCount, "light motion");
+        }
+        check(s.camera.motion.keys.get(), s.camera.motion.keyCount, "camera");
+        check(s.camera.ambientEnvelope.keys.get(), s.camera.ambientEnvelope.keyCount, "ambient");
+    }
+}
+
+TEST_F(DemoCoverage, CameraKeysUseTensionContinuityAndBias) {
+    bool tension = false, continuity = false, bias = false;
+    for (const auto& s : scenes_) {
+        for (int k = 0; k < s->camera.motion.keyCount; ++k) {
+            const MotionKey& key = s->camera.motion.keys[k];
+            tension |= key.tension != 0.0;
+            continuity |= key.continuity != 0.0;
+            bias |= key.bias != 0.0;
+        }
+    }
+    EXPECT_TRUE(tension);
+    EXPECT_TRUE(continuity);
+    EXPECT_TRUE(bias);
+}
+
+TEST_F(DemoCoverage, PlanarAndCylindricalMapsOnEveryAxis) {
+    std::set<std::pair<int32_t, int32_t>> maps; // (mapping, axis) of textured surfaces
+    forEachSurface([&](int scene, const SceneObject&, const Surface& s) {
+        if (s.textureMapping == 1 || s.textureMapping == 2) {
+            EXPECT_TRUE(scenes_[scene]->textures.slots[s.colorTexture].isLoaded());
+            maps.insert({s.textureMapping, s.textureAxis});
+        }
+    });
+    for (int32_t mapping : {1, 2}) {
+        for (int32_t axis : {1, 2, 3}) {
+            EXPECT_TRUE(maps.count({mapping, axis}) == 1)
+                << (mapping == 1 ? "planar" : "cylindrical") << " on axis " << axis;
+        }
+    }
+}
+
+// A texture-coordinate file lies beside an object of a scene, and loading that object
+// takes its corners' coordinates from it.
+TEST_F(DemoCoverage, ATextureCoordinateFileGivesItsObjectsCoordinates) {
+    std::vector<std::string> txcFiles;
+    DIR* dir = opendir("objects");
+    ASSERT_NE(dir, nullptr);
+    while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".txc") {
+            txcFiles.push_back(name.substr(0, name.size() - 4));
+        }
+    }
+    closedir(dir);
+    ASSERT_FALSE(txcFiles.empty());
+    for (const std::string& base : txcFiles) {
+        bool named = false;
+        for (const char* scene : kSceneFiles) {
+            std::string path = scene;
+            path.replace(path.find('\\'), 1, "/");
+            named |=
+                readText(path).find("LoadObject objects\\" + base + ".lwo") != std::string::npos;
+        }
+        EXPECT_TRUE(named) << base << ".lwo is in no scene";
+
+        auto table = std::make_unique<TextureTable>();
+        auto object = std::make_unique<SceneObject>();
+        ASSERT_EQ(object->loadObject(*table, ("objects\\" + base + ".lwo").c_str()), 1);
+        const std::string uv = readText("objects/" + base + ".txc");
+        ASSERT_EQ(uv.size(), static_cast<size_t>(object->mesh.polygonCount) * 24) << base;
+        for (int32_t p = 0; p < object->mesh.polygonCount; ++p) {
+            for (int c = 0; c < 3; ++c) {
+                float u = 0.0f, v = 0.0f;
+                std::memcpy(&u, uv.data() + p * 24 + c * 8, 4);
+                std::memcpy(&v, uv.data() + p * 24 + c * 8 + 4, 4);
+                EXPECT_EQ(object->mesh.polygons[p].corners[c].u, u);
+                EXPECT_EQ(object->mesh.polygons[p].corners[c].v, v);
+            }
+        }
+    }
+}
+
+TEST_F(DemoCoverage, EveryTextureFormatFamilyLoadsAndScenesMixFormats) {
+    std::set<GrTextureFormat_t> formats;
+    int mixedScenes = 0;
+    for (int i = 0; i < 5; ++i) {
+        const TextureTable& t = scenes_[i]->textures;
+        std::set<GrTextureFormat_t> own;
+        for (int k = 0; k < t.count; ++k) {
+            EXPECT_TRUE(t.slots[k].isLoaded()) << t.slots[k].path;
+            formats.insert(t.slots[k].info.format);
+            own.insert(t.slots[k].info.format);
+        }
+        EXPECT_TRUE(t.slots[scenes_[i]->flareTexture].isLoaded());
+        mixedScenes += own.size() > 1 ? 1 : 0;
+    }
+    EXPECT_GE(mixedScenes, 1);
+    const auto any = [&](std::initializer_list<GrTextureFormat_t> family) {
+        for (GrTextureFormat_t f : family) {
+            if (formats.count(f) != 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(any({GR_TEXFMT_RGB_565})) << "16-bit colour";
+    EXPECT_TRUE(any({GR_TEXFMT_ALPHA_8, GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_ALPHA_INTENSITY_88,
+                     GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ARGB_8332}))
+        << "alpha";
+    EXPECT_TRUE(any({GR_TEXFMT_YIQ_422, GR_TEXFMT_AYIQ_8422})) << "NCC";
+    EXPECT_TRUE(any({GR_TEXFMT_P_8, GR_TEXFMT_AP_88})) << "palette";
+    // In fact the demo shows every format the 3DF reader knows.
+    for (GrTextureFormat_t f :
+         {GR_TEXFMT_RGB_332, GR_TEXFMT_YIQ_422, GR_TEXFMT_ALPHA_8, GR_TEXFMT_INTENSITY_8,
+          GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_P_8, GR_TEXFMT_ARGB_8332, GR_TEXFMT_AYIQ_8422,
+          GR_TEXFMT_RGB_565, GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ALPHA_INTENSITY_88,
+          GR_TEXFMT_AP_88}) {
+        EXPECT_EQ(formats.count(f), 1u) << "format " << f;
+    }
+}
+
+TEST_F(DemoCoverage, EveryKindOfSurfaceIsUsed) {
+    bool luminous = false, doubleSided = false, smoothing = false, transparent = false,
+         additive = false, additiveSmooth = false, chrome = false, overlay = false;
+    forEachSurface([&](int scene, const SceneObject&, const Surface& s) {
+        luminous |= s.luminosity >= 255;
+        doubleSided |= s.doubleSided != 0;
+        smoothing |= s.smoothing != 0;
+        transparent |= s.transparent != 0 && s.transparency > 0.0f;
+        additive |= s.additive != 0;
+        additiveSmooth |= s.additive != 0 && s.smoothing != 0;
+        if (s.reflective != 0) {
+            EXPECT_TRUE(scenes_[scene]->textures.slots[s.reflectionTexture].isLoaded());
+            chrome |= s.reflectivity >= 0.95f && s.textureMapping == 0;
+            overlay |= s.textureMapping != 0 || s.reflectivity < 0.95f;
+        }
+    });
+    EXPECT_TRUE(luminous);
+    EXPECT_TRUE(doubleSided);
+    EXPECT_TRUE(smoothing);
+    EXPECT_TRUE(transparent);
+    EXPECT_TRUE(additive);
+    EXPECT_TRUE(additiveSmooth);
+    EXPECT_TRUE(chrome) << "reflection image in place of the surface";
+    EXPECT_TRUE(overlay) << "reflection image over the surface";
+}
+
+TEST_F(DemoCoverage, MorphChainsOfTwoAndThreeMembersInBothBlends) {
+    std::set<std::pair<int32_t, bool>> chains; // (members, straight blend)
+    forEachDrawnObject([&](int, const SceneObject& o) {
+        if (o.hasMorph != 0) {
+            chains.insert({o.morphChainLength, o.morphMode != 0});
+            EXPECT_EQ(o.morphIsConstant, 0) << "a morph that never moves";
+        }
+    });
+    for (int32_t members : {2, 3}) {
+        for (bool straight : {false, true}) {
+            EXPECT_EQ(chains.count({members, straight}), 1u)
+                << members << " members, " << (straight ? "straight" : "cubic");
+        }
+    }
+}
+
+TEST_F(DemoCoverage, ConstantAndEnvelopedDissolve) {
+    bool constant = false, enveloped = false;
+    forEachDrawnObject([&](int, const SceneObject& o) {
+        if (o.hasDissolve != 0) {
+            constant |= o.dissolveIsConstant == 1 && o.dissolve > 0.0f && o.dissolve < 1.0f;
+            enveloped |= o.dissolveIsConstant == 0;
+        }
+    });
+    EXPECT_TRUE(constant);
+    EXPECT_TRUE(enveloped);
+}
+
+TEST_F(DemoCoverage, LightsOfEveryTypeWithEveryEnvelope) {
+    std::set<int32_t> types;
+    bool range = false, intensity = false, flare = false, flareOfAPointOrSpot = false,
+         ambient = false;
+    for (const auto& s : scenes_) {
+        for (int l = 0; l < s->lightCount; ++l) {
+            const SceneLight& light = s->lights[l];
+            types.insert(light.lightType);
+            range |= light.rangeIsConstant == 0;
+            intensity |= light.intensityIsConstant == 0;
+            flare |= light.lensFlare != 0 && light.flareIsConstant == 0;
+            flareOfAPointOrSpot |= light.lensFlare != 0 && light.lightType != 0;
+            if (light.rangeIsConstant == 1 && light.lightType == 1) {
+                EXPECT_EQ(light.rangeSquared, light.range * light.range);
+            }
+        }
+        ambient |= s->camera.ambientIsConstant == 0;
+    }
+    EXPECT_EQ(types, (std::set<int32_t>{0, 1, 2}));
+    EXPECT_TRUE(range);
+    EXPECT_TRUE(intensity);
+    EXPECT_TRUE(flare);
+    EXPECT_TRUE(flareOfAPointOrSpot);
+    EXPECT_TRUE(ambient);
+}
+
+TEST_F(DemoCoverage, ACameraFollowsATargetObjectAndNullObjectsAppear) {
+    bool target = false, nulls = false;
+    for (int i = 0; i < 5; ++i) {
+        const SceneCamera& c = scenes_[i]->camera;
+        if (c.hasTargetObject != 0) {
+            ASSERT_GE(c.targetObject, 0);
+            ASSERT_LT(c.targetObject, scenes_[i]->objectCount);
+            EXPECT_EQ(scenes_[i]->objects[c.targetObject].isMorphTarget, 0);
+            EXPECT_EQ(scenes_[i]->objects[c.targetObject].motion.positionIsConstant, 0)
+                << "a target that stands still";
+            target = true;
+        }
+        std::string path = kSceneFiles[i];
+        path.replace(path.find('\\'), 1, "/");
+        nulls |= readText(path).find("\nAddNullObject ") != std::string::npos;
+    }
+    EXPECT_TRUE(target);
+    EXPECT_TRUE(nulls);
+}
+
+TEST_F(DemoCoverage, FiresOfBothModesStartAndEndWithinTheirScenes) {
+    std::set<int32_t> modesWithBoth;
+    for (const auto& s : scenes_) {
+        for (int f = 0; f < s->fireCount; ++f) {
+            const FireEmitter& fire = s->fires[f];
+            EXPECT_TRUE(s->textures.slots[fire.texture].isLoaded());
+            EXPECT_TRUE(fire.fireMode == 0 || fire.fireMode == 1);
+            if (fire.startFrame > 0.0f && fire.endFrame < static_cast<float>(s->lastFrame)) {
+                modesWithBoth.insert(fire.fireMode);
+            }
+        }
+    }
+    EXPECT_EQ(modesWithBoth, (std::set<int32_t>{0, 1}));
+}
+
+// Falling sparks bounce on the plane y = 0: the scene with mode-1 fire has its floor
+// there, or the sparks would skid through the air or under the ground.
+TEST_F(DemoCoverage, FallingSparksMeetAFloorAtHeightZero) {
+    for (const auto& s : scenes_) {
+        bool sparks = false;
+        for (int f = 0; f < s->fireCount; ++f) {
+            sparks |= s->fires[f].fireMode == 1;
+        }
+        if (!sparks) {
+            continue;
+        }
+        bool floor = false;
+        for (int o = 0; o < s->objectCount; ++o) {
+            const SceneObject& obj = s->objects[o];
+            const float low = obj.boundingBox[6][1] + obj.motion.position.y;
+            const float high = obj.boundingBox[0][1] + obj.motion.position.y;
+            floor |= obj.motion.positionIsConstant == 1 && std::fabs(low) < 0.1f &&
+                     std::fabs(high) < 0.1f &&
+                     obj.boundingBox[0][0] - obj.boundingBox[6][0] > 20.0f;
+        }
+        EXPECT_TRUE(floor);
+    }
+}
+
+TEST_F(DemoCoverage, TheDiscImageHoldsADataTrackAndTheSoundtrack) {
+    const std::string cue = readText("cdrom/emberlight.cue");
+    const size_t track1 = cue.find("TRACK 01 MODE1/2048");
+    const size_t track2 = cue.find("TRACK 02 AUDIO");
+    ASSERT_NE(track1, std::string::npos);
+    ASSERT_NE(track2, std::string::npos);
+    EXPECT_LT(track1, track2);
+    EXPECT_TRUE(exists("cdrom/data.bin"));
+    EXPECT_TRUE(exists("cdrom/soundtrack.ogg"));
+}
+
+} // namespace

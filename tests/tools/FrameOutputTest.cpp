@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "ember/Commands.h"
+#include "ember/FrameOutput.h"
+#include "ember/Soundtrack.h"
+#include "support/ScratchDirectory.h"
+
+namespace {
+
+class FrameOutputTest : public ScratchDirectoryTest {
+protected:
+    static RgbFrame frame(int32_t width, int32_t height, uint8_t shade) {
+        RgbFrame f;
+        f.width = width;
+        f.height = height;
+        f.rgb.assign(static_cast<size_t>(width * height * 3), shade);
+        return f;
+    }
+};
+
+TEST_F(FrameOutputTest, OutputKindFollowsThePath) {
+    EXPECT_EQ(frameOutputKind("shot.PNG"), FrameOutputKind::Png);
+    EXPECT_EQ(frameOutputKind("frames"), FrameOutputKind::PngDirectory);
+    EXPECT_EQ(frameOutputKind("frames/"), FrameOutputKind::PngDirectory);
+    EXPECT_EQ(frameOutputKind("demo.y4m"), FrameOutputKind::Y4m);
+    EXPECT_EQ(frameOutputKind("demo.mkv"), FrameOutputKind::Video);
+    EXPECT_THROW(frameOutputKind("demo.avi"), ToolError);
+}
+
+TEST_F(FrameOutputTest, Y4mHoldsAHeaderAndOneFramePerImage) {
+    {
+        auto sink = openFrameSink({"out.y4m", 25, {}});
+        sink->write(frame(4, 2, 255));
+        sink->write(frame(4, 2, 0));
+        sink->finish();
+    }
+    const std::string bytes = readFile("out.y4m");
+    const std::string header = "YUV4MPEG2 W4 H2 F25:1 Ip A1:1 C444\n";
+    ASSERT_EQ(bytes.size(), header.size() + 2 * (6 + 4 * 2 * 3));
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    // White is Y 235, U and V 128; black is Y 16.
+    EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6]), 235);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6 + 8]), 128);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6 + 24 + 6]), 16);
+}
+
+TEST_F(FrameOutputTest, SinglePngRefusesASecondFrame) {
+    auto sink = openFrameSink({"one.png", 30, {}});
+    sink->write(frame(3, 3, 10));
+    EXPECT_TRUE(fileExists("one.png"));
+    EXPECT_THROW(sink->write(frame(3, 3, 10)), ToolError);
+}
+
+TEST_F(FrameOutputTest, DirectoryGetsNumberedPngs) {
+    auto sink = openFrameSink({"shots/run1", 30, {}});
+    sink->write(frame(2, 2, 1));
+    sink->write(frame(2, 2, 2));
+    EXPECT_TRUE(fileExists("shots/run1/frame000000.png"));
+    EXPECT_TRUE(fileExists("shots/run1/frame000001.png"));
+}
+
+TEST_F(FrameOutputTest, VideoWithoutFfmpegIsAClearError) {
+    const std::string saved = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", root_.c_str(), 1);
+    try {
+        openFrameSink({"demo.mp4", 30, {}});
+        ADD_FAILURE() << "no error";
+    } catch (const ToolError& error) {
+        EXPECT_NE(std::string(error.what()).find("needs the ffmpeg program"), std::string::npos);
+    }
+    setenv("PATH", saved.c_str(), 1);
+}
+
+TEST_F(FrameOutputTest, SoundtrackLastsExactlyAsLongAsTheVideo) {
+    EXPECT_EQ(soundtrackSampleFrames(30, 30), 44100);
+    EXPECT_EQ(soundtrackSampleFrames(1, 24), 1838); // 1837.5 rounded
+    EXPECT_EQ(soundtrackSampleFrames(0, 60), 0);
+
+    // Track 2 starts one sector into the file; the disc holds 2 sectors of audio in all.
+    std::string sectors;
+    for (int i = 0; i < 2 * 588 * 2; ++i) {
+        sectors += static_cast<char>(i & 0xFF);
+        sectors += static_cast<char>(i >> 8);
+    }
+    writeFile("cdrom/disc.bin", sectors);
+    writeFile("cdrom/disc.cue", "FILE disc.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                " TRACK 02 AUDIO\n  INDEX 01 00:00:01\n");
+    const std::string cue = requireDiscTrack(2);
+    EXPECT_THROW(requireDiscTrack(3), ToolError);
+    writeDiscSoundtrack(cue, 2, "track.wav", 1000); // the disc has 588 frames left
+    SF_INFO info{};
+    SNDFILE* file = sf_open("track.wav", SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.frames, 1000);
+    EXPECT_EQ(info.samplerate, 44100);
+    short first[2];
+    sf_readf_short(file, first, 1);
+    EXPECT_EQ(first[0], 588 * 2); // the first sample of track 2
+    sf_seek(file, 999, SEEK_SET);
+    sf_readf_short(file, first, 1);
+    EXPECT_EQ(first[0], 0); // silence after the end of the disc
+    sf_close(file);
+}
+
+TEST_F(FrameOutputTest, VideoGetsItsSoundtrackMuxedIn) {
+    if (findFfmpeg().empty()) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    int64_t askedFor = -1;
+    FrameOutputOptions options{"clip.mkv", 30, [&](const std::string& path, int64_t frames) {
+                                   askedFor = frames;
+                                   SF_INFO info{};
+                                   info.samplerate = 44100;
+                                   info.channels = 2;
+                                   info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+                                   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+                                   std::vector<short> silence(static_cast<size_t>(frames) * 2);
+                                   sf_writef_short(file, silence.data(), frames);
+                                   sf_close(file);
+                               }};
+    auto sink = openFrameSink(options);
+    for (int i = 0; i < 15; ++i) {
+        sink->write(frame(33, 17, static_cast<uint8_t>(i * 10)));
+    }
+    sink->finish();
+    EXPECT_EQ(askedFor, 22050);
+    const std::string probe = "ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "
+                              "clip.mkv > streams.txt";
+    ASSERT_EQ(std::system(probe.c_str()), 0);
+    EXPECT_EQ(readFile("streams.txt"), "video\naudio\n");
+    EXPECT_FALSE(fileExists("clip.mkv.video.mkv"));
+    EXPECT_FALSE(fileExists("clip.mkv.audio.wav"));
+}
+
+} // namespace

@@ -1,0 +1,273 @@
+// The virtual clock is set, not stepped, at each presented frame: frame n (from 0) is
+// shown at exactly n * 1000000 / fps microseconds after the start, so that no rounding
+// accumulates and every run sees the same tick counts.
+#include "ember/DemoRenderer.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/DesktopPlayer.h"
+#include "app/MainWindow.h"
+#include "app/ProcessState.h"
+#include "ember/Commands.h"
+#include "ember/FrameOutput.h"
+#include "ember/ProgressBar.h"
+#include "ember/Soundtrack.h"
+#include "fx/RandomGenerator.h"
+#include "object/ObjectTrace.h"
+#include "platform/CdDevice.h"
+#include "platform/headless/HeadlessWindowSystem.h"
+#include "platform/headless/VirtualClock.h"
+#include "player/PlayDemo.h"
+#include "player/Scene.h"
+#include "player/SceneList.h"
+
+namespace {
+
+constexpr uint64_t kStartMicroseconds = 1000000; // an arbitrary, fixed start
+
+// Restores the working directory when the render ends, however it ends.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& directory) {
+        if (getcwd(previous_, sizeof(previous_)) == nullptr) {
+            throw ToolError("cannot read the working directory");
+        }
+        if (chdir(directory.c_str()) != 0) {
+            throw ToolError("cannot enter " + directory + ": " + std::strerror(errno));
+        }
+    }
+    ~WorkingDirectory() {
+        if (chdir(previous_) != 0) {
+            // Nothing sensible is left to do; the process is about to end anyway.
+        }
+    }
+
+private:
+    char previous_[4096] = {};
+};
+
+// Installs the headless platform and the software device for the render, and removes
+// them again.
+struct OfflinePlatform {
+    HeadlessWindowSystem windows;
+    VirtualClock clock{0};
+    std::unique_ptr<SoftwareDevice> device;
+
+    explicit OfflinePlatform(const SoftwareDeviceOptions& options)
+        : device(new SoftwareDevice(options)) {
+        clock.setMicroseconds(kStartMicroseconds);
+        setWindowSystem(&windows);
+        setCdDevice(nullptr);
+        setClock(&clock);
+        setAcceleratorDevice(device.get());
+    }
+    ~OfflinePlatform() {
+        setAcceleratorDevice(nullptr);
+        setClock(nullptr);
+        setWindowSystem(nullptr);
+    }
+};
+
+class FrameWriter : public FramePresenter {
+public:
+    FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameSink& sink,
+                ProgressBar& progress)
+        : options_(options), platform_(platform), sink_(sink), progress_(progress) {}
+
+    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
+        const int64_t index = presented_++;
+        platform_.clock.setMicroseconds(kStartMicroseconds +
+                                        static_cast<uint64_t>(presented_) * 1000000u /
+                                            static_cast<uint64_t>(options_.fps));
+        if (options_.lastFrame >= 0 && index >= options_.lastFrame) {
+            // The pump that follows this swap ends the demo, as a closed window would.
+            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+        }
+        if (!error_.empty() || index < options_.firstFrame ||
+            (options_.lastFrame >= 0 && index > options_.lastFrame)) {
+            return;
+        }
+        // The frame loop is the system's own code, which is not built for exceptions to
+        // pass through: a failure stops the demo and is raised once it has returned.
+        try {
+            writeFrame(device);
+            progress_.update(sink_.framesWritten());
+        } catch (const ToolError& failure) {
+            error_ = failure.what();
+            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+        }
+    }
+
+    const std::string& error() const { return error_; }
+
+private:
+    void writeFrame(const SoftwareDevice& device) {
+        const int32_t drawnWidth = device.width();
+        const int32_t drawnHeight = device.height();
+        drawn_.resize(static_cast<size_t>(drawnWidth) * static_cast<size_t>(drawnHeight) * 3);
+        if (!device.readFrontBuffer(drawn_.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+            throw ToolError("the accelerator surface is not open");
+        }
+        RgbFrame frame;
+        frame.width = static_cast<int32_t>(options_.width);
+        frame.height = static_cast<int32_t>(options_.height);
+        frame.rgb.assign(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3,
+                         0);
+        const int32_t left = (frame.width - drawnWidth) / 2;
+        const int32_t top = (frame.height - drawnHeight) / 2;
+        for (int32_t y = 0; y < drawnHeight && y + top < frame.height; ++y) {
+            std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * frame.width + left) * 3],
+                        &drawn_[static_cast<size_t>(y) * drawnWidth * 3],
+                        static_cast<size_t>(drawnWidth) * 3);
+        }
+        sink_.write(frame);
+    }
+
+    const DemoRenderOptions& options_;
+    OfflinePlatform& platform_;
+    FrameSink& sink_;
+    ProgressBar& progress_;
+    int64_t presented_ = 0;
+    std::vector<uint8_t> drawn_;
+    std::string error_;
+};
+
+struct ProgressEstimate {
+    const DemoRenderOptions* options;
+    ProgressBar* progress;
+};
+
+// Frames the demo will show: each scene for (lastFrame / framesPerSecond) seconds, plus
+// the cleared frame after it.
+void estimateLength(void* context, const Scene* scenes) {
+    auto* estimate = static_cast<ProgressEstimate*>(context);
+    const DemoRenderOptions& options = *estimate->options;
+    int64_t total = 0;
+    if (options.lastFrame >= 0) {
+        total = options.lastFrame - options.firstFrame + 1;
+    } else {
+        for (int32_t i = 0; i < kDemoSceneCount; ++i) {
+            if ((options.scene >= 0 && i != options.scene) || scenes[i].framesPerSecond <= 0.0f) {
+                continue;
+            }
+            total += static_cast<int64_t>(scenes[i].lastFrame / scenes[i].framesPerSecond *
+                                          static_cast<float>(options.fps)) +
+                     2;
+        }
+        total -= options.firstFrame;
+    }
+    estimate->progress->setTotal(total > 0 ? total : 0);
+}
+
+std::string errorLogText() {
+    std::ifstream in("error.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string line = text.str();
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+} // namespace
+
+void renderDemo(const DemoRenderOptions& options) {
+    if (options.fps < 1 || options.fps > 1000) {
+        throw ToolError("--fps must be 1 to 1000");
+    }
+    if (options.width < 4 || options.height < 3 || options.width > 8192 || options.height > 8192) {
+        throw ToolError("--size must be between 4x3 and 8192x8192");
+    }
+    if (options.loop && options.lastFrame < 0) {
+        throw ToolError("--loop plays forever: say where to stop with --frames A:B");
+    }
+    if (options.output.empty()) {
+        throw ToolError("say where the frames go with -o");
+    }
+    // The output path is the user's, relative to where ember was started.
+    FrameOutputOptions output;
+    output.path = options.output;
+    if (!output.path.empty() && output.path[0] != '/') {
+        char here[4096];
+        if (getcwd(here, sizeof(here)) != nullptr) {
+            output.path = std::string(here) + "/" + output.path;
+        }
+    }
+    output.fps = options.fps;
+    if (frameOutputKind(output.path) == FrameOutputKind::Png &&
+        !(options.lastFrame >= 0 && options.lastFrame == options.firstFrame)) {
+        throw ToolError(options.output + " holds one frame: choose it with --frame, or write to a "
+                                         "directory or a video");
+    }
+    const WorkingDirectory inDemo(options.directory);
+    if (options.track != 0) {
+        if (frameOutputKind(output.path) != FrameOutputKind::Video) {
+            throw ToolError("--track muxes audio into a video: write a .mp4 or .mkv");
+        }
+        const std::string cue = requireDiscTrack(options.track);
+        const uint32_t track = options.track;
+        output.soundtrack = [cue, track](const std::string& path, int64_t sampleFrames) {
+            writeDiscSoundtrack(cue, track, path, sampleFrames);
+        };
+    }
+    std::unique_ptr<FrameSink> sink = openFrameSink(output);
+
+    uint32_t drawnWidth = 0;
+    uint32_t drawnHeight = 0;
+    fitFourByThree(options.width, options.height, &drawnWidth, &drawnHeight);
+    SoftwareDeviceOptions deviceOptions;
+    deviceOptions.colorMode = options.colorMode;
+    deviceOptions.width = static_cast<int32_t>(drawnWidth);
+    deviceOptions.height = static_cast<int32_t>(drawnHeight);
+    OfflinePlatform platform(deviceOptions);
+
+    demoSettings = DemoSettings{};
+    demoSettings.screenWidth = drawnWidth;
+    demoSettings.screenHeight = drawnHeight;
+    demoSettings.swapInterval = 0;
+    demoSettings.playLooped = options.loop ? 1 : 0;
+    demoSettings.noSound = 1;
+    appState = AppState{};
+    appState.frameBufferMegabytes = 4;
+    keyQueue = KeyQueue{};
+    if (!createMainWindow(nullptr)) {
+        throw ToolError("cannot set up the offline window");
+    }
+
+    // Standard output stays the command's own; the fire starts from the generator's seed
+    // as in a freshly started player.
+    setObjectTraceStream(stderr);
+    resetRandomGenerator();
+
+    ProgressBar progress("rendering", 0);
+    progress.enabled = progress.enabled && options.progress;
+    FrameWriter writer(options, platform, *sink, progress);
+    platform.device->setPresenter(&writer);
+    ProgressEstimate estimate{&options, &progress};
+    DemoPlaybackOptions playback;
+    playback.onlyScene = options.scene;
+    playback.scenesLoaded = &estimateLength;
+    playback.context = &estimate;
+    playDemoWith(playback);
+    progress.finish();
+    platform.device->setPresenter(nullptr);
+
+    if (!writer.error().empty()) {
+        throw ToolError(writer.error());
+    }
+    if (!platform.windows.messageBoxes.empty()) {
+        const std::string log = errorLogText();
+        throw ToolError(platform.windows.messageBoxes.front() +
+                        (log.empty() ? std::string() : " (" + log + ")"));
+    }
+    if (sink->framesWritten() == 0) {
+        throw ToolError("no frames were rendered in that range");
+    }
+    sink->finish();
+}

@@ -1,0 +1,341 @@
+// Video files are made in two steps so that the soundtrack can be exactly as long as the
+// video: ffmpeg first encodes the frames as they come (a temporary file beside the
+// output), and once the number of frames is known the soundtrack is written with exactly
+// the matching number of samples and muxed in without encoding the video again.
+#include "ember/FrameOutput.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "accel/PngFile.h"
+#include "ember/Commands.h"
+
+namespace {
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    if (text.size() < suffix.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) !=
+            suffix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class PngFileSink : public FrameSink {
+public:
+    explicit PngFileSink(std::string path) : path_(std::move(path)) {}
+    void write(const RgbFrame& frame) override {
+        if (written_ > 0) {
+            throw ToolError(path_ + " holds one frame: choose one with --frame, or write to a "
+                                    "directory or a video");
+        }
+        writePngFrame(path_, frame);
+        ++written_;
+    }
+
+private:
+    std::string path_;
+};
+
+class PngDirectorySink : public FrameSink {
+public:
+    explicit PngDirectorySink(std::string directory) : directory_(std::move(directory)) {
+        std::error_code error;
+        std::filesystem::create_directories(directory_, error);
+        if (!std::filesystem::is_directory(directory_)) {
+            throw ToolError("cannot create the directory " + directory_);
+        }
+    }
+    void write(const RgbFrame& frame) override {
+        char name[32];
+        std::snprintf(name, sizeof(name), "/frame%06lld.png", static_cast<long long>(written_));
+        writePngFrame(directory_ + name, frame);
+        ++written_;
+    }
+
+private:
+    std::string directory_;
+};
+
+// YUV4MPEG2, 4:4:4, BT.601 studio range: what video tools read without options.
+class Y4mSink : public FrameSink {
+public:
+    Y4mSink(std::string path, int32_t fps) : path_(std::move(path)), fps_(fps) {
+        file_ = std::fopen(path_.c_str(), "wb");
+        if (file_ == nullptr) {
+            throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
+        }
+    }
+    ~Y4mSink() override {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+    }
+    void write(const RgbFrame& frame) override {
+        if (written_ == 0) {
+            width_ = frame.width;
+            height_ = frame.height;
+            std::fprintf(file_, "YUV4MPEG2 W%d H%d F%d:1 Ip A1:1 C444\n", width_, height_, fps_);
+        } else if (frame.width != width_ || frame.height != height_) {
+            throw ToolError("frame size changed while writing " + path_);
+        }
+        const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+        planes_.resize(pixels * 3);
+        for (size_t i = 0; i < pixels; ++i) {
+            const int r = frame.rgb[i * 3];
+            const int g = frame.rgb[i * 3 + 1];
+            const int b = frame.rgb[i * 3 + 2];
+            // Integer BT.601 with rounding: the same bytes on every machine.
+            planes_[i] = static_cast<uint8_t>((66 * r + 129 * g + 25 * b + 128 + 4096) >> 8);
+            planes_[pixels + i] =
+                static_cast<uint8_t>((-38 * r - 74 * g + 112 * b + 128 + 32768) >> 8);
+            planes_[pixels * 2 + i] =
+                static_cast<uint8_t>((112 * r - 94 * g - 18 * b + 128 + 32768) >> 8);
+        }
+        if (std::fputs("FRAME\n", file_) < 0 ||
+            std::fwrite(planes_.data(), 1, planes_.size(), file_) != planes_.size()) {
+            throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
+        }
+        ++written_;
+    }
+    void finish() override {
+        if (std::fclose(file_) != 0) {
+            file_ = nullptr;
+            throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
+        }
+        file_ = nullptr;
+    }
+
+private:
+    std::string path_;
+    int32_t fps_;
+    FILE* file_ = nullptr;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    std::vector<uint8_t> planes_;
+};
+
+// Runs a program with its standard input connected to the returned descriptor.
+pid_t startWithPipe(const std::vector<std::string>& arguments, int* input) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        throw ToolError(std::string("cannot start ffmpeg: ") + std::strerror(errno));
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        throw ToolError(std::string("cannot start ffmpeg: ") + std::strerror(errno));
+    }
+    if (child == 0) {
+        dup2(fds[0], 0);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[0]);
+    *input = fds[1];
+    return child;
+}
+
+int waitFor(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+void run(const std::vector<std::string>& arguments, const std::string& what) {
+    int input = -1;
+    const pid_t child = startWithPipe(arguments, &input);
+    close(input);
+    if (waitFor(child) != 0) {
+        throw ToolError("ffmpeg could not " + what);
+    }
+}
+
+class VideoSink : public FrameSink {
+public:
+    VideoSink(const FrameOutputOptions& options, std::string ffmpeg)
+        : options_(options), ffmpeg_(std::move(ffmpeg)) {
+        // The output's own container for the first step, so that the second only copies.
+        const std::string extension = endsWith(options_.path, ".mkv") ? ".mkv" : ".mp4";
+        videoOnly_ = options_.soundtrack ? options_.path + ".video" + extension : options_.path;
+        signal(SIGPIPE, SIG_IGN);
+    }
+    ~VideoSink() override {
+        if (child_ > 0) {
+            close(input_);
+            waitFor(child_);
+        }
+    }
+    void write(const RgbFrame& frame) override {
+        if (child_ <= 0) {
+            start(frame.width, frame.height);
+        }
+        const uint8_t* bytes = frame.rgb.data();
+        size_t left = frame.rgb.size();
+        while (left > 0) {
+            const ssize_t done = ::write(input_, bytes, left);
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            if (done <= 0) {
+                throw ToolError("ffmpeg stopped while writing " + options_.path);
+            }
+            bytes += done;
+            left -= static_cast<size_t>(done);
+        }
+        ++written_;
+    }
+    void finish() override {
+        if (child_ <= 0) {
+            throw ToolError("no frames to write to " + options_.path);
+        }
+        close(input_);
+        const int status = waitFor(child_);
+        child_ = 0;
+        if (status != 0) {
+            throw ToolError("ffmpeg could not encode " + options_.path);
+        }
+        if (!options_.soundtrack) {
+            return;
+        }
+        const std::string wave = options_.path + ".audio.wav";
+        options_.soundtrack(wave, soundtrackSampleFrames(written_, options_.fps));
+        run({ffmpeg_,    "-hide_banner", "-loglevel", "error", "-nostdin", "-y",   "-i",
+             videoOnly_, "-i",           wave,        "-map",  "0:v",      "-map", "1:a",
+             "-c:v",     "copy",         "-c:a",      "aac",   "-b:a",     "256k", options_.path},
+            "mux the soundtrack into " + options_.path);
+        std::remove(wave.c_str());
+        std::remove(videoOnly_.c_str());
+    }
+
+private:
+    void start(int32_t width, int32_t height) {
+        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        child_ = startWithPipe({ffmpeg_,
+                                "-hide_banner",
+                                "-loglevel",
+                                "error",
+                                "-y",
+                                "-f",
+                                "rawvideo",
+                                "-pix_fmt",
+                                "rgb24",
+                                "-video_size",
+                                size,
+                                "-framerate",
+                                std::to_string(options_.fps),
+                                "-i",
+                                "pipe:0",
+                                "-vf",
+                                "pad=ceil(iw/2)*2:ceil(ih/2)*2",
+                                "-c:v",
+                                "libx264",
+                                "-preset",
+                                "medium",
+                                "-crf",
+                                "16",
+                                "-pix_fmt",
+                                "yuv420p",
+                                videoOnly_},
+                               &input_);
+    }
+
+    FrameOutputOptions options_;
+    std::string ffmpeg_;
+    std::string videoOnly_;
+    pid_t child_ = 0;
+    int input_ = -1;
+};
+
+} // namespace
+
+FrameOutputKind frameOutputKind(const std::string& path) {
+    if (endsWith(path, ".png")) {
+        return FrameOutputKind::Png;
+    }
+    if (endsWith(path, ".y4m")) {
+        return FrameOutputKind::Y4m;
+    }
+    if (endsWith(path, ".mp4") || endsWith(path, ".mkv")) {
+        return FrameOutputKind::Video;
+    }
+    const std::filesystem::path asPath(path);
+    if (std::filesystem::is_directory(asPath) || path.back() == '/' || !asPath.has_extension()) {
+        return FrameOutputKind::PngDirectory;
+    }
+    throw ToolError("cannot write " + path +
+                    ": the output is a .png, a directory, a .y4m, a .mp4 or a .mkv");
+}
+
+std::unique_ptr<FrameSink> openFrameSink(const FrameOutputOptions& options) {
+    switch (frameOutputKind(options.path)) {
+    case FrameOutputKind::Png:
+        return std::make_unique<PngFileSink>(options.path);
+    case FrameOutputKind::PngDirectory:
+        return std::make_unique<PngDirectorySink>(options.path);
+    case FrameOutputKind::Y4m:
+        return std::make_unique<Y4mSink>(options.path, options.fps);
+    case FrameOutputKind::Video: {
+        const std::string ffmpeg = findFfmpeg();
+        if (ffmpeg.empty()) {
+            throw ToolError("writing " + options.path +
+                            " needs the ffmpeg program, which is not installed (apt-get install "
+                            "ffmpeg); .y4m and PNG output work without it");
+        }
+        return std::make_unique<VideoSink>(options, ffmpeg);
+    }
+    }
+    return nullptr;
+}
+
+int64_t soundtrackSampleFrames(int64_t frames, int32_t fps) {
+    return (frames * 44100 + fps / 2) / fps;
+}
+
+std::string findFfmpeg() {
+    const char* path = std::getenv("PATH");
+    std::string directories = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= directories.size()) {
+        size_t end = directories.find(':', start);
+        if (end == std::string::npos) {
+            end = directories.size();
+        }
+        std::string candidate = directories.substr(start, end - start);
+        candidate = (candidate.empty() ? std::string(".") : candidate) + "/ffmpeg";
+        struct stat info;
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return "";
+}
+
+void writePngFrame(const std::string& path, const RgbFrame& frame) {
+    char message[256];
+    if (!writePngFile(path.c_str(), frame.rgb.data(), frame.width, frame.height, 3,
+                      static_cast<size_t>(frame.width) * 3, message, sizeof(message))) {
+        throw ToolError(message);
+    }
+}

@@ -1,0 +1,57 @@
+// Where `ember render` writes its frames: one PNG, a directory of numbered PNGs, a
+// YUV4MPEG2 stream (.y4m) or a video file (.mp4 / .mkv) encoded by the ffmpeg program,
+// with the disc's audio muxed in when asked.
+//
+// Frames are 8-bit RGB, top row first. A sink is opened once the frame size is known,
+// takes the frames in order and is finished once; finish() is where a video gets its
+// soundtrack. Every failure throws ToolError with one line for the user.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct RgbFrame {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> rgb; // width * height * 3 bytes
+};
+
+// Writes the frames' soundtrack: exactly `sampleFrames` stereo frames at 44.1 kHz as a
+// WAV file at `path` (called by finish() of a video sink that has a soundtrack).
+using SoundtrackWriter = std::function<void(const std::string& path, int64_t sampleFrames)>;
+
+struct FrameOutputOptions {
+    std::string path;            // .png, .y4m, .mp4, .mkv, or a directory
+    int32_t fps = 30;            // frames per second of a video
+    SoundtrackWriter soundtrack; // empty: no audio
+};
+
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    virtual void write(const RgbFrame& frame) = 0;
+    virtual void finish() {}
+    int64_t framesWritten() const { return written_; }
+
+protected:
+    int64_t written_ = 0;
+};
+
+enum class FrameOutputKind { Png, PngDirectory, Y4m, Video };
+
+// The kind of output a path asks for; throws ToolError for anything else.
+FrameOutputKind frameOutputKind(const std::string& path);
+
+std::unique_ptr<FrameSink> openFrameSink(const FrameOutputOptions& options);
+
+// The number of 44.1 kHz sample frames that last exactly as long as `frames` video frames.
+int64_t soundtrackSampleFrames(int64_t frames, int32_t fps);
+
+// Where the ffmpeg program is, or "" when it is not installed.
+std::string findFfmpeg();
+
+// Writes one frame as a PNG file (throws ToolError).
+void writePngFrame(const std::string& path, const RgbFrame& frame);

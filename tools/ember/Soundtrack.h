@@ -1,0 +1,15 @@
+// The soundtrack of a rendered demo: the disc image's audio from a chosen track on, as
+// the player would play it, cut or padded with silence to an exact number of samples.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Checks that the working directory's disc image (cdrom/*.cue) has audio track `track`;
+// returns the sheet's path. Throws ToolError naming what is missing.
+std::string requireDiscTrack(uint32_t track);
+
+// Writes `sampleFrames` stereo 16-bit frames at 44.1 kHz of the disc from `track` on to a
+// WAV file at `path`; sample 0 is the first sample of the track (its INDEX 01).
+void writeDiscSoundtrack(const std::string& cuePath, uint32_t track, const std::string& path,
+                         int64_t sampleFrames);
