@@ -7,9 +7,9 @@
 // held, else a one-line description of the broken promise. Crashes, out-of-bounds
 // accesses, leaks and undefined behaviour are for the sanitizers to find.
 //
-// Prepare also sets process-wide state: the object reader's trace lines go nowhere, and
-// the 3DF and frame drivers make their software device the current accelerator, and the
-// frame driver sets the screen size in demoSettings. Tests undo what matters to them.
+// Prepare also sets process-wide state: the object reader's trace lines go nowhere; the
+// 3DF and frame drivers make their software device the current accelerator; the frame
+// driver sets the screen size in demoSettings. Tests undo what matters to them.
 //
 // The libFuzzer programs (fuzz/FuzzTarget.cpp) call the drivers in a workspace of their own
 // (FuzzWorkspace.h); the hostile-input tests replay their findings through the same

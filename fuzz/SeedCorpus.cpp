@@ -1,15 +1,20 @@
 // fuzz_seeds: writes the seed corpus of every fuzz target.
 //
-//   fuzz_seeds OUT [LWOB_DIR]
+//   fuzz_seeds OUT [LWOB_DIR [DEMO_DIR]]
 //
 // OUT/object, OUT/scene, OUT/frame, OUT/3df and OUT/png receive small valid inputs that
 // reach every part of their reader: the content of FuzzContent.h, one 3DF file per
 // format and shape, PNG files of every colour type. LWOB_DIR (tests/data/lwob) adds the
 // real LightWave objects, as they are and with their polygons fanned into triangles
-// (the player reads triangles only).
+// (the player reads triangles only). DEMO_DIR (a generated demo folder) adds the demo's
+// objects with their texture coordinate files, its textures, and its five scenes with
+// every object replaced by one of the fuzz content (objects\wave0.lwo: the workspace
+// holds no demo objects, and one object of one point count keeps morph chains valid).
 #include <png.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -31,6 +36,13 @@ namespace {
 
 bool put(const fs::path& path, const std::string& bytes) {
     return writeWorkspaceFile(path.c_str(), bytes) == 1;
+}
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 uint32_t bigEndian(const std::string& bytes, size_t at, int n) {
@@ -82,13 +94,67 @@ bool objectSeeds(const fs::path& dir, const char* lwobDir) {
             if (entry.path().extension() != ".lwo") {
                 continue;
             }
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::stringstream bytes;
-            bytes << in.rdbuf();
+            const std::string bytes = fileBytes(entry.path());
             const std::string name = entry.path().stem().string();
-            ok = ok && put(dir / (name + ".lwo"), bytes.str()) &&
-                 put(dir / (name + "-triangles.lwo"), triangulated(bytes.str()));
+            ok = ok && put(dir / (name + ".lwo"), bytes) &&
+                 put(dir / (name + "-triangles.lwo"), triangulated(bytes));
         }
+    }
+    return ok;
+}
+
+// The files of `dir` with `extension`, in name order, of at most `maxBytes`.
+std::vector<fs::path> filesOf(const fs::path& dir, const char* extension, uintmax_t maxBytes) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dir, error)) {
+        if (entry.path().extension() == extension && entry.file_size(error) <= maxBytes) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// `scene` with the name after every "LoadObject" replaced by `object`.
+std::string withObject(const std::string& scene, const std::string& object) {
+    const std::string keyword = "LoadObject";
+    std::string out;
+    size_t at = 0;
+    for (size_t hit; (hit = scene.find(keyword, at)) != std::string::npos;) {
+        size_t name = hit + keyword.size();
+        while (name < scene.size() && (scene[name] == ' ' || scene[name] == '\t')) {
+            ++name;
+        }
+        size_t end = name;
+        while (end < scene.size() && !std::isspace(static_cast<unsigned char>(scene[end]))) {
+            ++end;
+        }
+        out += scene.substr(at, name - at) + object;
+        at = end;
+    }
+    return out + scene.substr(at);
+}
+
+bool demoSeeds(const fs::path& out, const fs::path& demo) {
+    bool ok = true;
+    const std::string marker = kTextureCoordinateMarker;
+    for (const fs::path& object : filesOf(demo / "objects", ".lwo", 32768)) {
+        fs::path coordinates = object;
+        coordinates.replace_extension(".txc");
+        std::string bytes = fileBytes(object);
+        if (fs::exists(coordinates)) {
+            bytes += marker + fileBytes(coordinates);
+        }
+        ok = ok && put(out / "object" / ("demo-" + object.filename().string()), bytes);
+    }
+    for (const fs::path& texture : filesOf(demo / "textures", ".3df", 16384)) {
+        ok = ok && put(out / "3df" / ("demo-" + texture.filename().string()), fileBytes(texture));
+    }
+    for (const fs::path& scene : filesOf(demo / "scenes", ".lws", 1 << 20)) {
+        const std::string text = withObject(fileBytes(scene), "objects\\wave0.lwo");
+        const std::string name = "demo-" + scene.filename().string();
+        ok = ok && put(out / "scene" / name, text) && put(out / "frame" / name, text);
     }
     return ok;
 }
@@ -219,7 +285,7 @@ bool pngSeeds(const fs::path& dir) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: fuzz_seeds OUT [LWOB_DIR]\n");
+        std::fprintf(stderr, "usage: fuzz_seeds OUT [LWOB_DIR [DEMO_DIR]]\n");
         return 2;
     }
     const fs::path out = argv[1];
@@ -228,7 +294,8 @@ int main(int argc, char** argv) {
     }
     const bool ok = objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) &&
                     sceneSeeds(out / "scene") && sceneSeeds(out / "frame") &&
-                    threeDfSeeds(out / "3df") && pngSeeds(out / "png");
+                    threeDfSeeds(out / "3df") && pngSeeds(out / "png") &&
+                    (argc < 4 || demoSeeds(out, argv[3]));
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
         return 1;

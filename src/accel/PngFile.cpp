@@ -1,7 +1,6 @@
 #include "accel/PngFile.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -23,25 +22,80 @@ void say(char* message, size_t size, const char* text, const char* detail = null
     }
 }
 
+// What libpng would allocate for, checked before it reads the file: libpng allocates a
+// chunk's declared length before reading the chunk (a 178-byte file declaring a 540 MB
+// text chunk made it ask for 540 MB).
+struct PngFileShape {
+    int64_t size = -1;           // bytes; -1 when the file cannot be read (libpng says why)
+    int64_t overlongChunkAt = 0; // offset of a chunk that runs past the end, else 0
+};
+
+uint32_t bigEndian32(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
+           static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
+}
+
+// Walks the chunk headers of a PNG file up to IEND or the end of the file. Every step
+// moves at least 12 bytes, so the walk ends. A file that is not a PNG file is left to
+// libpng to name.
+PngFileShape shapeOf(const char* hostPath) {
+    PngFileShape shape;
+    FILE* file = std::fopen(hostPath, "rb");
+    if (file == nullptr) {
+        return shape;
+    }
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        shape.size = std::ftell(file);
+    }
+    uint8_t header[8];
+    if (shape.size < 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
+        std::fread(header, 1, 8, file) != 8 || png_sig_cmp(header, 0, 8) != 0) {
+        std::fclose(file);
+        return shape;
+    }
+    for (int64_t at = 8; at + 8 <= shape.size;) {
+        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+            std::fread(header, 1, 8, file) != 8) {
+            break;
+        }
+        const int64_t length = bigEndian32(header);
+        if (length + 12 > shape.size - at) {
+            shape.overlongChunkAt = at;
+            break;
+        }
+        if (std::memcmp(header + 4, "IEND", 4) == 0) {
+            break;
+        }
+        at += 12 + length;
+    }
+    std::fclose(file);
+    return shape;
+}
+
 // Deflate expands data at most 1032-fold, and the rows of a w x h image take at least
 // h * (1 + ceil(w / 8)) bytes before compression (one bit per pixel, a filter byte per
 // row). A header asking for more than the file can therefore hold is a lie, refused
 // before the image's pixels (up to a gigabyte) are allocated for it.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
-bool fileCanHoldImage(const char* hostPath, png_uint_32 width, png_uint_32 height) {
-    struct stat info;
-    if (stat(hostPath, &info) != 0 || info.st_size < 0) {
-        return false;
-    }
+bool fileCanHoldImage(int64_t fileSize, png_uint_32 width, png_uint_32 height) {
     const uint64_t rowBytes = 1 + (static_cast<uint64_t>(width) + 7) / 8;
-    return static_cast<uint64_t>(height) * rowBytes <=
-           static_cast<uint64_t>(info.st_size) * kMaxDeflateRatio;
+    return fileSize >= 0 && static_cast<uint64_t>(height) * rowBytes <=
+                                static_cast<uint64_t>(fileSize) * kMaxDeflateRatio;
 }
 
 } // namespace
 
 int32_t readPngFile(const char* hostPath, RgbaImage& image, char* message, size_t messageSize) {
+    const PngFileShape shape = shapeOf(hostPath);
+    if (shape.overlongChunkAt > 0) {
+        char detail[96];
+        std::snprintf(detail, sizeof(detail),
+                      "the chunk at byte %lld runs past the end of the file",
+                      static_cast<long long>(shape.overlongChunkAt));
+        say(message, messageSize, "damaged PNG file", detail);
+        return 0;
+    }
     png_image png;
     std::memset(&png, 0, sizeof(png));
     png.version = PNG_IMAGE_VERSION;
@@ -55,7 +109,7 @@ int32_t readPngFile(const char* hostPath, RgbaImage& image, char* message, size_
         say(message, messageSize, "PNG image is larger than 16384 pixels on a side");
         return 0;
     }
-    if (!fileCanHoldImage(hostPath, png.width, png.height)) {
+    if (!fileCanHoldImage(shape.size, png.width, png.height)) {
         png_image_free(&png);
         say(message, messageSize, "damaged PNG file: too short for the image size in its header");
         return 0;

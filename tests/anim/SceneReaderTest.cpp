@@ -328,8 +328,8 @@ TEST_F(SceneReaderTest, MalformedBlocksAndWordsFailWithALine) {
          "motion with more keys (100000) than the file holds"},
         {"AmbIntensity (envelope) 1 99999999 1 2 3",
          "envelope with more keys (99999999) than the file holds"},
-        {"AddFire 100000 1 1", "fire 1 with 100000 particles (0 to 65536 allowed)"},
-        {"AddFire 3 1 1 FireParts -2", "fire 1 with -2 particles (0 to 65536 allowed)"},
+        {"AddFire 1025 1 1", "fire 1 with 1025 particles (0 to 1024 allowed)"},
+        {"AddFire 3 1 1 FireParts -2", "fire 1 with -2 particles (0 to 1024 allowed)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(loadBody(c.body), 0) << c.message;

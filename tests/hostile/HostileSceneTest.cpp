@@ -153,8 +153,22 @@ std::vector<Case> cases() {
              EXPECT_EQ(s.fires[0].texture, -1);
              EXPECT_EQ(s.flareTexture, -1);
          }},
-        {"FireOfTheParticleLimit", body("AddFire 65536 1 1\n"), 1, "",
-         [](const Scene& s) { EXPECT_EQ(s.fires[0].particleCount, 65536); }},
+        {"FireOfTheParticleLimit", body("AddFire 1024 1 1\n"), 1, "",
+         [](const Scene& s) { EXPECT_EQ(s.fires[0].particleCount, 1024); }},
+        // Found by fuzzing: screen-filling particles beyond the limit froze the frame.
+        {"FiresOfScreenFillingParticlesBeyondTheLimit",
+         body("AddFire 65536 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\nFireTexture fire\n"
+              "FireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n"),
+         0, std::string("fire 1 with 65536 particles (0 to 1024 allowed)") + kIn + "\n"},
+        {"TenFiresOfScreenFillingParticlesAtTheLimit", body([] {
+             std::string fires;
+             for (int i = 0; i < 10; ++i) {
+                 fires += "AddFire 1024 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\n"
+                          "FireTexture fire\nFireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n";
+             }
+             return fires;
+         }()),
+         1, ""},
         {"PlacementsAndLightsAtTheFloatLimits",
          body("LoadObject objects\\cube.lwo\nObjectMotion (unnamed) 9 1 3.4e38 -3.4e38 1e38 "
               "1e30 -1e30 7e29 1e38 0 -1e38\nObjDissolve 1e38\n"

@@ -143,6 +143,11 @@ std::string withHeaderSize(std::string png, uint32_t width, uint32_t height) {
     return png;
 }
 
+// `png` with `chunk` (its length, type and data as given) behind the header chunk.
+std::string withChunkAfterHeader(std::string png, const std::string& chunk) {
+    return png.insert(33, chunk);
+}
+
 struct PngCase {
     const char* name;
     std::string file;
@@ -172,7 +177,12 @@ std::vector<PngCase> pngCases() {
          "damaged PNG file: too short for the image size in its header"},
         {"WiderThanTheLimit", withHeaderSize(valid, 16385, 1),
          "PNG image is larger than 16384 pixels on a side"},
-        {"CutInTheImageData", valid.substr(0, valid.size() - 20), "damaged PNG file"},
+        {"CutInTheImageData", valid.substr(0, valid.size() - 20),
+         "damaged PNG file: the chunk at byte"},
+        // Found by fuzzing: libpng allocated the declared length before reading the chunk.
+        {"TextChunkClaimingHalfAGigabyte",
+         withChunkAfterHeader(valid, "\x20\x31\x2D\x64zTXtcomment"),
+         "damaged PNG file: the chunk at byte 33 runs past the end of the file"},
         {"WithoutItsEnd", valid.substr(0, valid.size() - 12), ""},
     };
 }
