@@ -8,11 +8,8 @@
 #include "accel/ThreeDfFile.h"
 #include "content/LwobWriter.h"
 
-namespace {
-
-// A texture with a patterned image; false when it cannot be written.
-bool writeTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
-                  GrAspectRatio_t aspect) {
+bool writePatternedTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
+                           GrAspectRatio_t aspect) {
     Gu3dfInfo info;
     info.header.format = format;
     info.header.large_lod = large;
@@ -50,8 +47,6 @@ bool writeTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrL
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     return write3dfFile(path, info) == FXTRUE;
 }
-
-} // namespace
 
 std::string cubeObject() {
     LwobWriter lwob;
@@ -165,19 +160,22 @@ std::string textureCoordinates(int32_t triangles) {
 }
 
 int32_t writeSceneContent() {
-    const bool ok =
-        writeWorkspaceFile("objects/cube.lwo", cubeObject()) == 1 &&
-        writeWorkspaceFile("objects/tri.lwo", triangleObject()) == 1 &&
-        writeWorkspaceFile("objects/tri.txc", textureCoordinates(1)) == 1 &&
-        writeWorkspaceFile("objects/wave0.lwo", waveObject(0)) == 1 &&
-        writeWorkspaceFile("objects/wave1.lwo", waveObject(1)) == 1 &&
-        writeWorkspaceFile("objects/wave2.lwo", waveObject(2)) == 1 &&
-        writeTexture("textures/wood.3df", GR_TEXFMT_RGB_565, GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1) &&
-        writeTexture("textures/sky.3df", GR_TEXFMT_YIQ_422, GR_LOD_16, GR_LOD_1, GR_ASPECT_2x1) &&
-        writeTexture("textures/glass.3df", GR_TEXFMT_AP_88, GR_LOD_4, GR_LOD_4, GR_ASPECT_1x1) &&
-        writeTexture("textures/flare.3df", GR_TEXFMT_INTENSITY_8, GR_LOD_16, GR_LOD_16,
-                     GR_ASPECT_1x1) &&
-        writeTexture("textures/fire.3df", GR_TEXFMT_ARGB_4444, GR_LOD_8, GR_LOD_2, GR_ASPECT_1x1);
+    const bool ok = writeWorkspaceFile("objects/cube.lwo", cubeObject()) == 1 &&
+                    writeWorkspaceFile("objects/tri.lwo", triangleObject()) == 1 &&
+                    writeWorkspaceFile("objects/tri.txc", textureCoordinates(1)) == 1 &&
+                    writeWorkspaceFile("objects/wave0.lwo", waveObject(0)) == 1 &&
+                    writeWorkspaceFile("objects/wave1.lwo", waveObject(1)) == 1 &&
+                    writeWorkspaceFile("objects/wave2.lwo", waveObject(2)) == 1 &&
+                    writePatternedTexture("textures/wood.3df", GR_TEXFMT_RGB_565, GR_LOD_8,
+                                          GR_LOD_1, GR_ASPECT_1x1) &&
+                    writePatternedTexture("textures/sky.3df", GR_TEXFMT_YIQ_422, GR_LOD_16,
+                                          GR_LOD_1, GR_ASPECT_2x1) &&
+                    writePatternedTexture("textures/glass.3df", GR_TEXFMT_AP_88, GR_LOD_4, GR_LOD_4,
+                                          GR_ASPECT_1x1) &&
+                    writePatternedTexture("textures/flare.3df", GR_TEXFMT_INTENSITY_8, GR_LOD_16,
+                                          GR_LOD_16, GR_ASPECT_1x1) &&
+                    writePatternedTexture("textures/fire.3df", GR_TEXFMT_ARGB_4444, GR_LOD_8,
+                                          GR_LOD_2, GR_ASPECT_1x1);
     return ok ? 1 : 0;
 }
 

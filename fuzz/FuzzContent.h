@@ -25,6 +25,14 @@
 #include <string>
 #include <vector>
 
+#include "accel/Accelerator.h"
+
+// A 3DF texture of a patterned image (with a decodable NCC table or palette where the
+// format has one) at a host path, creating its directory; false when it cannot be
+// written.
+bool writePatternedTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
+                           GrAspectRatio_t aspect);
+
 std::string cubeObject();
 std::string triangleObject();
 std::string waveObject(int32_t shape); // 0, 1 or 2

@@ -2,6 +2,7 @@
 // a size a texture is made from, through the conversion and a 3DF round trip.
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 
 #include "FuzzDrivers.h"
 #include "FuzzWorkspace.h"
@@ -17,20 +18,7 @@ constexpr char kTextureFile[] = "textures/converted.3df";
 constexpr char kTexturePath[] = "textures\\converted.3df";
 constexpr int64_t kMaxConvertedPixels = 512 * 512;
 
-const GrTextureFormat_t kFormats[] = {GR_TEXFMT_RGB_332,
-                                      GR_TEXFMT_YIQ_422,
-                                      GR_TEXFMT_ALPHA_8,
-                                      GR_TEXFMT_INTENSITY_8,
-                                      GR_TEXFMT_ALPHA_INTENSITY_44,
-                                      GR_TEXFMT_P_8,
-                                      GR_TEXFMT_ARGB_8332,
-                                      GR_TEXFMT_AYIQ_8422,
-                                      GR_TEXFMT_RGB_565,
-                                      GR_TEXFMT_ARGB_1555,
-                                      GR_TEXFMT_ARGB_4444,
-                                      GR_TEXFMT_ALPHA_INTENSITY_88,
-                                      GR_TEXFMT_AP_88};
-constexpr size_t kFormatCount = sizeof(kFormats) / sizeof(kFormats[0]);
+constexpr size_t kFormatCount = std::size(kThreeDfFormats);
 
 } // namespace
 
@@ -58,7 +46,7 @@ const char* runPngInput(const uint8_t* data, size_t size) {
     }
 
     TextureConversion conversion;
-    conversion.format = kFormats[size % kFormatCount];
+    conversion.format = kThreeDfFormats[size % kFormatCount];
     conversion.mipMaps = (size / kFormatCount) % 2 == 1;
     ThreeDfTexture texture;
     if (convertImageToThreeDf(image, conversion, texture, message, sizeof message) == 0) {

@@ -45,44 +45,6 @@ std::string fileBytes(const fs::path& path) {
     return bytes.str();
 }
 
-uint32_t bigEndian(const std::string& bytes, size_t at, int n) {
-    uint32_t value = 0;
-    for (int i = 0; i < n && at + i < bytes.size(); ++i) {
-        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-    }
-    return value;
-}
-
-// `file` with every polygon fanned into triangles around its first corner; the other
-// chunks as they are.
-std::string triangulated(const std::string& file) {
-    LwobWriter out;
-    for (size_t at = 12; at + 8 <= file.size();) {
-        const std::string tag = file.substr(at, 4);
-        const uint32_t length = bigEndian(file, at + 4, 4);
-        const std::string data = file.substr(at + 8, length);
-        if (tag != "POLS") {
-            out.chunk(tag, data);
-        } else {
-            std::vector<std::array<uint16_t, 4>> triangles;
-            for (size_t p = 0; p + 2 <= data.size();) {
-                const uint32_t corners = bigEndian(data, p, 2);
-                const auto point = [&](uint32_t k) {
-                    return static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * k, 2));
-                };
-                const auto surface = static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * corners, 2));
-                for (uint32_t k = 1; k + 1 < corners; ++k) {
-                    triangles.push_back({point(0), point(k), point(k + 1), surface});
-                }
-                p += 4 + 2 * corners;
-            }
-            out.triangles(triangles);
-        }
-        at += 8 + length + (length % 2);
-    }
-    return out.bytes();
-}
-
 bool objectSeeds(const fs::path& dir, const char* lwobDir) {
     const std::string marker = kTextureCoordinateMarker;
     bool ok = put(dir / "cube.lwo", cubeObject()) && put(dir / "tri.lwo", triangleObject()) &&
@@ -97,7 +59,7 @@ bool objectSeeds(const fs::path& dir, const char* lwobDir) {
             const std::string bytes = fileBytes(entry.path());
             const std::string name = entry.path().stem().string();
             ok = ok && put(dir / (name + ".lwo"), bytes) &&
-                 put(dir / (name + "-triangles.lwo"), triangulated(bytes));
+                 put(dir / (name + "-triangles.lwo"), triangulatedLwob(bytes));
         }
     }
     return ok;
@@ -168,43 +130,6 @@ bool sceneSeeds(const fs::path& dir) {
     return ok;
 }
 
-bool threeDfSeed(const fs::path& path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
-                 GrAspectRatio_t aspect) {
-    Gu3dfInfo info;
-    info.header.format = format;
-    info.header.large_lod = large;
-    info.header.small_lod = small;
-    info.header.aspect_ratio = aspect;
-    GrTexInfo texInfo;
-    texInfo.largeLod = large;
-    texInfo.smallLod = small;
-    texInfo.aspectRatio = aspect;
-    texInfo.format = format;
-    std::vector<uint8_t> texels(textureTexelBytes(texInfo));
-    for (size_t i = 0; i < texels.size(); ++i) {
-        texels[i] = static_cast<uint8_t>(i * 13 + 5);
-    }
-    // The table the format has (NCC and palette share the record).
-    if (format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422) {
-        for (int i = 0; i < 16; ++i) {
-            info.table.nccTable.yRGB[i] = static_cast<FxU8>(255 - i * 16);
-        }
-        for (int i = 0; i < 4; ++i) {
-            for (int c = 0; c < 3; ++c) {
-                info.table.nccTable.iRGB[i][c] = static_cast<int16_t>(i * 40 - 256 + c);
-                info.table.nccTable.qRGB[i][c] = static_cast<int16_t>(255 - i * 50 - c);
-            }
-        }
-    } else {
-        for (uint32_t i = 0; i < 256; ++i) {
-            info.table.palette.data[i] = i * 0x010305u & 0x00FFFFFFu;
-        }
-    }
-    info.data = texels.data();
-    info.mem_required = static_cast<FxU32>(texels.size());
-    return write3dfFile(path.c_str(), info) == FXTRUE;
-}
-
 bool threeDfSeeds(const fs::path& dir) {
     struct Shape {
         const char* name;
@@ -215,30 +140,17 @@ bool threeDfSeeds(const fs::path& dir) {
     const Shape shapes[] = {{"8x8-mips", GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1},
                             {"16x2", GR_LOD_16, GR_LOD_16, GR_ASPECT_8x1},
                             {"2x8-mips", GR_LOD_8, GR_LOD_1, GR_ASPECT_1x4}};
-    const GrTextureFormat_t formats[] = {GR_TEXFMT_RGB_332,
-                                         GR_TEXFMT_YIQ_422,
-                                         GR_TEXFMT_ALPHA_8,
-                                         GR_TEXFMT_INTENSITY_8,
-                                         GR_TEXFMT_ALPHA_INTENSITY_44,
-                                         GR_TEXFMT_P_8,
-                                         GR_TEXFMT_ARGB_8332,
-                                         GR_TEXFMT_AYIQ_8422,
-                                         GR_TEXFMT_RGB_565,
-                                         GR_TEXFMT_ARGB_1555,
-                                         GR_TEXFMT_ARGB_4444,
-                                         GR_TEXFMT_ALPHA_INTENSITY_88,
-                                         GR_TEXFMT_AP_88};
     bool ok = true;
-    for (size_t f = 0; f < sizeof(formats) / sizeof(formats[0]); ++f) {
+    for (size_t f = 0; f < std::size(kThreeDfFormats); ++f) {
         // Every format in the first shape; the other shapes in a few formats.
         for (size_t s = 0; s < 3; ++s) {
             if (s > 0 && f % 4 != 0) {
                 continue;
             }
-            const fs::path path =
-                dir / (std::string(threeDfFormatName(formats[f])) + "-" + shapes[s].name + ".3df");
-            ok = ok &&
-                 threeDfSeed(path, formats[f], shapes[s].large, shapes[s].small, shapes[s].aspect);
+            const fs::path path = dir / (std::string(threeDfFormatName(kThreeDfFormats[f])) + "-" +
+                                         shapes[s].name + ".3df");
+            ok = ok && writePatternedTexture(path.c_str(), kThreeDfFormats[f], shapes[s].large,
+                                             shapes[s].small, shapes[s].aspect);
         }
     }
     return ok;

@@ -29,3 +29,38 @@ SpanFunction fastSpanFunctionAvx2(bool rgb565, bool wBuffer, FastColor color, Fa
 
 // Whether the processor and the operating system run AVX2 code.
 bool processorHasAvx2();
+
+// The instantiation of `Spans<Rgb565, WBuffer, Color, Blend>::draw` for a combination of
+// states; each width of spans keeps its templates in its own file (compiled for its
+// instruction set) and picks from them with this.
+template <template <bool, bool, FastColor, FastBlend> class Spans>
+SpanFunction selectFastSpan(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
+    const auto byBlend = [blend]<bool Rgb565, bool WBuffer, FastColor Color>() -> SpanFunction {
+        switch (blend) {
+        case FastBlend::Replace:
+            return Spans<Rgb565, WBuffer, Color, FastBlend::Replace>::draw;
+        case FastBlend::Add:
+            return Spans<Rgb565, WBuffer, Color, FastBlend::Add>::draw;
+        default:
+            return Spans<Rgb565, WBuffer, Color, FastBlend::AlphaOver>::draw;
+        }
+    };
+    const auto byColor = [&]<bool Rgb565, bool WBuffer>() -> SpanFunction {
+        switch (color) {
+        case FastColor::Iterated:
+            return byBlend.template operator()<Rgb565, WBuffer, FastColor::Iterated>();
+        case FastColor::Faded:
+            return byBlend.template operator()<Rgb565, WBuffer, FastColor::Faded>();
+        case FastColor::TexturedPoint:
+            return byBlend.template operator()<Rgb565, WBuffer, FastColor::TexturedPoint>();
+        default:
+            return byBlend.template operator()<Rgb565, WBuffer, FastColor::TexturedBilinear>();
+        }
+    };
+    if (rgb565) {
+        return wBuffer ? byColor.template operator()<true, true>()
+                       : byColor.template operator()<true, false>();
+    }
+    return wBuffer ? byColor.template operator()<false, true>()
+                   : byColor.template operator()<false, false>();
+}

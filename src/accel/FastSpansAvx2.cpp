@@ -446,39 +446,17 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
     c.pixelsWritten += written;
 }
 
-template <bool Rgb565, bool WBuffer, FastColor Color>
-SpanFunction byBlend(FastBlend blend) {
-    switch (blend) {
-    case FastBlend::Replace:
-        return fastSpans8<Rgb565, WBuffer, Color, FastBlend::Replace>;
-    case FastBlend::Add:
-        return fastSpans8<Rgb565, WBuffer, Color, FastBlend::Add>;
-    default:
-        return fastSpans8<Rgb565, WBuffer, Color, FastBlend::AlphaOver>;
+template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
+struct Avx2Spans {
+    static void draw(SpanContext& c, const Span* spans, int32_t spanCount) {
+        fastSpans8<Rgb565, WBuffer, Color, Blend>(c, spans, spanCount);
     }
-}
-
-template <bool Rgb565, bool WBuffer>
-SpanFunction byColor(FastColor color, FastBlend blend) {
-    switch (color) {
-    case FastColor::Iterated:
-        return byBlend<Rgb565, WBuffer, FastColor::Iterated>(blend);
-    case FastColor::Faded:
-        return byBlend<Rgb565, WBuffer, FastColor::Faded>(blend);
-    case FastColor::TexturedPoint:
-        return byBlend<Rgb565, WBuffer, FastColor::TexturedPoint>(blend);
-    default:
-        return byBlend<Rgb565, WBuffer, FastColor::TexturedBilinear>(blend);
-    }
-}
+};
 
 } // namespace
 
 SpanFunction fastSpanFunctionAvx2(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
-    if (rgb565) {
-        return wBuffer ? byColor<true, true>(color, blend) : byColor<true, false>(color, blend);
-    }
-    return wBuffer ? byColor<false, true>(color, blend) : byColor<false, false>(color, blend);
+    return selectFastSpan<Avx2Spans>(rgb565, wBuffer, color, blend);
 }
 
 #else

@@ -94,20 +94,7 @@ uint32_t encodeDirect(GrTextureFormat_t format, const uint8_t* p) {
 } // namespace
 
 GrTextureFormat_t threeDfFormatOfName(const char* name) {
-    static const GrTextureFormat_t kFormats[] = {GR_TEXFMT_RGB_332,
-                                                 GR_TEXFMT_YIQ_422,
-                                                 GR_TEXFMT_ALPHA_8,
-                                                 GR_TEXFMT_INTENSITY_8,
-                                                 GR_TEXFMT_ALPHA_INTENSITY_44,
-                                                 GR_TEXFMT_P_8,
-                                                 GR_TEXFMT_ARGB_8332,
-                                                 GR_TEXFMT_AYIQ_8422,
-                                                 GR_TEXFMT_RGB_565,
-                                                 GR_TEXFMT_ARGB_1555,
-                                                 GR_TEXFMT_ARGB_4444,
-                                                 GR_TEXFMT_ALPHA_INTENSITY_88,
-                                                 GR_TEXFMT_AP_88};
-    for (GrTextureFormat_t f : kFormats) {
+    for (GrTextureFormat_t f : kThreeDfFormats) {
         if (name != nullptr && strcasecmp(name, threeDfFormatName(f)) == 0) {
             return f;
         }

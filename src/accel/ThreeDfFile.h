@@ -26,6 +26,21 @@
 // opened or is not a valid, complete 3DF file.
 // (gu3dfGetInfo and gu3dfLoad are declared with the other operations.)
 
+// Every format a 3DF file may hold, in the order of their format numbers.
+inline constexpr GrTextureFormat_t kThreeDfFormats[] = {GR_TEXFMT_RGB_332,
+                                                        GR_TEXFMT_YIQ_422,
+                                                        GR_TEXFMT_ALPHA_8,
+                                                        GR_TEXFMT_INTENSITY_8,
+                                                        GR_TEXFMT_ALPHA_INTENSITY_44,
+                                                        GR_TEXFMT_P_8,
+                                                        GR_TEXFMT_ARGB_8332,
+                                                        GR_TEXFMT_AYIQ_8422,
+                                                        GR_TEXFMT_RGB_565,
+                                                        GR_TEXFMT_ARGB_1555,
+                                                        GR_TEXFMT_ARGB_4444,
+                                                        GR_TEXFMT_ALPHA_INTENSITY_88,
+                                                        GR_TEXFMT_AP_88};
+
 // The format's name in a 3DF header ("rgb565" ...), or nullptr for an unknown format.
 const char* threeDfFormatName(GrTextureFormat_t format);
 

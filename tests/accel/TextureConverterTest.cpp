@@ -18,20 +18,6 @@ namespace {
 
 class TextureConverterTest : public ScratchDirectoryTest {};
 
-const GrTextureFormat_t kAllFormats[] = {GR_TEXFMT_RGB_332,
-                                         GR_TEXFMT_YIQ_422,
-                                         GR_TEXFMT_ALPHA_8,
-                                         GR_TEXFMT_INTENSITY_8,
-                                         GR_TEXFMT_ALPHA_INTENSITY_44,
-                                         GR_TEXFMT_P_8,
-                                         GR_TEXFMT_ARGB_8332,
-                                         GR_TEXFMT_AYIQ_8422,
-                                         GR_TEXFMT_RGB_565,
-                                         GR_TEXFMT_ARGB_1555,
-                                         GR_TEXFMT_ARGB_4444,
-                                         GR_TEXFMT_ALPHA_INTENSITY_88,
-                                         GR_TEXFMT_AP_88};
-
 void put(RgbaImage& image, int32_t x, int32_t y, uint32_t argb) {
     uint8_t* p = image.at(x, y);
     p[0] = static_cast<uint8_t>(argb >> 16);
@@ -99,7 +85,7 @@ double rmsError(const RgbaImage& a, const RgbaImage& b) {
 } // namespace
 
 TEST_F(TextureConverterTest, EveryFormatRoundTripsThroughConvertFileAndExport) {
-    for (GrTextureFormat_t format : kAllFormats) {
+    for (GrTextureFormat_t format : kThreeDfFormats) {
         const RgbaImage image = representableImage(format, 5 + format);
         TextureConversion conversion;
         conversion.format = format;

@@ -11,20 +11,6 @@ namespace {
 
 class ThreeDfFileTest : public ScratchDirectoryTest {};
 
-const GrTextureFormat_t kAllFormats[] = {GR_TEXFMT_RGB_332,
-                                         GR_TEXFMT_YIQ_422,
-                                         GR_TEXFMT_ALPHA_8,
-                                         GR_TEXFMT_INTENSITY_8,
-                                         GR_TEXFMT_ALPHA_INTENSITY_44,
-                                         GR_TEXFMT_P_8,
-                                         GR_TEXFMT_ARGB_8332,
-                                         GR_TEXFMT_AYIQ_8422,
-                                         GR_TEXFMT_RGB_565,
-                                         GR_TEXFMT_ARGB_1555,
-                                         GR_TEXFMT_ARGB_4444,
-                                         GR_TEXFMT_ALPHA_INTENSITY_88,
-                                         GR_TEXFMT_AP_88};
-
 bool load(const char* path, Gu3dfInfo& info, std::vector<uint8_t>& texels) {
     if (!gu3dfGetInfo(path, &info)) {
         return false;
@@ -37,7 +23,7 @@ bool load(const char* path, Gu3dfInfo& info, std::vector<uint8_t>& texels) {
 } // namespace
 
 TEST_F(ThreeDfFileTest, EveryFormatRoundTripsWithItsTable) {
-    for (GrTextureFormat_t format : kAllFormats) {
+    for (GrTextureFormat_t format : kThreeDfFormats) {
         ThreeDfBuilder b = ThreeDfBuilder::sized(format, 8, 1, GR_ASPECT_2x1);
         for (int i = 0; i < 16; ++i) {
             b.info.table.nccTable.yRGB[i] = static_cast<FxU8>(i * 16);

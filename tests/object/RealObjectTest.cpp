@@ -1,63 +1,10 @@
 // Objects written by real modelling software, as users bring them.
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "ObjectTestSupport.h"
-
-namespace {
+#include "support/RealLwobFiles.h"
 
 using RealObjectTest = ObjectTest;
-
-std::string testData(const std::string& name) {
-    const char* root = std::getenv("EMBER_TESTDATA");
-    std::ifstream in(std::string(root != nullptr ? root : "tests/data") + "/lwob/" + name,
-                     std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_FALSE(bytes.str().empty()) << name << " (run through ctest, which sets EMBER_TESTDATA)";
-    return bytes.str();
-}
-
-uint32_t bigEndian(const std::string& bytes, size_t at, int n) {
-    uint32_t value = 0;
-    for (int i = 0; i < n; ++i) {
-        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-    }
-    return value;
-}
-
-// The file with every polygon fanned into triangles; all other chunks byte-identical.
-std::string triangulated(const std::string& file) {
-    LwobWriter out;
-    for (size_t at = 12; at + 8 <= file.size();) {
-        const std::string tag = file.substr(at, 4);
-        const uint32_t length = bigEndian(file, at + 4, 4);
-        const std::string data = file.substr(at + 8, length);
-        if (tag != "POLS") {
-            out.chunk(tag, data);
-        } else {
-            std::vector<std::array<uint16_t, 4>> triangles;
-            for (size_t p = 0; p < data.size();) {
-                const uint32_t corners = bigEndian(data, p, 2);
-                auto point = [&](uint32_t k) {
-                    return static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * k, 2));
-                };
-                const auto surface = static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * corners, 2));
-                for (uint32_t k = 1; k + 1 < corners; ++k) {
-                    triangles.push_back({point(0), point(k), point(k + 1), surface});
-                }
-                p += 4 + 2 * corners;
-            }
-            out.triangles(triangles);
-        }
-        at += 8 + length + (length % 2);
-    }
-    return out.bytes();
-}
-
-} // namespace
 
 TEST_F(RealObjectTest, PolygonsOfMoreThanThreeCornersAreRefused) {
     const std::pair<const char*, const char*> files[] = {
@@ -65,7 +12,7 @@ TEST_F(RealObjectTest, PolygonsOfMoreThanThreeCornersAreRefused) {
         {"sphere_with_mat_gloss_10pc.lwo", "has 4 corners"},
         {"ConcavePolygon.lwo", "polygon 1 has 66 corners"}};
     for (const auto& [name, reason] : files) {
-        writeFile(name, testData(name));
+        writeFile(name, realLwobFile(name));
         EXPECT_EQ(object_->loadObject(*textures_, name), 0) << name;
         expectEmptySlot();
         EXPECT_NE(errorLog().find(std::string(name) + ": "), std::string::npos);
@@ -74,7 +21,7 @@ TEST_F(RealObjectTest, PolygonsOfMoreThanThreeCornersAreRefused) {
 }
 
 TEST_F(RealObjectTest, ATriangulatedBoxLoadsItsSixSurfaces) {
-    writeFile("box.lwo", triangulated(testData("box1.5.lwo")));
+    writeFile("box.lwo", triangulatedLwob(realLwobFile("box1.5.lwo")));
     ASSERT_EQ(object_->loadObject(*textures_, "box.lwo"), 1);
     const char* names[] = {"Bottom", "Back", "Right", "Front", "Left", "Top"};
     ASSERT_EQ(mesh().surfaceCount, 6);
@@ -95,7 +42,7 @@ TEST_F(RealObjectTest, ATriangulatedBoxLoadsItsSixSurfaces) {
 }
 
 TEST_F(RealObjectTest, ATriangulatedSphereLoadsWithUnitNormals) {
-    writeFile("sphere.lwo", triangulated(testData("sphere_with_mat_gloss_10pc.lwo")));
+    writeFile("sphere.lwo", triangulatedLwob(realLwobFile("sphere_with_mat_gloss_10pc.lwo")));
     ASSERT_EQ(object_->loadObject(*textures_, "sphere.lwo"), 1);
     EXPECT_EQ(mesh().polygonCount, 48 + 2 * 240);
     EXPECT_EQ(mesh().pointCount, 266);
