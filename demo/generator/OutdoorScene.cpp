@@ -471,7 +471,7 @@ SceneText buildOutdoor(DemoFolder& folder) {
         lookingAt(120, {4.0f, 4.2f, 26.0f}, sunView + Vec3{30.0f, 0.0f, 0.0f}),
         lookingAt(215, {16.0f, 4.6f, 22.0f}, {-2.0f, 0.5f, 0.0f}),
         lookingAt(320, {9.0f, 3.0f, 8.0f}, {0.0f, 0.8f, 0.0f}),
-                lookingAt(430, {-4.5f, 2.3f, 6.0f}, {0.0f, 1.0f, 0.0f}),
+        lookingAt(430, {-4.5f, 2.3f, 6.0f}, {0.0f, 1.0f, 0.0f}),
         lookingAt(485, {-4.6f, 2.1f, -3.6f}, {0.0f, 1.3f, 0.0f}), // round the fire, not through it
         lookingAt(kLastFrame + 1, {1.5f, 1.7f, -6.5f}, {0.0f, 2.4f, 24.0f}),
     };

@@ -354,7 +354,7 @@ SceneText buildTemple(DemoFolder& folder) {
     SceneText::Light glow;
     glow.name = "CrystalGlow";
     glow.type = 1;
-        // In front of the crystal: inside it, its flare would be hidden by its own faces.
+    // In front of the crystal: inside it, its flare would be hidden by its own faces.
     glow.motion = still(kCrystal + Vec3{0.0f, 0.2f, -1.8f});
     glow.r = 120, glow.g = 210, glow.b = 255;
     glow.range = 14.0f;

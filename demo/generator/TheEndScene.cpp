@@ -147,7 +147,7 @@ Image starsImage() {
         const int32_t x = static_cast<int32_t>(u * 256), y = static_cast<int32_t>(v * 128);
         const float h = hash01(x, y, 511);
         float i = h > 0.992f ? 0.5f + 0.5f * hash01(x, y, 512) : 0.0f;
-                i += 0.4f * smoothstep(0.42f, 0.85f, tileFbm(u, v, 4, 4, 513)); // a dim nebula
+        i += 0.4f * smoothstep(0.42f, 0.85f, tileFbm(u, v, 4, 4, 513)); // a dim nebula
         const float c = clamp01(i);
         return Color{c, c, c, c};
     });
@@ -161,7 +161,7 @@ void writeTextures(DemoFolder& f) {
 
 std::string skyObject(DemoFolder& f) {
     MeshBuilder m;
-        LwobSurface s = colourSurface(170, 150, 255, 0);
+    LwobSurface s = colourSurface(170, 150, 255, 0);
     s.luminosity(256);
     cylindricalImage(s, "stars", kAxisY, {1, 300, 1}, {}, 3.0f);
     m.sphere(150.0f, 10, 24, m.surface("StarField", s), {}, true);
