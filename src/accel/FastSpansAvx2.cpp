@@ -28,7 +28,9 @@
 // This file is compiled with -mavx2 and nothing else is: so that no shared inline
 // function is ever emitted here in an AVX2 form the linker could pick for baseline
 // code, it calls no inline function of another header and keeps all it defines in an
-// anonymous namespace (a test checks the object for weak symbols).
+// anonymous namespace (a test checks the object for weak symbols). selectFastSpan is no
+// exception: instantiated with a template of this file's anonymous namespace, its copy
+// here is this file's own.
 #include "accel/FastSpans.h"
 
 #include "accel/FrameBuffer.h"
