@@ -32,9 +32,10 @@ bool processorHasAvx2();
 
 // The instantiation of `Spans<Rgb565, WBuffer, Color, Blend>::draw` for a combination of
 // states; each width of spans keeps its templates in its own file (compiled for its
-// instruction set) and picks from them with this.
+// instruction set) and picks from them with this. Static, so that each of those files
+// has a copy of its own: a shared (weak) one could be the AVX2 file's.
 template <template <bool, bool, FastColor, FastBlend> class Spans>
-SpanFunction selectFastSpan(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
+static SpanFunction selectFastSpan(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
     const auto byBlend = [blend]<bool Rgb565, bool WBuffer, FastColor Color>() -> SpanFunction {
         switch (blend) {
         case FastBlend::Replace:

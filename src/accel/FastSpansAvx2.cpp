@@ -28,9 +28,8 @@
 // This file is compiled with -mavx2 and nothing else is: so that no shared inline
 // function is ever emitted here in an AVX2 form the linker could pick for baseline
 // code, it calls no inline function of another header and keeps all it defines in an
-// anonymous namespace (a test checks the object for weak symbols). selectFastSpan is no
-// exception: instantiated with a template of this file's anonymous namespace, its copy
-// here is this file's own.
+// anonymous namespace (a test checks the object for weak symbols). (The span selector of
+// FastSpans.h is static: its copy here is this file's own.)
 #include "accel/FastSpans.h"
 
 #include "accel/FrameBuffer.h"
