@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "accel/ThreeDfFile.h"
 #include "player/Scene.h"
 
 namespace {
@@ -232,7 +233,7 @@ TEST_F(DemoCoverage, ATextureCoordinateFileGivesItsObjectsCoordinates) {
     }
 }
 
-TEST_F(DemoCoverage, EveryTextureFormatFamilyLoadsAndScenesMixFormats) {
+TEST_F(DemoCoverage, EveryTextureFormatLoadsAndScenesMixFormats) {
     std::set<GrTextureFormat_t> formats;
     int mixedScenes = 0;
     for (int i = 0; i < 5; ++i) {
@@ -247,26 +248,9 @@ TEST_F(DemoCoverage, EveryTextureFormatFamilyLoadsAndScenesMixFormats) {
         mixedScenes += own.size() > 1 ? 1 : 0;
     }
     EXPECT_GE(mixedScenes, 1);
-    const auto any = [&](std::initializer_list<GrTextureFormat_t> family) {
-        for (GrTextureFormat_t f : family) {
-            if (formats.count(f) != 0) {
-                return true;
-            }
-        }
-        return false;
-    };
-    EXPECT_TRUE(any({GR_TEXFMT_RGB_565})) << "16-bit colour";
-    EXPECT_TRUE(any({GR_TEXFMT_ALPHA_8, GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_ALPHA_INTENSITY_88,
-                     GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ARGB_8332}))
-        << "alpha";
-    EXPECT_TRUE(any({GR_TEXFMT_YIQ_422, GR_TEXFMT_AYIQ_8422})) << "NCC";
-    EXPECT_TRUE(any({GR_TEXFMT_P_8, GR_TEXFMT_AP_88})) << "palette";
-    // In fact the demo shows every format the 3DF reader knows.
-    for (GrTextureFormat_t f :
-         {GR_TEXFMT_RGB_332, GR_TEXFMT_YIQ_422, GR_TEXFMT_ALPHA_8, GR_TEXFMT_INTENSITY_8,
-          GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_P_8, GR_TEXFMT_ARGB_8332, GR_TEXFMT_AYIQ_8422,
-          GR_TEXFMT_RGB_565, GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ALPHA_INTENSITY_88,
-          GR_TEXFMT_AP_88}) {
+    // Every format the 3DF reader knows, and so every family: 16-bit colour, alpha, NCC,
+    // palette.
+    for (GrTextureFormat_t f : kThreeDfFormats) {
         EXPECT_EQ(formats.count(f), 1u) << "format " << f;
     }
 }
