@@ -19,6 +19,28 @@ struct Scene {
     AccelColorMode mode;
 };
 
+struct Combine {
+    GrCombineFunction_t function;
+    GrCombineFactor_t factor;
+    GrCombineLocal_t local;
+    GrCombineOther_t other;
+};
+const Combine kCombines[] = {
+    // opaque Gouraud; faded by the constant alpha
+    {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
+     GR_COMBINE_OTHER_CONSTANT},
+    {GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL, GR_COMBINE_FACTOR_LOCAL_ALPHA,
+     GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT},
+    // a state only the general span handles; texture x vertex colour
+    {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_CONSTANT,
+     GR_COMBINE_OTHER_TEXTURE},
+    {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+     GR_COMBINE_OTHER_TEXTURE}};
+// Colour source and destination factors: opaque, additive, blended.
+const GrAlphaBlendFnc_t kBlends[][2] = {{GR_BLEND_ONE, GR_BLEND_ZERO},
+                                        {GR_BLEND_ONE, GR_BLEND_ONE},
+                                        {GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_SRC_ALPHA}};
+
 // Draws the same pseudo-random scene on whichever device is current.
 void drawScene(uint32_t seed, int32_t width, int32_t height) {
     std::mt19937 random(seed);
@@ -56,39 +78,12 @@ void drawScene(uint32_t seed, int32_t width, int32_t height) {
         grDepthMask(random() % 3 != 0 ? FXTRUE : FXFALSE);
         const GrColor_t constant = static_cast<GrColor_t>(random());
         grConstantColorValue(constant);
-        switch (random() % 4) {
-        case 0: // opaque Gouraud
-            grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
-                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-            break;
-        case 1: // faded by the constant alpha
-            grColorCombine(GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL,
-                           GR_COMBINE_FACTOR_LOCAL_ALPHA, GR_COMBINE_LOCAL_ITERATED,
-                           GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-            break;
-        case 2: // a state only the general span handles
-            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_LOCAL,
-                           GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-            break;
-        default: // texture x vertex colour
-            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-            break;
-        }
+        const Combine& combine = kCombines[random() % 4];
+        grColorCombine(combine.function, combine.factor, combine.local, combine.other, FXFALSE);
         grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
                        GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-        switch (random() % 3) {
-        case 0:
-            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
-            break;
-        case 1:
-            grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
-            break;
-        default:
-            grAlphaBlendFunction(GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE,
-                                 GR_BLEND_ZERO);
-            break;
-        }
+        const GrAlphaBlendFnc_t* blend = kBlends[random() % 3];
+        grAlphaBlendFunction(blend[0], blend[1], GR_BLEND_ONE, GR_BLEND_ZERO);
         const GrTextureFilterMode_t filter =
             random() % 3 == 0 ? GR_TEXTUREFILTER_POINT_SAMPLED : GR_TEXTUREFILTER_BILINEAR;
         grTexFilterMode(GR_TMU0, filter, filter);

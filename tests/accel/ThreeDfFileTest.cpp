@@ -80,45 +80,21 @@ TEST_F(ThreeDfFileTest, HeaderToleratesCarriageReturnsBlanksCaseAndVersions) {
     EXPECT_EQ(info.header.aspect_ratio, GR_ASPECT_1x2);
 }
 
-TEST_F(ThreeDfFileTest, MalformedOrLyingFilesAreRefused) {
+// Lying levels, aspects, formats and NCC tables are in the hostile corpus; these are the
+// header's shape.
+TEST_F(ThreeDfFileTest, MalformedHeadersAreRefused) {
     const std::string good = "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 1 1\n";
-    const std::string body(5, 'x'); // 2x2 + 1x1
-    const std::string cases[] = {
-        good + body.substr(0, 4),                                     // one byte short
-        "3df v1.0\ni8\nlod range: 2 1\naspect ratio: 1 1\n" + body,   // small above large
-        "3df v1.0\ni8\nlod range: 1 3\naspect ratio: 1 1\n" + body,   // not a power of two
-        "3df v1.0\ni8\nlod range: 1 512\naspect ratio: 1 1\n" + body, // beyond 256
-        "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 3 1\n" + body,   // no such aspect
-        "3df v1.0\ni8\nlod range: 1 2\naspect ratio: 2 2\n" + body,
-        "3df v1.0\nrgb999\nlod range: 1 2\naspect ratio: 1 1\n" + body, // unknown format
-        "3df v1.0\ni8\nlod range: 1 2\n",                               // header cut short
-        "LWOB\ni8\nlod range: 1 2\naspect ratio: 1 1\n" + body,         // not a 3DF file
-        "3df v1.0\ni8\nlod range: -1 2\naspect ratio: 1 1\n" + body,
-        std::string(4096, '3'), // no line ends
-        "",
-    };
-    for (const std::string& bytes : cases) {
+    for (const std::string& bytes : {std::string("3df v1.0\ni8\nlod range: 1 2\n"), // cut short
+                                     std::string(4096, '3')}) {                     // no line ends
         writeFile("t.3df", bytes);
         Gu3dfInfo info;
         EXPECT_FALSE(gu3dfGetInfo("t.3df", &info)) << bytes.substr(0, 60);
     }
-    writeFile("t.3df", good + body);
+    writeFile("t.3df", good + std::string(5, 'x')); // 2x2 + 1x1
     Gu3dfInfo info;
     EXPECT_TRUE(gu3dfGetInfo("t.3df", &info));
     EXPECT_FALSE(gu3dfGetInfo("missing.3df", &info));
     EXPECT_FALSE(gu3dfGetInfo(".", &info));
-}
-
-TEST_F(ThreeDfFileTest, NccTableEntriesOutOfRangeAreRefused) {
-    ThreeDfBuilder b = ThreeDfBuilder::square(GR_TEXFMT_YIQ_422, 1, 1);
-    ASSERT_TRUE(b.write("t.3df"));
-    std::string bytes = readFile("t.3df");
-    const size_t table = bytes.size() - 1 - 80;
-    bytes[table] = '\x01'; // Y[0] = 0x01xx > 255
-    writeFile("t.3df", bytes);
-    Gu3dfInfo info;
-    std::vector<uint8_t> texels;
-    EXPECT_FALSE(load("t.3df", info, texels));
 }
 
 TEST_F(ThreeDfFileTest, FileThatGrewSinceGetInfoIsRefusedByLoad) {

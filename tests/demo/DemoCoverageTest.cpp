@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "accel/ThreeDfFile.h"
 #include "player/Scene.h"
 
 namespace {
@@ -57,6 +58,8 @@ protected:
         for (int i = 0; i < 5; ++i) {
             scenes_[i] = std::make_unique<Scene>();
             loaded_[i] = scenes_[i]->load(kSceneFiles[i]);
+            std::string path = kSceneFiles[i];
+            sceneTexts_ += readText(path.replace(path.find('\\'), 1, "/"));
         }
         errorLog_ = readText("error.txt");
     }
@@ -93,6 +96,7 @@ protected:
     static std::unique_ptr<Scene> scenes_[5];
     static int32_t loaded_[5];
     static std::string errorLog_;
+    static std::string sceneTexts_; // the five scene files, one after the other
 };
 
 std::string DemoCoverage::scratch_;
@@ -100,6 +104,7 @@ char DemoCoverage::previous_[4096];
 std::unique_ptr<Scene> DemoCoverage::scenes_[5];
 int32_t DemoCoverage::loaded_[5];
 std::string DemoCoverage::errorLog_;
+std::string DemoCoverage::sceneTexts_;
 
 TEST_F(DemoCoverage, EverySceneLoadsWithoutALineInTheErrorLog) {
     for (int i = 0; i < 5; ++i) {
@@ -109,12 +114,6 @@ TEST_F(DemoCoverage, EverySceneLoadsWithoutALineInTheErrorLog) {
 }
 
 TEST_F(DemoCoverage, EveryKeywordOfTheSceneReaderIsWritten) {
-    std::string all;
-    for (const char* file : kSceneFiles) {
-        std::string path = file;
-        path.replace(path.find('\\'), 1, "/");
-        all += readText(path);
-    }
     for (const char* keyword :
          {"FirstFrame",     "LastFrame",    "FrameStep",      "FramesPerSecond", "LoadObject",
           "ObjectMotion",   "ObjDissolve",  "AddNullObject",  "AddLight",        "LightMotion",
@@ -124,7 +123,8 @@ TEST_F(DemoCoverage, EveryKeywordOfTheSceneReaderIsWritten) {
           "AddFire",        "FireMode",     "FireParts",      "FireWidth",       "FireHeight",
           "FireStartFrame", "FireEndFrame", "FireFadeTime",   "FireColor",       "FireColFade",
           "FireTexture",    "FireMotion"}) {
-        EXPECT_NE(all.find(std::string("\n") + keyword + " "), std::string::npos) << keyword;
+        EXPECT_NE(sceneTexts_.find(std::string("\n") + keyword + " "), std::string::npos)
+            << keyword;
     }
 }
 
@@ -213,14 +213,8 @@ TEST_F(DemoCoverage, ATextureCoordinateFileGivesItsObjectsCoordinates) {
     closedir(dir);
     ASSERT_FALSE(txcFiles.empty());
     for (const std::string& base : txcFiles) {
-        bool named = false;
-        for (const char* scene : kSceneFiles) {
-            std::string path = scene;
-            path.replace(path.find('\\'), 1, "/");
-            named |=
-                readText(path).find("LoadObject objects\\" + base + ".lwo") != std::string::npos;
-        }
-        EXPECT_TRUE(named) << base << ".lwo is in no scene";
+        EXPECT_NE(sceneTexts_.find("LoadObject objects\\" + base + ".lwo"), std::string::npos)
+            << base << ".lwo is in no scene";
 
         auto table = std::make_unique<TextureTable>();
         auto object = std::make_unique<SceneObject>();
@@ -239,7 +233,7 @@ TEST_F(DemoCoverage, ATextureCoordinateFileGivesItsObjectsCoordinates) {
     }
 }
 
-TEST_F(DemoCoverage, EveryTextureFormatFamilyLoadsAndScenesMixFormats) {
+TEST_F(DemoCoverage, EveryTextureFormatLoadsAndScenesMixFormats) {
     std::set<GrTextureFormat_t> formats;
     int mixedScenes = 0;
     for (int i = 0; i < 5; ++i) {
@@ -254,26 +248,9 @@ TEST_F(DemoCoverage, EveryTextureFormatFamilyLoadsAndScenesMixFormats) {
         mixedScenes += own.size() > 1 ? 1 : 0;
     }
     EXPECT_GE(mixedScenes, 1);
-    const auto any = [&](std::initializer_list<GrTextureFormat_t> family) {
-        for (GrTextureFormat_t f : family) {
-            if (formats.count(f) != 0) {
-                return true;
-            }
-        }
-        return false;
-    };
-    EXPECT_TRUE(any({GR_TEXFMT_RGB_565})) << "16-bit colour";
-    EXPECT_TRUE(any({GR_TEXFMT_ALPHA_8, GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_ALPHA_INTENSITY_88,
-                     GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ARGB_8332}))
-        << "alpha";
-    EXPECT_TRUE(any({GR_TEXFMT_YIQ_422, GR_TEXFMT_AYIQ_8422})) << "NCC";
-    EXPECT_TRUE(any({GR_TEXFMT_P_8, GR_TEXFMT_AP_88})) << "palette";
-    // In fact the demo shows every format the 3DF reader knows.
-    for (GrTextureFormat_t f :
-         {GR_TEXFMT_RGB_332, GR_TEXFMT_YIQ_422, GR_TEXFMT_ALPHA_8, GR_TEXFMT_INTENSITY_8,
-          GR_TEXFMT_ALPHA_INTENSITY_44, GR_TEXFMT_P_8, GR_TEXFMT_ARGB_8332, GR_TEXFMT_AYIQ_8422,
-          GR_TEXFMT_RGB_565, GR_TEXFMT_ARGB_1555, GR_TEXFMT_ARGB_4444, GR_TEXFMT_ALPHA_INTENSITY_88,
-          GR_TEXFMT_AP_88}) {
+    // Every format the 3DF reader knows, and so every family: 16-bit colour, alpha, NCC,
+    // palette.
+    for (GrTextureFormat_t f : kThreeDfFormats) {
         EXPECT_EQ(formats.count(f), 1u) << "format " << f;
     }
 }
@@ -358,8 +335,8 @@ TEST_F(DemoCoverage, LightsOfEveryTypeWithEveryEnvelope) {
     EXPECT_TRUE(ambient);
 }
 
-TEST_F(DemoCoverage, ACameraFollowsATargetObjectAndNullObjectsAppear) {
-    bool target = false, nulls = false;
+TEST_F(DemoCoverage, ACameraFollowsAMovingTargetObject) {
+    bool target = false;
     for (int i = 0; i < 5; ++i) {
         const SceneCamera& c = scenes_[i]->camera;
         if (c.hasTargetObject != 0) {
@@ -370,12 +347,8 @@ TEST_F(DemoCoverage, ACameraFollowsATargetObjectAndNullObjectsAppear) {
                 << "a target that stands still";
             target = true;
         }
-        std::string path = kSceneFiles[i];
-        path.replace(path.find('\\'), 1, "/");
-        nulls |= readText(path).find("\nAddNullObject ") != std::string::npos;
     }
     EXPECT_TRUE(target);
-    EXPECT_TRUE(nulls);
 }
 
 TEST_F(DemoCoverage, FiresOfBothModesStartAndEndWithinTheirScenes) {

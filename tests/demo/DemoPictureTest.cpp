@@ -10,7 +10,7 @@
 #include <string>
 
 #include "accel/PngFile.h"
-#include "support/ScratchDirectory.h"
+#include "support/EmberProgram.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ PictureStats statsOf(const RgbaImage& image) {
     return s;
 }
 
-class DemoPictures : public ScratchDirectoryTest {};
+using DemoPictures = EmberProgramTest;
 
 TEST_F(DemoPictures, EveryPartOfEverySceneShowsSomething) {
     const char* const names[5] = {"outdoor", "temple", "future", "office", "theend"};
@@ -52,11 +52,11 @@ TEST_F(DemoPictures, EveryPartOfEverySceneShowsSomething) {
         const int lastFrame = std::atoi(text.c_str() + at + 11);
         for (int share : {10, 50, 90}) {
             const int frame = lastFrame * share / 100;
-            const std::string command = std::string(EMBER_PROGRAM) + " render " + EMBER_DEMO_DIR +
-                                        " --scene " + std::to_string(scene) + " --frame " +
-                                        std::to_string(frame) +
-                                        " --size 160x120 -o frame.png >log.txt 2>&1";
-            ASSERT_EQ(std::system(command.c_str()), 0) << readFile("log.txt");
+            ASSERT_EQ(run(std::string("render ") + EMBER_DEMO_DIR + " --scene " +
+                          std::to_string(scene) + " --frame " + std::to_string(frame) +
+                          " --size 160x120 -o frame.png"),
+                      0)
+                << err;
             RgbaImage image;
             char message[256] = {};
             ASSERT_EQ(readPngFile("frame.png", image, message, sizeof message), 1) << message;

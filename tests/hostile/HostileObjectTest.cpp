@@ -48,61 +48,50 @@ struct Expected {
 struct Case {
     const char* name;
     std::string object;
-    std::string coordinates; // the .txc beside it, when not empty
     Expected expected;
+    std::string coordinates = ""; // the .txc beside it, when not empty
 };
 
 std::vector<Case> cases() {
     const std::string longName(10000, 'n');
     const std::string nanFloats(24 * 1000, '\xFF'); // six NaNs per triangle, 1000 triangles
     return {
-        {"EmptyFile", "", "", {0, "unusable object file objects/hostile.lwo: no PNTS chunk"}},
-        {"TagsInLowerCase", triangleWithRaw("PNTS", "pnts" + u32(0)), "", {0, "no PNTS chunk"}},
+        {"EmptyFile", "", {0, "unusable object file objects/hostile.lwo: no PNTS chunk"}},
+        {"TagsInLowerCase", triangleWithRaw("PNTS", "pnts" + u32(0)), {0, "no PNTS chunk"}},
         {"WrongTagLetter",
          triangleWithRaw("SRFS", "SRFZ" + u32(2) + "A" + std::string(1, '\0')),
-         "",
          {0, "no SRFS chunk"}},
         {"PointsLengthZero",
          LwobWriter().raw("PNTS" + u32(0)).triangles({}).surfaceNames({"A"}).bytes(),
-         "",
          {1, "", 0, 0}},
-        {"PolygonsLengthZero", triangleWithRaw("POLS", "POLS" + u32(0)), "", {1, "", 3, 0}},
+        {"PolygonsLengthZero", triangleWithRaw("POLS", "POLS" + u32(0)), {1, "", 3, 0}},
         {"NamesLengthZeroUnderPolygons",
          triangleWithRaw("SRFS", "SRFS" + u32(0)),
-         "",
          {0, "polygon 1 uses surface 1; SRFS names 0 surfaces"}},
-        {"SurfaceLengthZero", triangleWithRaw("SURF", "SURF" + u32(0)), "", {1, "", 3, 1}},
+        {"SurfaceLengthZero", triangleWithRaw("SURF", "SURF" + u32(0)), {1, "", 3, 1}},
         {"PointsLengthAllOnes",
          triangleWithRaw("PNTS", "PNTS" + u32(0xFFFFFFFF)),
-         "",
          {0, "has length 4294967295, which runs past the end of the file"}},
         {"PolygonsLengthAllOnes",
          triangleWithRaw("POLS", "POLS" + u32(0xFFFFFFFF)),
-         "",
          {0, "the POLS chunk at byte"}},
         {"NamesLengthAllOnes",
          triangleWithRaw("SRFS", "SRFS" + u32(0xFFFFFFFF)),
-         "",
          {0, "the SRFS chunk at byte"}},
         {"SurfaceLengthAllOnes",
          triangleWithRaw("SURF", "SURF" + u32(0xFFFFFFFF) + "A"),
-         "",
          {1, "", 3, 1}},
         {"PointsCutInTheMiddle",
          LwobWriter().raw("PNTS" + u32(36) + f32(1) + f32(2)).bytes(),
-         "",
          {0, "the PNTS chunk at byte 12 has length 36, which runs past the end"}},
         {"PolygonCountOfMillions",
          triangleWithRaw("POLS", "POLS" + u32(0x7FFFFFF0) + u16(3)),
-         "",
          {0, "has length 2147483632, which runs past the end of the file"}},
         {"PointIndexAtTheU16Limit",
          triangleWithRaw("POLS", "POLS" + u32(10) + u16(3) + u16(0) + u16(1) + u16(65535) + u16(1)),
-         "",
          {0, "polygon 1 uses point 65535; PNTS holds 3 points"}},
         {"PolygonOfNoCorners",
          triangleWithRaw("POLS", "POLS" + u32(10) + std::string(10, '\0')),
-         "",
          {0, "polygon 1 has 0 corners"}},
         {"NameWithoutTerminatorAtTheEnd",
          LwobWriter()
@@ -110,7 +99,6 @@ std::vector<Case> cases() {
              .triangles({{0, 1, 2, 1}})
              .raw("SRFS" + u32(3) + "Abc")
              .bytes(),
-         "",
          {1, "", 3, 1}},
         {"NamesOfTenThousandCharacters",
          LwobWriter()
@@ -119,27 +107,22 @@ std::vector<Case> cases() {
              .triangles({{0, 1, 2, 1}})
              .surface(longName, LwobSurface().flags(0x100))
              .bytes(),
-         "",
          {1, "", 3, 1}},
         {"ImageNameOfTenThousandCharacters",
          triangleWith(LwobSurface().texture("CTEX", "Planar Image Map").textureImage(longName)),
-         "",
          {1, "TEXTURE PATH TOO LONG textures\\nnnn", 3, 1}},
         {"ImageNameRunningToTheEndOfTheFile",
          triangleWithRaw("SURF",
                          "SURF" + u32(11) + "A" + std::string(1, '\0') + "RIMG" + u16(100) + "sky"),
-         "",
          {1, "UNABLE TO OPEN TEXTURE textures\\sky.3df", 3, 1}},
         {"SubChunkLengthsThatLie",
          triangleWith(LwobSurface()
                           .subChunk("COLR", "")
                           .raw(std::string(4, '\x7F'))
                           .subChunk("FLAG", u16(0x100))),
-         "",
          {1, "", 3, 1}},
         {"SubChunkCutByTheEndOfTheChunk",
          triangleWithRaw("SURF", "SURF" + u32(8) + "A" + std::string(1, '\0') + "TSIZ" + u16(12)),
-         "",
          {1, "", 3, 1}},
         {"CoordinatesThatAreNotNumbersOrHuge",
          LwobWriter()
@@ -148,18 +131,16 @@ std::vector<Case> cases() {
              .surfaceNames({"A"})
              .triangles({{0, 1, 2, 1}})
              .bytes(),
-         "",
          {1, "", 3, 1}},
         {"AllCornersOnOnePoint",
          LwobWriter().points(kTriangle).surfaceNames({"A"}).triangles({{1, 1, 1, 1}}).bytes(),
-         "",
          {1, "", 3, 1}},
         {"CoordinateFileTooShort",
          triangleObject(),
-         std::string(23, '\0'),
          {0, "the texture coordinate file objects/hostile.txc holds 23 bytes; its 1 triangles "
-             "need 24"}},
-        {"CoordinateFileOfNotNumbersAndTooLong", triangleObject(), nanFloats, {1, "", 3, 1}},
+             "need 24"},
+         std::string(23, '\0')},
+        {"CoordinateFileOfNotNumbersAndTooLong", triangleObject(), {1, "", 3, 1}, nanFloats},
     };
 }
 

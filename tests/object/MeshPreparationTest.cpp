@@ -21,10 +21,13 @@ LwobWriter pointsOnOneSurface(const Points& points, const LwobSurface& surface) 
     return lwob;
 }
 
+// A colour texture of wood.iff in `mapping` ("Planar Image Map", ...).
+LwobSurface woodMapped(const char* mapping) {
+    return LwobSurface().texture("CTEX", mapping).textureImage("wood.iff");
+}
+
 LwobSurface cylinderOnY(float wrap) {
-    return LwobSurface()
-        .texture("CTEX", "Cylindrical Image Map")
-        .textureImage("wood.iff")
+    return woodMapped("Cylindrical Image Map")
         .textureFlags(2)
         .textureSize(1, 2, 1)
         .textureCenter(0, 0, 0)
@@ -40,12 +43,9 @@ std::string littleEndian(const std::vector<float>& values) {
 } // namespace
 
 TEST_F(MeshPreparationTest, PlanarMappingSpansTheProjectionSize) {
-    ASSERT_EQ(load(pointsOnOneSurface({{1, 1, 0}, {0, 0, 0}, {-1, -1, 5}},
-                                      LwobSurface()
-                                          .texture("CTEX", "Planar Image Map")
-                                          .textureImage("wood.iff")
-                                          .textureFlags(4)
-                                          .textureSize(2, 2, 2))),
+    ASSERT_EQ(load(pointsOnOneSurface(
+                  {{1, 1, 0}, {0, 0, 0}, {-1, -1, 5}},
+                  woodMapped("Planar Image Map").textureFlags(4).textureSize(2, 2, 2))),
               1);
     const MeshPolygon* t = mesh().polygons.get();
     EXPECT_EQ(t[0].corners[0].u, 256.0f);
@@ -89,11 +89,7 @@ TEST_F(MeshPreparationTest, ATriangleAcrossTheCylinderSeamIsMovedUpOneWrap) {
 }
 
 TEST_F(MeshPreparationTest, WithoutAWrapWidthEveryCylindricalUIsZero) {
-    LwobSurface noWrap = LwobSurface()
-                             .texture("CTEX", "Cylindrical Image Map")
-                             .textureImage("wood.iff")
-                             .textureFlags(4)
-                             .textureSize(1, 1, 1);
+    LwobSurface noWrap = woodMapped("Cylindrical Image Map").textureFlags(4).textureSize(1, 1, 1);
     ASSERT_EQ(load(pointsOnOneSurface({{1, 0, 3}, {0, -1, 0}, {-1, 0, 0}}, noWrap)), 1);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(mesh().polygons[i].corners[0].u, 0.0f);
@@ -101,12 +97,10 @@ TEST_F(MeshPreparationTest, WithoutAWrapWidthEveryCylindricalUIsZero) {
 }
 
 TEST_F(MeshPreparationTest, AZeroProjectionSizeMapsToTheProjectionCentre) {
-    ASSERT_EQ(load(pointsOnOneSurface({{3, 4, 5}}, LwobSurface()
-                                                       .texture("CTEX", "Planar Image Map")
-                                                       .textureImage("wood.iff")
-                                                       .textureFlags(1)
-                                                       .textureSize(0, 0, 0))),
-              1);
+    ASSERT_EQ(
+        load(pointsOnOneSurface(
+            {{3, 4, 5}}, woodMapped("Planar Image Map").textureFlags(1).textureSize(0, 0, 0))),
+        1);
     EXPECT_EQ(mesh().polygons[0].corners[0].u, 128.0f);
     EXPECT_EQ(mesh().polygons[0].corners[0].v, 128.0f);
     LwobSurface cylinder = cylinderOnY(1.0f).textureSize(0, 0, 0);
@@ -120,10 +114,7 @@ TEST_F(MeshPreparationTest, ATextureCoordinateFileOverridesEveryMapping) {
     lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
         .surfaceNames({"Plain", "Mapped"})
         .triangles({{0, 1, 2, 1}, {0, 1, 2, 2}})
-        .surface("Mapped", LwobSurface()
-                               .texture("CTEX", "Planar Image Map")
-                               .textureImage("wood.iff")
-                               .textureSize(1, 1, 1));
+        .surface("Mapped", woodMapped("Planar Image Map").textureSize(1, 1, 1));
     writeFile("objects/thing.txc",
               littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12.5f, 99}) /* one spare */);
     ASSERT_EQ(load(lwob, "objects/thing.lwo"), 1);

@@ -12,7 +12,6 @@ namespace {
 
 class HostPathTest : public ScratchDirectoryTest {
 protected:
-    static void write(const char* path, const char* text) { writeFile(path, text); }
     static std::string resolve(const char* content) {
         char host[256];
         const int32_t found = resolveContentPath(content, host, sizeof(host));
@@ -23,23 +22,21 @@ protected:
 } // namespace
 
 TEST_F(HostPathTest, BackslashesAndDoubledSeparatorsReachTheSameFile) {
-    ASSERT_EQ(mkdir("objects", 0755), 0);
-    write("objects/cube.lwo", "x");
+    writeFile("objects/cube.lwo", "x");
     EXPECT_EQ(resolve("objects\\cube.lwo"), "1:objects/cube.lwo");
     EXPECT_EQ(resolve("objects\\\\cube.lwo"), "1:objects/cube.lwo");
     EXPECT_EQ(resolve("objects//\\cube.lwo"), "1:objects/cube.lwo");
 }
 
 TEST_F(HostPathTest, NamesInAnotherCaseFallBackToTheFileOnDisk) {
-    ASSERT_EQ(mkdir("Textures", 0755), 0);
-    write("Textures/wood.3df", "x");
+    writeFile("Textures/wood.3df", "x");
     EXPECT_EQ(resolve("textures\\Wood.3DF"), "1:Textures/wood.3df");
     EXPECT_EQ(resolve("Textures\\wood.3df"), "1:Textures/wood.3df");
 }
 
 TEST_F(HostPathTest, ExactNameWinsOverACaseVariant) {
-    write("Flare.3df", "upper");
-    write("flare.3df", "lower");
+    writeFile("Flare.3df", "upper");
+    writeFile("flare.3df", "lower");
     EXPECT_EQ(resolve("flare.3df"), "1:flare.3df");
     EXPECT_EQ(resolve("FLARE.3df"), "1:Flare.3df"); // first in byte order
 }
@@ -50,11 +47,10 @@ TEST_F(HostPathTest, MissingFileGivesTheLiteralMapping) {
 }
 
 TEST_F(HostPathTest, OnlyRegularFilesOpen) {
-    ASSERT_EQ(mkdir("scenes", 0755), 0);
+    writeFile("scenes/a.lws", "LWSC");
     ASSERT_EQ(mkfifo("pipe", 0644), 0);
     EXPECT_EQ(openContentFile("scenes"), nullptr);
     EXPECT_EQ(openContentFile("pipe"), nullptr); // would block a reader forever
-    write("scenes/a.lws", "LWSC");
     FILE* f = openContentFile("SCENES\\A.LWS");
     ASSERT_NE(f, nullptr);
     char text[8] = {};

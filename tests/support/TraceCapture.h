@@ -34,6 +34,7 @@ public:
         }
         return result;
     }
+    const std::string& text() const { return device_.text(); }
     void clear() { device_.clear(); }
 
 private:

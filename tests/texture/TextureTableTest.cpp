@@ -1,46 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <regex>
 #include <string>
 
-#include "accel/TraceDevice.h"
 #include "support/ScratchDirectory.h"
 #include "support/ThreeDfBuilder.h"
+#include "support/TraceCapture.h"
 #include "texture/TextureTable.h"
 
 namespace {
 
 class TextureTableTest : public ScratchDirectoryTest {
 protected:
-    void SetUp() override {
-        ScratchDirectoryTest::SetUp();
-        setAcceleratorDevice(&trace_);
-        table_ = std::make_unique<TextureTable>();
-    }
-    void TearDown() override {
-        setAcceleratorDevice(nullptr);
-        ScratchDirectoryTest::TearDown();
-    }
-
     static void writeTexture(const std::string& name, GrTextureFormat_t format, int32_t size) {
         makeParents("textures/x");
         ASSERT_TRUE(ThreeDfBuilder::square(format, size, size).write("textures/" + name));
     }
-    // The trace lines that start with `call`.
-    std::vector<std::string> calls(const std::string& call) const {
-        std::vector<std::string> found;
-        std::istringstream lines(trace_.text());
-        for (std::string line; std::getline(lines, line);) {
-            if (line.rfind(call, 0) == 0) {
-                found.push_back(line);
-            }
-        }
-        return found;
-    }
 
-    TraceDevice trace_;
-    std::unique_ptr<TextureTable> table_;
+    TraceCapture trace_;
+    std::unique_ptr<TextureTable> table_ = std::make_unique<TextureTable>();
 };
 
 } // namespace
@@ -64,7 +42,7 @@ TEST_F(TextureTableTest, OnlyTheFirstRequestReadsTheLowestAddress) {
     table_->loadTexture("a");
     table_->loadTexture("b");
     table_->loadTexture("a");
-    EXPECT_EQ(calls("grTexMinAddress").size(), 1u);
+    EXPECT_EQ(trace_.calls("grTexMinAddress").size(), 1u);
 }
 
 TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
@@ -96,14 +74,14 @@ TEST_F(TextureTableTest, SelectingDownloadsOnceAndAdvancesMemoryOnce) {
     table_->selectTexture(1);
     table_->selectTexture(0);
     EXPECT_EQ(table_->memoryNext, 40u);
-    const auto downloads = calls("grTexDownloadMipMap");
+    const auto downloads = trace_.calls("grTexDownloadMipMap");
     ASSERT_EQ(downloads.size(), 2u);
     EXPECT_NE(downloads[0].find("(GR_TMU0, 0, "), std::string::npos);
     EXPECT_NE(downloads[1].find("(GR_TMU0, 8, "), std::string::npos);
     EXPECT_EQ(table_->slots[0].startAddress, 8u);
     // Every selection of a non-table format makes the texture current.
-    EXPECT_EQ(calls("grTexSource").size(), 3u);
-    EXPECT_TRUE(calls("grTexDownloadTable").empty());
+    EXPECT_EQ(trace_.calls("grTexSource").size(), 3u);
+    EXPECT_TRUE(trace_.calls("grTexDownloadTable").empty());
 }
 
 TEST_F(TextureTableTest, NccSelectionsAlternateTablesStartingWithNcc1) {
@@ -114,12 +92,12 @@ TEST_F(TextureTableTest, NccSelectionsAlternateTablesStartingWithNcc1) {
     table_->selectTexture(0);
     table_->selectTexture(1);
     table_->selectTexture(0);
-    const auto tables = calls("grTexDownloadTable");
+    const auto tables = trace_.calls("grTexDownloadTable");
     ASSERT_EQ(tables.size(), 3u);
     EXPECT_NE(tables[0].find("GR_TEXTABLE_NCC1"), std::string::npos);
     EXPECT_NE(tables[1].find("GR_TEXTABLE_NCC0"), std::string::npos);
     EXPECT_NE(tables[2].find("GR_TEXTABLE_NCC1"), std::string::npos);
-    const auto selects = calls("grTexNCCTable");
+    const auto selects = trace_.calls("grTexNCCTable");
     ASSERT_EQ(selects.size(), 3u);
     EXPECT_EQ(selects[1], "grTexNCCTable(GR_TMU0, GR_NCCTABLE_NCC0)");
     EXPECT_EQ(table_->nccToggle, 3);
@@ -161,7 +139,7 @@ TEST_F(TextureTableTest, MissingOrRefusedTexturesSelectTheWhiteFallback) {
     table_->selectTexture(0);
     table_->selectTexture(kNoTexture);
     table_->selectTexture(57);
-    const auto sources = calls("grTexSource");
+    const auto sources = trace_.calls("grTexSource");
     ASSERT_EQ(sources.size(), 3u);
     const std::string top = std::to_string((4u << 20) - kFallbackTextureBytes);
     for (const std::string& source : sources) {

@@ -6,26 +6,12 @@
 #include "content/LwobWriter.h"
 #include "object/ObjectTrace.h"
 #include "player/SceneObject.h"
-#include "support/ScratchDirectory.h"
+#include "support/EmberProgram.h"
 #include "texture/TextureTable.h"
 
 namespace {
 
-class InspectObjectTest : public ScratchDirectoryTest {
-protected:
-    // Runs ember with `arguments`; standard output and error land in out_ and err_.
-    int run(const std::string& arguments) {
-        const std::string command =
-            std::string(EMBER_PROGRAM) + " " + arguments + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        out_ = readFile("out.txt");
-        err_ = readFile("err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    std::string out_;
-    std::string err_;
-};
+using InspectObjectTest = EmberProgramTest;
 
 LwobWriter twoSurfaces() {
     LwobWriter lwob;
@@ -50,8 +36,8 @@ float asFloat(const nlohmann::json& value) {
 
 TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardError) {
     writeFile("objects/thing.lwo", twoSurfaces().bytes());
-    ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json"), 0) << err_;
-    const nlohmann::json json = nlohmann::json::parse(out_);
+    ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json"), 0) << err;
+    const nlohmann::json json = nlohmann::json::parse(out);
 
     FILE* quiet = std::fopen("/dev/null", "w");
     setObjectTraceStream(quiet);
@@ -93,17 +79,17 @@ TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardErro
     EXPECT_EQ(asFloat(json["boundingBox"][6][0]), -2.0f);
     EXPECT_EQ(json["textures"]["slots"][0]["path"], "textures\\wood.3df");
 
-    EXPECT_EQ(err_.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err_;
+    EXPECT_EQ(err.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err;
 }
 
 TEST_F(InspectObjectTest, TheTextFormNamesEveryRecord) {
     writeFile("thing.lwo", twoSurfaces().bytes());
-    ASSERT_EQ(run("inspect object thing.lwo"), 0) << err_;
+    ASSERT_EQ(run("inspect object thing.lwo"), 0) << err;
     for (const char* expected :
          {"pointCount 6, polygonCount 2, surfaceCount 2", "surface 1 \"Glass\"",
           "transparency 0.390625", "texture 0 textures\\wood.3df (not loaded)",
           "boundingBox min (-2, -1, 0) max (1, 1.70000005, 0.300000012)"}) {
-        EXPECT_NE(out_.find(expected), std::string::npos) << expected << "\n" << out_;
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     }
 }
 
@@ -114,9 +100,9 @@ TEST_F(InspectObjectTest, AnUnusableFileIsOneLineOnStandardErrorAndStatusOne) {
                               .polygons({{{0, 1, 3, 2}, 1}})
                               .bytes());
     EXPECT_EQ(run("inspect object quad.lwo --json"), 1);
-    EXPECT_EQ(out_, "");
-    EXPECT_EQ(err_, "ember: unusable object file quad.lwo: polygon 1 has 4 corners; only "
-                    "triangles can be drawn (triangulate the object)\n");
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "ember: unusable object file quad.lwo: polygon 1 has 4 corners; only "
+                   "triangles can be drawn (triangulate the object)\n");
     EXPECT_EQ(run("inspect object missing.lwo"), 1);
-    EXPECT_EQ(err_, "ember: cannot open object file missing.lwo\n");
+    EXPECT_EQ(err, "ember: cannot open object file missing.lwo\n");
 }

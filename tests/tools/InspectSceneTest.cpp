@@ -2,44 +2,16 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
+#include "support/EmberProgram.h"
 #include "support/RealLwobFiles.h"
-#include "support/ScratchDirectory.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class InspectSceneTest : public ScratchDirectoryTest {
-protected:
-    static ToolRun run(const std::string& arguments) {
-        ToolRun result;
-        const std::string command =
-            std::string(EMBER_PROGRAM) + " inspect scene " + arguments + " 2>stderr.txt";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return result;
-        }
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-            result.out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = readFile("stderr.txt");
-        return result;
-    }
-};
+using InspectSceneTest = EmberProgramTest;
 
 const char* const kScene = "LWSC\n3\n\nLastFrame 60\nFramesPerSecond 30\n"
                            "AddLight\nLightName Sun\nLightMotion (unnamed)\n 9\n 2\n"
@@ -52,9 +24,8 @@ const char* const kScene = "LWSC\n3\n\nLastFrame 60\nFramesPerSecond 30\n"
 
 TEST_F(InspectSceneTest, PrintsTheSceneRecordAsJson) {
     writeFile("content/scenes/a.lws", kScene);
-    const ToolRun r = run("content/scenes/a.lws --json");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const Json scene = Json::parse(r.out);
+    ASSERT_EQ(run("inspect scene content/scenes/a.lws --json"), 0) << err;
+    const Json scene = Json::parse(out);
     std::string keys;
     for (auto it = scene.begin(); it != scene.end(); ++it) {
         keys += it.key() + " ";
@@ -77,9 +48,8 @@ TEST_F(InspectSceneTest, PrintsTheSceneRecordAsJson) {
 
 TEST_F(InspectSceneTest, AFrameAnimatesTheSceneFirst) {
     writeFile("scenes/a.lws", kScene);
-    const ToolRun r = run("scenes/a.lws --json --frame 5");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const Json scene = Json::parse(r.out);
+    ASSERT_EQ(run("inspect scene scenes/a.lws --json --frame 5"), 0) << err;
+    const Json scene = Json::parse(out);
     EXPECT_EQ(scene["lights"][0]["motion"]["heading"].get<float>(), 7.5f);
     EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 45.0f);
     EXPECT_EQ(scene["view"]["frame"].get<float>(), 5.0f);
@@ -92,25 +62,21 @@ TEST_F(InspectSceneTest, AFrameAnimatesTheSceneFirst) {
 
 TEST_F(InspectSceneTest, TextOutputNamesEveryField) {
     writeFile("scenes/a.lws", kScene);
-    const ToolRun r = run("scenes/a.lws --frame 0");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\nlightCount: 1\n"), std::string::npos);
-    EXPECT_NE(r.out.find("      position: [0.0, 5.0, 0.0]\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("    rangeSquared: 1.0\n"), std::string::npos);
+    ASSERT_EQ(run("inspect scene scenes/a.lws --frame 0"), 0) << err;
+    EXPECT_NE(out.find("\nlightCount: 1\n"), std::string::npos);
+    EXPECT_NE(out.find("      position: [0.0, 5.0, 0.0]\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("    rangeSquared: 1.0\n"), std::string::npos);
 }
 
 TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
     writeFile("scenes/bad.lws", "XLWS 3");
-    ToolRun r = run("scenes/bad.lws");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "ember: not a Lightwave scene file (first chars: XLWS , should be LWSC)\n");
+    EXPECT_EQ(run("inspect scene scenes/bad.lws"), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "ember: not a Lightwave scene file (first chars: XLWS , should be LWSC)\n");
     writeFile("scenes/light.lws", "LWSC 3 LightColor 1 1 1");
-    r = run("scenes/light.lws");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("a light keyword outside a light"), std::string::npos);
-    r = run("scenes/missing.lws");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(run("inspect scene scenes/light.lws"), 1);
+    EXPECT_NE(err.find("a light keyword outside a light"), std::string::npos);
+    EXPECT_EQ(run("inspect scene scenes/missing.lws"), 1);
 }
 
 namespace {
@@ -195,9 +161,8 @@ TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
     writeFile("demo/objects/sphere.lwo",
               triangulatedLwob(realLwobFile("sphere_with_mat_gloss_10pc.lwo")));
     writeFile("demo/scenes/real.lws", kLightWave5Scene);
-    const ToolRun r = run("demo/scenes/real.lws --json --frame 30");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const Json scene = Json::parse(r.out);
+    ASSERT_EQ(run("inspect scene demo/scenes/real.lws --json --frame 30"), 0) << err;
+    const Json scene = Json::parse(out);
     EXPECT_EQ(scene["objectCount"], 2);
     EXPECT_EQ(scene["firstFrame"], 1);
     EXPECT_EQ(scene["framesPerSecond"].get<float>(), 30.0f);
@@ -215,5 +180,5 @@ TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
     EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
     EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);
     // The loaders' trace lines went to standard error; standard output is the report.
-    EXPECT_EQ(r.out.front(), '{');
+    EXPECT_EQ(out.front(), '{');
 }

@@ -3,36 +3,21 @@
 // make_scene.py), run as a user runs them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "accel/PngFile.h"
-#include "support/ScratchDirectory.h"
+#include "support/EmberProgram.h"
 
 namespace {
 
-class RenderCommandsTest : public ScratchDirectoryTest {
+class RenderCommandsTest : public EmberProgramTest {
 protected:
     void SetUp() override {
-        ScratchDirectoryTest::SetUp();
+        EmberProgramTest::SetUp();
         const char* data = std::getenv("EMBER_TESTDATA");
         ASSERT_NE(data, nullptr) << "run through ctest, which sets EMBER_TESTDATA";
         ASSERT_EQ(std::system(("cp -r '" + std::string(data) + "/render' demo").c_str()), 0);
-    }
-    // Runs ember: its exit status; standard output in out, standard error in err.
-    int run(const std::string& arguments) {
-        FILE* pipe = popen((std::string(EMBER_PROGRAM) + " " + arguments + " 2>err").c_str(), "r");
-        out.clear();
-        char buffer[4096];
-        for (size_t n; pipe != nullptr && (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        const int status = pipe != nullptr ? pclose(pipe) : -1;
-        err = readFile("err");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     size_t count(const std::string& what) const {
         size_t n = 0;
@@ -41,8 +26,6 @@ protected:
         }
         return n;
     }
-
-    std::string out, err;
 };
 
 } // namespace

@@ -1,32 +1,16 @@
 // The texture subcommands of the ember tool, run as a user runs them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include "accel/PngFile.h"
 #include "accel/TextureConverter.h"
-#include "support/ScratchDirectory.h"
+#include "support/EmberProgram.h"
 
 namespace {
 
-class TextureCommandsTest : public ScratchDirectoryTest {
+class TextureCommandsTest : public EmberProgramTest {
 protected:
-    // Runs ember with `arguments`; returns the exit status and puts both output streams in
-    // `output`.
-    static int run(const std::string& arguments, std::string& output) {
-        const std::string command = std::string(EMBER_PROGRAM) + " " + arguments + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        output.clear();
-        char buffer[512];
-        while (pipe != nullptr && std::fgets(buffer, sizeof(buffer), pipe) != nullptr) {
-            output += buffer;
-        }
-        const int status = pipe != nullptr ? pclose(pipe) : -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
     static void writeImage(const char* path, int32_t width, int32_t height) {
         RgbaImage image;
         image.allocate(width, height);
@@ -46,33 +30,30 @@ protected:
 
 TEST_F(TextureCommandsTest, ConvertExportAndInspectATexture) {
     writeImage("wood.png", 30, 17); // resampled to 32x16
-    std::string output;
-    ASSERT_EQ(run("texture convert wood.png wood.3df --format rgb565 --mipmaps", output), 0)
-        << output;
-    ASSERT_EQ(run("texture export wood.3df level1.png --level 1", output), 0) << output;
+    ASSERT_EQ(run("texture convert wood.png wood.3df --format rgb565 --mipmaps"), 0) << err;
+    ASSERT_EQ(run("texture export wood.3df level1.png --level 1"), 0) << err;
     RgbaImage level;
     char message[256];
     ASSERT_TRUE(readPngFile("level1.png", level, message, sizeof(message)));
     EXPECT_EQ(level.width, 16);
     EXPECT_EQ(level.height, 8);
 
-    ASSERT_EQ(run("inspect texture wood.3df --json", output), 0) << output;
+    ASSERT_EQ(run("inspect texture wood.3df --json"), 0) << err;
     for (const char* key :
          {"\"header\"", "\"width\": 32", "\"height\": 16", "\"small_lod\": 8", "\"large_lod\": 3",
           "\"aspect_ratio\": 2", "\"format\": 10", "\"mem_required\": 1366"}) {
-        EXPECT_NE(output.find(key), std::string::npos) << key << " in " << output;
+        EXPECT_NE(out.find(key), std::string::npos) << key << " in " << out;
     }
-    ASSERT_EQ(run("inspect texture wood.3df", output), 0) << output;
-    EXPECT_NE(output.find("format: rgb565 (10)"), std::string::npos) << output;
+    ASSERT_EQ(run("inspect texture wood.3df"), 0) << err;
+    EXPECT_NE(out.find("format: rgb565 (10)"), std::string::npos) << out;
 }
 
 TEST_F(TextureCommandsTest, EveryFormatNameIsAccepted) {
     writeImage("a.png", 8, 8);
-    std::string output;
     for (const char* format : {"rgb332", "YIQ", "a8", "i8", "ai44", "p8", "argb8332", "ayiq8422",
                                "rgb565", "argb1555", "argb4444", "ai88", "ap88"}) {
-        EXPECT_EQ(run(std::string("texture convert a.png a.3df --format ") + format, output), 0)
-            << format << ": " << output;
+        EXPECT_EQ(run(std::string("texture convert a.png a.3df --format ") + format), 0)
+            << format << ": " << err;
     }
 }
 
@@ -88,13 +69,12 @@ TEST_F(TextureCommandsTest, ErrorsAreOneLineAndAFailingStatus) {
         "inspect texture a.png --json",
     };
     for (const char* arguments : commands) {
-        std::string output;
-        EXPECT_EQ(run(arguments, output), 1) << arguments;
-        EXPECT_EQ(output.rfind("ember: ", 0), 0u) << arguments << ": " << output;
-        EXPECT_EQ(output.find('\n'), output.size() - 1) << arguments << ": " << output;
+        EXPECT_EQ(run(arguments), 1) << arguments;
+        EXPECT_EQ(out, "") << arguments;
+        EXPECT_EQ(err.rfind("ember: ", 0), 0u) << arguments << ": " << err;
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << arguments << ": " << err;
     }
-    std::string output;
-    ASSERT_EQ(run("texture convert a.png a.3df --format p8", output), 0);
-    EXPECT_EQ(run("texture export a.3df out.png --level 9", output), 1);
-    EXPECT_NE(output.find("level 9 does not exist"), std::string::npos) << output;
+    ASSERT_EQ(run("texture convert a.png a.3df --format p8"), 0);
+    EXPECT_EQ(run("texture export a.3df out.png --level 9"), 1);
+    EXPECT_NE(err.find("level 9 does not exist"), std::string::npos) << err;
 }
