@@ -19,7 +19,7 @@ constexpr uint32_t kWidth = 64;
 constexpr uint32_t kHeight = 48;
 constexpr float kLaterFrame = 37.25f;
 
-SoftwareDevice* device = nullptr; // opened once per process, kept current by prepare
+SoftwareDevice* device = nullptr; // see useProcessDevice
 
 } // namespace
 
@@ -29,19 +29,10 @@ void prepareFrameInput() {
     demoSettings = DemoSettings{};
     demoSettings.screenWidth = kWidth;
     demoSettings.screenHeight = kHeight;
-    if (device == nullptr) {
-        SoftwareDeviceOptions options;
-        options.width = static_cast<int32_t>(kWidth);
-        options.height = static_cast<int32_t>(kHeight);
-        options.report = [](void*, const char*) {};
-        device = new SoftwareDevice(options); // lives as long as the process
-        setAcceleratorDevice(device);
-        grGlideInit();
-        grSstSelect(0);
-        grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
-                     GR_ORIGIN_UPPER_LEFT, 2, 1);
-    }
-    setAcceleratorDevice(device);
+    SoftwareDeviceOptions options;
+    options.width = static_cast<int32_t>(kWidth);
+    options.height = static_cast<int32_t>(kHeight);
+    useProcessDevice(device, options);
 }
 
 const char* runFrameInput(const uint8_t* data, size_t size) {

@@ -71,3 +71,16 @@ FILE* discardStream() {
     static FILE* stream = std::fopen("/dev/null", "w");
     return stream;
 }
+
+void useProcessDevice(SoftwareDevice*& device, SoftwareDeviceOptions options) {
+    if (device == nullptr) {
+        options.report = [](void*, const char*) {};
+        device = new SoftwareDevice(options);
+        setAcceleratorDevice(device);
+        grGlideInit();
+        grSstSelect(0);
+        grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
+                     GR_ORIGIN_UPPER_LEFT, 2, 1);
+    }
+    setAcceleratorDevice(device);
+}

@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <string>
 
+#include "accel/SoftwareDevice.h"
+
 // 1 when the workspace is the working directory.
 int32_t enterFuzzWorkspace();
 
@@ -28,3 +30,8 @@ std::string readWorkspaceFile(const char* path); // "" when missing
 
 // A stream that swallows what is written to it (the loaders' trace lines), opened once.
 FILE* discardStream();
+
+// Makes `device` the current accelerator, opening it first if it is still null: a
+// fuzzing process runs every input through one device, which lives as long as the
+// process. The device's reports are silenced (a fuzzed texture would flood them).
+void useProcessDevice(SoftwareDevice*& device, SoftwareDeviceOptions options);

@@ -15,7 +15,7 @@ constexpr char kTextureFile[] = "textures/fuzz.3df";
 constexpr char kTexturePath[] = "textures\\fuzz.3df";
 constexpr int32_t kSide = 16; // pixels of the device's frame
 
-SoftwareDevice* device = nullptr; // opened once per process, kept current by prepare
+SoftwareDevice* device = nullptr; // see useProcessDevice
 
 GrVertex corner(float x, float y, float s, float t) {
     GrVertex v;
@@ -47,16 +47,7 @@ void prepareThreeDfInput() {
     options.height = kSide;
     options.colorMode = AccelColorMode::Clean32;
     options.textureMemoryBytes = 256u << 10; // room for a few of the largest textures
-    options.report = [](void*, const char*) {};
-    if (device == nullptr) {
-        device = new SoftwareDevice(options); // lives as long as the process
-        setAcceleratorDevice(device);
-        grGlideInit();
-        grSstSelect(0);
-        grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
-                     GR_ORIGIN_UPPER_LEFT, 2, 1);
-    }
-    setAcceleratorDevice(device);
+    useProcessDevice(device, options);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
