@@ -36,10 +36,7 @@
 
 namespace {
 
-constexpr double kQuarterTurn = 1.57079631795;
-constexpr double kHalfTurn = 3.1415926359;
 constexpr float kNearestParticleDepth = 1.0f;
-constexpr float kAspect = 1.3333334f;
 constexpr float kGroundClearance = 0.0001f;
 constexpr int32_t kMaxLifeSubtractions = 1024;
 
@@ -166,7 +163,8 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
             const float cy = corner[k][1] * p.size + p.viewPosition[1];
             GrVertex& g = v[k];
             g.x = truncateToSixteenth(((cx * zoom * q) + 1.0f) * 0.5f * screenWidth);
-            g.y = truncateToSixteenth(((cy * zoom * q * kAspect) + 1.0f) * 0.5f * screenHeight);
+            g.y =
+                truncateToSixteenth(((cy * zoom * q * kScreenAspect) + 1.0f) * 0.5f * screenHeight);
             g.z = p.viewPosition[2];
             g.r = p.color[0], g.g = p.color[1], g.b = p.color[2];
             g.a = p.alpha;

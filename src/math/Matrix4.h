@@ -25,6 +25,10 @@
 struct MeshPoint;
 
 inline constexpr float kDegreesToRadians = 0.01745328f;
+// A quarter and a half turn in radians, to the ten decimals the player's angles were
+// computed with (a few units off in the last place: pictures depend on them).
+inline constexpr double kQuarterTurn = 1.57079631795;
+inline constexpr double kHalfTurn = 3.1415926359;
 
 struct Matrix4 {
     float m[16] = {};

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <new>
 
+#include "math/Matrix4.h"
 #include "object/MeshPreparation.h"
 #include "object/ObjectLoadFailure.h"
 #include "platform/HostPath.h"
@@ -203,13 +204,13 @@ float cylinderAngle(float x1, float x2) {
         return 0.0f;
     }
     if (x2 == 0.0f) {
-        return static_cast<float>(x1 > 0.0f ? -1.57079631795 : 1.57079631795);
+        return static_cast<float>(x1 > 0.0f ? -kQuarterTurn : kQuarterTurn);
     }
     const double t = std::atan(static_cast<double>(x1 / x2));
     if (x2 > 0.0f) {
         return static_cast<float>(-t);
     }
-    return static_cast<float>(3.1415926359 - t);
+    return static_cast<float>(kHalfTurn - t);
 }
 
 void generateTextureCoordinates(Mesh& mesh) {

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr float kAspect = 1.3333334f;
 constexpr float kSmallestDepth = 0.0001f;
 constexpr float kSmallestLength = 1e-7f;
 
@@ -83,7 +82,7 @@ void projectPoints(MeshPoint* points, int32_t count, int32_t /*width*/, int32_t 
         const float depth = usableDepth(z);
         const float inverse = 1.0f / depth;
         p.projected[0] = (x * inverse * zoom + 1.0f) * 0.5f;
-        p.projected[1] = (inverse * y * zoom * kAspect + 1.0f) * 0.5f;
+        p.projected[1] = (inverse * y * zoom * kScreenAspect + 1.0f) * 0.5f;
         p.projected[2] = z;
         p.projected[3] = depth;
     }
@@ -97,7 +96,7 @@ void projectCorners(const float (*source)[4], float (*destination)[4], int32_t c
         const float z = source[i][2];
         const float w = usableDepth(z);
         destination[i][0] = (x / w * zoom + 1.0f) * 0.5f;
-        destination[i][1] = (y / w * zoom * kAspect + 1.0f) * 0.5f;
+        destination[i][1] = (y / w * zoom * kScreenAspect + 1.0f) * 0.5f;
         destination[i][2] = z / w;
         destination[i][3] = w;
     }

@@ -16,6 +16,9 @@
 
 struct MeshPoint;
 
+// Width over height of the field every frame is projected into, whatever the resolution.
+inline constexpr float kScreenAspect = 1.3333334f;
+
 // Zoom used where a scene gives none (or zero, or not a number): LightWave's own default.
 inline constexpr float kDefaultZoomFactor = 3.2f;
 // zoomFactor when it can be divided by and multiplied with, else kDefaultZoomFactor.

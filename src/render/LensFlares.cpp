@@ -15,18 +15,17 @@
 #include <cmath>
 
 #include "accel/Accelerator.h"
+#include "math/Matrix4.h"
 #include "player/SceneLight.h"
+#include "render/CameraView.h"
 #include "render/RenderCounters.h"
 #include "render/ScreenSnap.h"
 #include "texture/TextureTable.h"
 
 namespace {
 
-constexpr double kQuarterTurn = 1.57079631795;
-constexpr double kHalfTurn = 3.1415926359;
 constexpr float kSmallestFlare = 0.001f;
 constexpr float kNearestFlareDepth = 1.0f;
-constexpr float kAspect = 1.3333334f;
 
 void setFlareStates() {
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
@@ -62,7 +61,8 @@ void drawFlare(const SceneLight& light, float zoomFactor, float screenWidth, flo
         const float vx = x + radius * cx;
         const float vy = y + radius * cy;
         g.x = truncateToSixteenth((vx * w * zoomFactor + 1.0f) * 0.5f * screenWidth);
-        g.y = truncateToSixteenth((vy * w * zoomFactor * kAspect + 1.0f) * 0.5f * screenHeight);
+        g.y =
+            truncateToSixteenth((vy * w * zoomFactor * kScreenAspect + 1.0f) * 0.5f * screenHeight);
         g.z = z;
         g.ooz = 65535.0f * w;
         g.oow = w;

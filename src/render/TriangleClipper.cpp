@@ -21,13 +21,12 @@
 
 #include "accel/Accelerator.h"
 #include "object/Mesh.h"
+#include "render/CameraView.h"
 #include "render/ClipPlanes.h"
 #include "render/RenderCounters.h"
 #include "render/ScreenSnap.h"
 
 namespace {
-
-constexpr float kAspect = 1.3333334f;
 
 struct ClipPolygon {
     ClipVertex vertices[kClipPolygonCapacity];
@@ -111,7 +110,8 @@ GrVertex screenVertex(const ClipVertex& v, float originX, float originY, float w
     const float q = 1.0f / v.z;
     GrVertex g;
     g.x = snapToSixteenth(((v.x * zoomFactor * q + 1.0f) * 0.5f) * width + originX);
-    g.y = snapToSixteenth(((v.y * kAspect * zoomFactor * q + 1.0f) * 0.5f) * height + originY);
+    g.y =
+        snapToSixteenth(((v.y * kScreenAspect * zoomFactor * q + 1.0f) * 0.5f) * height + originY);
     g.z = v.z;
     g.r = v.r, g.g = v.g, g.b = v.b;
     g.a = 255.0f;
