@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "content/LwobWriter.h"
 #include "object/ObjectTrace.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
+#include "writers/LwobWriter.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "FuzzWorkspace.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
-#include "content/LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 bool writePatternedTexture(const char* path, GrTextureFormat_t format, GrLOD_t large, GrLOD_t small,
                            GrAspectRatio_t aspect) {

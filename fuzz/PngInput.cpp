@@ -6,10 +6,10 @@
 
 #include "FuzzDrivers.h"
 #include "FuzzWorkspace.h"
-#include "accel/PngFile.h"
-#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "content/PngFile.h"
+#include "content/TextureConverter.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "FuzzWorkspace.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
-#include "content/LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 namespace fs = std::filesystem;
 

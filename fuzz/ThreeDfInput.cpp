@@ -5,8 +5,8 @@
 #include "FuzzDrivers.h"
 #include "FuzzWorkspace.h"
 #include "accel/SoftwareDevice.h"
-#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
+#include "content/TextureConverter.h"
 #include "texture/TextureTable.h"
 
 namespace {

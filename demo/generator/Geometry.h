@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "content/LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 struct Vec3 {
     float x = 0.0f, y = 0.0f, z = 0.0f;

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "content/TextureConverter.h"
 
 namespace {
 

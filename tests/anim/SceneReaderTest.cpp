@@ -5,12 +5,12 @@
 
 #include "accel/TraceDevice.h"
 #include "anim/SceneReader.h"
-#include "content/LwobWriter.h"
 #include "fx/RandomGenerator.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
 #include "support/ScratchDirectory.h"
 #include "support/ThreeDfBuilder.h"
+#include "writers/LwobWriter.h"
 
 namespace {
 

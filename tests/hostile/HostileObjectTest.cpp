@@ -6,9 +6,9 @@
 
 #include "FuzzContent.h"
 #include "HostileTestSupport.h"
-#include "content/LwobWriter.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
+#include "writers/LwobWriter.h"
 
 using lwob::f32;
 using lwob::u16;

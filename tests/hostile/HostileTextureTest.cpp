@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "HostileTestSupport.h"
-#include "accel/PngFile.h"
+#include "content/PngFile.h"
 #include "texture/TextureTable.h"
 
 namespace {

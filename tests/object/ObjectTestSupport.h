@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "content/LwobWriter.h"
 #include "object/ObjectTrace.h"
 #include "player/SceneObject.h"
 #include "support/ScratchDirectory.h"
 #include "texture/TextureTable.h"
+#include "writers/LwobWriter.h"
 
 class ObjectTest : public ScratchDirectoryTest {
 protected:

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "content/LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 // The bytes of tests/data/lwob/<name> (the directory comes from EMBER_TESTDATA, which
 // ctest sets).

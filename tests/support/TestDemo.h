@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "accel/ThreeDfFile.h"
-#include "content/LwobWriter.h"
 #include "support/ThreeDfBuilder.h"
+#include "writers/LwobWriter.h"
 
 namespace test_demo {
 

@@ -3,11 +3,11 @@
 
 #include <cstdlib>
 
-#include "content/LwobWriter.h"
 #include "object/ObjectTrace.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
 #include "texture/TextureTable.h"
+#include "writers/LwobWriter.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "accel/PngFile.h"
+#include "content/PngFile.h"
 #include "support/EmberProgram.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "accel/PngFile.h"
-#include "accel/TextureConverter.h"
+#include "content/PngFile.h"
+#include "content/TextureConverter.h"
 #include "support/EmberProgram.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "accel/PngFile.h"
+#include "content/PngFile.h"
 #include "ember/Commands.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "accel/PngFile.h"
-#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "content/PngFile.h"
+#include "content/TextureConverter.h"
 #include "ember/Commands.h"
 
 namespace {

@@ -4,14 +4,14 @@
 #include <random>
 #include <vector>
 
-#include "accel/ColorQuantizer.h"
-#include "accel/ImageResample.h"
-#include "accel/NccFit.h"
-#include "accel/PngFile.h"
 #include "accel/TexelFormat.h"
-#include "accel/TextureConverter.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "content/ColorQuantizer.h"
+#include "content/ImageResample.h"
+#include "content/NccFit.h"
+#include "content/PngFile.h"
+#include "content/TextureConverter.h"
 #include "support/ScratchDirectory.h"
 
 namespace {

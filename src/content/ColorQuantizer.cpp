@@ -1,4 +1,4 @@
-#include "accel/ColorQuantizer.h"
+#include "content/ColorQuantizer.h"
 
 #include <algorithm>
 #include <new>

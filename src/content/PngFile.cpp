@@ -1,4 +1,4 @@
-#include "accel/PngFile.h"
+#include "content/PngFile.h"
 
 #include <png.h>
 

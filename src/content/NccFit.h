@@ -12,7 +12,7 @@
 #pragma once
 
 #include "accel/Accelerator.h"
-#include "accel/ColorQuantizer.h"
+#include "content/ColorQuantizer.h"
 
 void fitNccTable(const ColorHistogram& histogram, GuNccTable& table);
 

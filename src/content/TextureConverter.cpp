@@ -1,4 +1,4 @@
-#include "accel/TextureConverter.h"
+#include "content/TextureConverter.h"
 
 #include <strings.h>
 
@@ -7,12 +7,12 @@
 #include <cstring>
 #include <new>
 
-#include "accel/ColorQuantizer.h"
-#include "accel/ImageResample.h"
-#include "accel/NccFit.h"
 #include "accel/TexelFormat.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "content/ColorQuantizer.h"
+#include "content/ImageResample.h"
+#include "content/NccFit.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "content/LwobWriter.h"
+#include "writers/LwobWriter.h"
 
 #include <cstring>
 #include <fstream>

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "accel/OutputFilter.h"
-#include "accel/RgbaImage.h"
+#include "content/RgbaImage.h"
 
 class SoftwareDevice;
 

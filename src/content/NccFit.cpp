@@ -1,4 +1,4 @@
-#include "accel/NccFit.h"
+#include "content/NccFit.h"
 
 #include <algorithm>
 #include <cmath>

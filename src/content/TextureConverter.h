@@ -22,7 +22,7 @@
 #include <memory>
 
 #include "accel/Accelerator.h"
-#include "accel/RgbaImage.h"
+#include "content/RgbaImage.h"
 
 struct TextureConversion {
     GrTextureFormat_t format = GR_TEXFMT_RGB_565;

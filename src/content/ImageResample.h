@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "accel/RgbaImage.h"
+#include "content/RgbaImage.h"
 
 void nearestTextureSize(int32_t width, int32_t height, int32_t& textureWidth,
                         int32_t& textureHeight);

@@ -1,4 +1,4 @@
-#include "accel/ImageResample.h"
+#include "content/ImageResample.h"
 
 #include <cmath>
 #include <memory>
