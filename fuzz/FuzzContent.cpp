@@ -228,6 +228,6 @@ std::vector<std::string> exampleScenes() {
                      "ShowCamera\nCameraMotion" +
                      placed + "ZoomFactor 2\n");
     // The smallest scene.
-    scenes.push_back("LWSC\n3\n");
+    scenes.push_back("LWSC\n1\n");
     return scenes;
 }

@@ -29,6 +29,7 @@
 #include "fx/FireSeeding.h"
 #include "object/ObjectLoadFailure.h"
 #include "platform/HostPath.h"
+#include "player/ReaderExtensions.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
 #include "texture/ErrorLog.h"
@@ -426,7 +427,36 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
+// A scene file of another version than 1: read by the later-scene reader when the
+// program has one, else refused with the version named.
+int32_t loadOtherVersion(Scene& scene, const SceneReading& r, int32_t hasVersion, int32_t version) {
+    const auto readLater = readerExtensions().readLaterScene;
+    char reason[160];
+    if (hasVersion == 0) {
+        reportInScene(r, "no version number after LWSC");
+        return 0;
+    }
+    if (version >= 2 && version <= 5 && readLater != nullptr) {
+        return readLater(scene, r.fileName, version);
+    }
+    if (version >= 2 && version <= 5) {
+        std::snprintf(reason, sizeof(reason),
+                      "scene file of version %d: this player reads version 1 (ember convert "
+                      "scene turns versions 2 to 5 into it)",
+                      version);
+    } else {
+        std::snprintf(reason, sizeof(reason), "scene file of version %d: versions 1 to %d are read",
+                      version, readLater != nullptr ? 5 : 1);
+    }
+    reportInScene(r, reason);
+    return 0;
+}
+
 } // namespace
+
+void reportSceneLoadFailure(const char* reason, const char* fileName) {
+    report(reason, " in scene: ", fileName);
+}
 
 const char* lastSceneLoadMessage() {
     return lastMessage;
@@ -450,10 +480,13 @@ int32_t Scene::load(const char* fileName) {
 
     in.readWord(r.token); // at most the first 1023 characters of an overlong first word
     int32_t version = 0;
-    in.readInt(version); // read and ignored
+    const int32_t hasVersion = in.readInt(version);
     if (std::strcmp(r.token, "LWSC") != 0) {
         report("not a Lightwave scene file (first chars: ", r.token, " , should be LWSC)");
         return 0;
+    }
+    if (hasVersion == 0 || version != 1) {
+        return loadOtherVersion(*this, r, hasVersion, version);
     }
 
     while (in.readWord(r.token)) {

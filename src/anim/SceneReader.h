@@ -20,6 +20,10 @@
 // A light keyword outside a light ends the load with result 0 and, as in the player, no
 // message.
 //
+// The version after "LWSC" decides: version 1 is read here; versions 2 to 5 go to
+// readerExtensions().readLaterScene when the program has one (ember) and are refused
+// otherwise, naming the version, as is any other version or a missing one.
+//
 // Choices where content never goes:
 //   - Object keywords before the first "LoadObject" and fire keywords before the first
 //     "AddFire" read their values as usual and then ignore them (no texture is loaded).
@@ -32,3 +36,7 @@
 // The line the last failed Scene::load of this process wrote to error.txt; "" when it
 // succeeded or failed without a message. For tools that report a failure themselves.
 const char* lastSceneLoadMessage();
+
+// Writes "<reason> in scene: <file name>" to error.txt as the reader's own refusals do,
+// and keeps it as lastSceneLoadMessage(). For the readers of later scene files.
+void reportSceneLoadFailure(const char* reason, const char* fileName);

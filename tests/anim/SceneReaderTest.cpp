@@ -47,7 +47,7 @@ protected:
         scene_ = std::make_unique<Scene>();
         return scene_->load(kScenePath);
     }
-    int32_t loadBody(const std::string& body) { return load("LWSC\n3\n\n" + body); }
+    int32_t loadBody(const std::string& body) { return load("LWSC\n1\n\n" + body); }
     std::string log() const { return readFile("error.txt"); }
     // The line a failed load left: the only content of error.txt.
     static std::string line(const std::string& text) { return text + "\n"; }
@@ -103,7 +103,7 @@ TEST_F(SceneReaderTest, OnlyLightWaveSceneFilesAreRead) {
 TEST_F(SceneReaderTest, AFileOfUnknownWordsLoadsEmptyWithTheFlareTexture) {
     makeParents("textures/x");
     ASSERT_TRUE(ThreeDfBuilder::square(GR_TEXFMT_RGB_565, 8, 8).write("textures/flare.3df"));
-    EXPECT_EQ(load("LWSC 3 Something 12 Other 4.5 ( ) \n"), 1);
+    EXPECT_EQ(load("LWSC 1 Something 12 Other 4.5 ( ) \n"), 1);
     EXPECT_EQ(scene_->objectCount + scene_->lightCount + scene_->fireCount, 0);
     EXPECT_EQ(scene_->textures.count, 1);
     EXPECT_EQ(scene_->flareTexture, 0);
@@ -113,7 +113,7 @@ TEST_F(SceneReaderTest, AFileOfUnknownWordsLoadsEmptyWithTheFlareTexture) {
     EXPECT_STREQ(lastSceneLoadMessage(), "");
     // Without the file the index is still given, and the texture loader logs it.
     EXPECT_EQ(remove("textures/flare.3df"), 0);
-    EXPECT_EQ(load("LWSC 3"), 1);
+    EXPECT_EQ(load("LWSC 1"), 1);
     EXPECT_EQ(scene_->flareTexture, 0);
     EXPECT_EQ(log(), std::string(kEarlierLog) + "UNABLE TO OPEN TEXTURE textures\\flare.3df\n");
 }

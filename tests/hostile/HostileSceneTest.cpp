@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr char kHeader[] = "LWSC\n3\n\n";
+constexpr char kHeader[] = "LWSC\n1\n\n";
 constexpr char kIn[] = " in scene: scenes\\hostile.lws";
 
 using SceneCheck = std::function<void(const Scene&)>;

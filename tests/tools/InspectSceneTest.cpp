@@ -13,7 +13,7 @@ using Json = nlohmann::ordered_json;
 
 using InspectSceneTest = EmberProgramTest;
 
-const char* const kScene = "LWSC\n3\n\nLastFrame 60\nFramesPerSecond 30\n"
+const char* const kScene = "LWSC\n1\n\nLastFrame 60\nFramesPerSecond 30\n"
                            "AddLight\nLightName Sun\nLightMotion (unnamed)\n 9\n 2\n"
                            " 0 5 0 0 45 0 1 1 1\n 0 0 0.0 0.0 0.0\n"
                            " 10 5 0 90 45 0 1 1 1\n 60 1 0.0 0.0 0.0\n"
@@ -73,7 +73,7 @@ TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
     EXPECT_EQ(run("inspect scene scenes/bad.lws"), 1);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "ember: not a Lightwave scene file (first chars: XLWS , should be LWSC)\n");
-    writeFile("scenes/light.lws", "LWSC 3 LightColor 1 1 1");
+    writeFile("scenes/light.lws", "LWSC 1 LightColor 1 1 1");
     EXPECT_EQ(run("inspect scene scenes/light.lws"), 1);
     EXPECT_NE(err.find("a light keyword outside a light"), std::string::npos);
     EXPECT_EQ(run("inspect scene scenes/missing.lws"), 1);
