@@ -1,0 +1,112 @@
+// Placements composed in double precision must be the player's own (Matrix4's scale,
+// bank, pitch, heading, move), and decomposing them must give back angles the player
+// can interpolate frame to frame.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "content/ItemPlacement.h"
+#include "math/Matrix4.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+Placement placement(double h, double p, double b, double sx = 1, double sy = 1, double sz = 1) {
+    Placement pl;
+    pl.heading = h;
+    pl.pitch = p;
+    pl.bank = b;
+    pl.scale[0] = sx;
+    pl.scale[1] = sy;
+    pl.scale[2] = sz;
+    pl.position[0] = 1.5;
+    pl.position[1] = -2.0;
+    pl.position[2] = 4.0;
+    return pl;
+}
+
+void expectSameAngles(const Placement& a, const Placement& b) {
+    EXPECT_NEAR(a.heading, b.heading, 1e-9);
+    EXPECT_NEAR(a.pitch, b.pitch, 1e-9);
+    EXPECT_NEAR(a.bank, b.bank, 1e-9);
+}
+
+} // namespace
+
+TEST(ItemPlacement, ComposesAsThePlayerDoes) {
+    const Placement p = placement(0.7, -0.4, 2.1, 2.0, 0.5, 1.25);
+    const Affine a = placementMatrix(p);
+    Matrix4 m;
+    m.identity();
+    m.scale(2.0f, 0.5f, 1.25f);
+    const double toDegrees = 1.0 / static_cast<double>(kDegreesToRadians);
+    m.rotateZ(static_cast<float>(p.bank * toDegrees));
+    m.rotateX(static_cast<float>(p.pitch * toDegrees));
+    m.rotateY(static_cast<float>(p.heading * toDegrees));
+    m.translate(1.5f, -2.0f, 4.0f);
+    for (int32_t r = 0; r < 4; ++r) {
+        for (int32_t c = 0; c < 3; ++c) {
+            EXPECT_NEAR(a.m[r][c], m.m[4 * r + c], 2e-6) << r << ", " << c;
+        }
+    }
+}
+
+TEST(ItemPlacement, DecomposingGivesThePlacementBack) {
+    const Placement p = placement(2.5, 0.3, -1.2, 2.0, 3.0, -0.5);
+    const Placement q = decompose(placementMatrix(p), nullptr);
+    expectSameAngles(q, p);
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(q.scale[i], p.scale[i], 1e-12);
+        EXPECT_NEAR(q.position[i], p.position[i], 1e-12);
+    }
+}
+
+TEST(ItemPlacement, AnglesStayNearThePreviousFrame) {
+    // Past straight up: the same rotation as (h + pi, pi - p, b + pi), which is nearer.
+    const Placement turned = placement(0.2, 1.7, 0.1);
+    const Placement previous = placement(0.21, 1.69, 0.11);
+    expectSameAngles(decompose(placementMatrix(turned), &previous), turned);
+    // Heading across the half turn continues instead of jumping by a full turn.
+    const Placement around = placement(3.2, 0.0, 0.0);
+    const Placement before = placement(3.1, 0.0, 0.0);
+    EXPECT_NEAR(decompose(placementMatrix(around), &before).heading, 3.2, 1e-9);
+    EXPECT_NEAR(decompose(placementMatrix(around), nullptr).heading, 3.2 - 2 * kPi, 1e-9);
+}
+
+TEST(ItemPlacement, StraightUpKeepsThePreviousBank) {
+    const Placement up = placement(0.9, kPi / 2, 0.3);
+    const Placement previous = placement(0.9, kPi / 2 - 0.01, 0.3);
+    const Placement q = decompose(placementMatrix(up), &previous);
+    EXPECT_NEAR(q.bank, 0.3, 1e-6);
+    EXPECT_NEAR(q.heading, 0.9, 1e-6);
+}
+
+TEST(ItemPlacement, ChildrenFollowTheirParent) {
+    // A parent at (1, 0, 0) turned a quarter about y carries its child's +z offset to +x.
+    Placement parent;
+    parent.position[0] = 1.0;
+    parent.heading = kPi / 2;
+    Placement child;
+    child.position[2] = 2.0;
+    const Placement world =
+        decompose(multiply(placementMatrix(child), placementMatrix(parent)), nullptr);
+    EXPECT_NEAR(world.position[0], 3.0, 1e-12);
+    EXPECT_NEAR(world.position[2], 0.0, 1e-12);
+    EXPECT_NEAR(world.heading, kPi / 2, 1e-12);
+}
+
+TEST(ItemPlacement, AimTurnsPlusZTowardsTheTarget) {
+    double heading = 9.0;
+    double pitch = 9.0;
+    ASSERT_TRUE(aimAngles({0, 0, 0}, {1, 0, 1}, heading, pitch));
+    EXPECT_NEAR(heading, kPi / 4, 1e-12);
+    EXPECT_EQ(pitch, 0.0);
+    ASSERT_TRUE(aimAngles({0, 1, 0}, {0, 0, 1}, heading, pitch));
+    EXPECT_NEAR(pitch, kPi / 4, 1e-12) << "positive pitch looks down";
+    EXPECT_EQ(heading, 0.0);
+    heading = 0.5;
+    ASSERT_TRUE(aimAngles({0, 0, 0}, {0, 2, 0}, heading, pitch));
+    EXPECT_EQ(heading, 0.5) << "straight up keeps the heading";
+    EXPECT_FALSE(aimAngles({1, 1, 1}, {1, 1, 1}, heading, pitch));
+}
