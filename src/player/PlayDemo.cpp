@@ -69,8 +69,16 @@ void clearScreen() {
 
 } // namespace
 
+namespace {
+DemoPlaybackOptions defaultPlayback; // what playDemo() plays: the demo unless set
+} // namespace
+
+void setDefaultPlayback(const DemoPlaybackOptions& options) {
+    defaultPlayback = options;
+}
+
 void playDemo() {
-    playDemoWith(DemoPlaybackOptions{});
+    playDemoWith(defaultPlayback);
 }
 
 void playDemoWith(const DemoPlaybackOptions& options) {
@@ -78,6 +86,10 @@ void playDemoWith(const DemoPlaybackOptions& options) {
     if (options.onlyScene >= 0 && options.onlyScene < kDemoSceneCount) {
         loop.firstScene = options.onlyScene;
         loop.lastScene = options.onlyScene;
+    }
+    if (options.sceneFile != nullptr) {
+        loop.firstScene = 0;
+        loop.lastScene = 0;
     }
     loop.currentScene = loop.firstScene;
     loop.scenesStarted = loop.firstScene;
@@ -99,7 +111,8 @@ void playDemoWith(const DemoPlaybackOptions& options) {
     grBufferClear(0, 0, 0xFFFF);
 
     for (int32_t i = loop.firstScene; i <= loop.lastScene; ++i) {
-        if (!scenes[i].load(kDemoSceneFiles[i])) {
+        if (!scenes[i].load(options.sceneFile != nullptr ? options.sceneFile
+                                                         : kDemoSceneFiles[i])) {
             reportLoadFailure();
             return;
         }

@@ -20,6 +20,9 @@ struct Scene;
 
 struct DemoPlaybackOptions {
     int32_t onlyScene = -1; // 0..4: load and play that scene alone; -1: the whole demo
+    // A scene file (content path) to load and play alone in place of the demo's scenes;
+    // nullptr: the demo's.
+    const char* sceneFile = nullptr;
     // Called once every scene has loaded, before the first frame, with the five scenes
     // (those not loaded keep their defaults).
     void (*scenesLoaded)(void* context, const Scene* scenes) = nullptr;
@@ -27,4 +30,7 @@ struct DemoPlaybackOptions {
 };
 
 void playDemo();
+// What playDemo() plays from now on in this process (ember play FILE: one scene file).
+// The options are copied; the scene file's name must outlive the playing.
+void setDefaultPlayback(const DemoPlaybackOptions& options);
 void playDemoWith(const DemoPlaybackOptions& options);

@@ -1,14 +1,20 @@
 // ember play DIR [--color 16|32] [--size WxH]: the player, as emberplay runs it, in DIR.
+// With a scene file (any version) in place of DIR: that scene alone, in its content
+// directory.
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "app/DesktopPlayer.h"
 #include "ember/CommandOptions.h"
 #include "ember/Commands.h"
+#include "ember/SceneSession.h"
+#include "player/PlayDemo.h"
 
 void addPlayCommands(CLI::App& app) {
     CLI::App* play = app.add_subcommand(
@@ -17,9 +23,11 @@ void addPlayCommands(CLI::App& app) {
     static std::string directory;
     static int colorBits = 16;
     static std::string size;
-    play->add_option("DIR", directory, "The demo folder (scenes/, objects/, textures/, cdrom/)")
+    play->add_option("DIR", directory,
+                     "The demo folder (scenes/, objects/, textures/, cdrom/), or one scene file "
+                     "(.lws, any version) to play alone")
         ->required()
-        ->check(CLI::ExistingDirectory);
+        ->check(CLI::ExistingPath);
     play->add_option("--color", colorBits,
                      "16: the board's dithered 16-bit look (default); 32: clean 8 bits per channel")
         ->check(CLI::IsMember({16, 32}));
@@ -32,8 +40,17 @@ void addPlayCommands(CLI::App& app) {
         if (!size.empty()) {
             parseSize(size, &options.width, &options.height);
         }
-        if (chdir(directory.c_str()) != 0) {
-            throw ToolError("cannot enter " + directory + ": " + std::strerror(errno));
+        static std::string root;
+        static std::string sceneFile;
+        root = directory;
+        DemoPlaybackOptions playback;
+        if (!std::filesystem::is_directory(directory)) {
+            splitSceneFile(directory, &root, &sceneFile);
+            playback.sceneFile = sceneFile.c_str();
+        }
+        setDefaultPlayback(playback);
+        if (chdir(root.c_str()) != 0) {
+            throw ToolError("cannot enter " + root + ": " + std::strerror(errno));
         }
         if (!runDesktopPlayer(options)) {
             throw ToolError("cannot open a window here (is there a display?); "

@@ -110,6 +110,15 @@ RgbFrame framedFrontBuffer(const SoftwareDevice& device, uint32_t width, uint32_
     return frame;
 }
 
+// A single scene file (any version) or one scene of a demo folder.
+std::unique_ptr<SceneSession> openSession(const RenderOptions& options) {
+    if (std::filesystem::is_regular_file(options.directory)) {
+        return std::make_unique<SceneSession>(options.directory);
+    }
+    return std::make_unique<SceneSession>(options.directory, options.scene);
+}
+
+// last < 0: up to the scene's last frame.
 void renderSceneFrames(const RenderOptions& options, float first, float last) {
     uint32_t width = 0;
     uint32_t height = 0;
@@ -141,11 +150,15 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
     auto device = std::make_unique<SoftwareDevice>(deviceOptions);
 
     const std::string here = std::filesystem::current_path().string();
-    SceneSession session(options.directory, options.scene);
+    const std::unique_ptr<SceneSession> opened = openSession(options);
+    SceneSession& session = *opened;
     setAcceleratorDevice(device.get());
     try {
         openSurface();
         session.load();
+        if (last < 0.0f) {
+            last = static_cast<float>(session.scene().lastFrame);
+        }
         grDitherMode(GR_DITHER_2x2);
         session.start();
         session.playUpTo(first, options.fps);
@@ -178,12 +191,17 @@ void runRender(const RenderOptions& options) {
     if (!options.frame.empty() && !options.frames.empty()) {
         throw ToolError("give --frame or --frames, not both");
     }
-    if (options.scene >= 0 && (!options.frame.empty() || !options.frames.empty())) {
+    const bool oneFile = std::filesystem::is_regular_file(options.directory);
+    if (oneFile && options.scene >= 0) {
+        throw ToolError("--scene picks a scene of a demo folder; " + options.directory +
+                        " is a scene file");
+    }
+    if (oneFile || (options.scene >= 0 && (!options.frame.empty() || !options.frames.empty()))) {
         if (options.loop) {
             throw ToolError("--loop goes with playback: leave out --frame/--frames or --scene");
         }
         float first = 0.0f;
-        float last = 0.0f;
+        float last = -1.0f; // a scene file alone: all its frames
         if (!options.frame.empty()) {
             first = last = parseFrameNumber(options.frame);
         } else {
@@ -232,7 +250,8 @@ void addRenderCommand(CLI::App& app) {
                   "virtual clock, into PNGs, a .y4m or a video");
     render
         ->add_option("DIR", options->directory,
-                     "Demo content directory (scenes\\, objects\\, textures\\, cdrom\\)")
+                     "Demo content directory (scenes\\, objects\\, textures\\, cdrom\\), or "
+                     "one scene file (.lws, any version): its frames, or those of --frame/--frames")
         ->required();
     render
         ->add_option("-o,--output", options->output,
@@ -241,8 +260,8 @@ void addRenderCommand(CLI::App& app) {
         ->required();
     render->add_option("--scene", options->scene, sceneIndexHelp() + " (default: the whole demo)");
     render->add_option("--frame", options->frame,
-                       "One frame: with --scene a frame number of that scene, else the number of "
-                       "a displayed frame of the demo (from 0)");
+                       "One frame: with --scene or a scene file a frame number of that scene, "
+                       "else the number of a displayed frame of the demo (from 0)");
     render->add_option("--frames", options->frames, "Frames FIRST:LAST, counted as for --frame");
     render
         ->add_option("--size", options->size,

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <strings.h>
 
 #include "accel/Device.h"
 #include "ember/Commands.h"
@@ -68,10 +69,35 @@ SceneSession::SceneSession(const std::string& directory, int32_t sceneIndex)
     scene_ = std::make_unique<Scene>();
 }
 
+void splitSceneFile(const std::string& sceneFile, std::string* root, std::string* relative) {
+    namespace fs = std::filesystem;
+    const fs::path file = fs::absolute(sceneFile);
+    fs::path directory = file.parent_path();
+    if (strcasecmp(directory.filename().c_str(), "scenes") == 0) {
+        directory = directory.parent_path();
+    }
+    *root = directory.string();
+    *relative = file.lexically_relative(directory).string();
+}
+
+SceneSession::SceneSession(const std::string& sceneFile) : sceneIndex_(0) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(sceneFile, error)) {
+        throw ToolError("no such scene file: " + sceneFile);
+    }
+    std::string root;
+    splitSceneFile(sceneFile, &root, &sceneFile_);
+    std::filesystem::current_path(root, error);
+    if (error) {
+        throw ToolError("cannot work in " + root + ": " + error.message());
+    }
+    scene_ = std::make_unique<Scene>();
+}
+
 SceneSession::~SceneSession() = default;
 
 const char* SceneSession::fileName() const {
-    return kDemoSceneFiles[sceneIndex_];
+    return sceneFile_.empty() ? kDemoSceneFiles[sceneIndex_] : sceneFile_.c_str();
 }
 
 void SceneSession::load() {

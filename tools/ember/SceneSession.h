@@ -29,6 +29,9 @@ struct Scene;
 class SceneSession {
 public:
     SceneSession(const std::string& directory, int32_t sceneIndex);
+    // One scene file of any version: works in its content directory (the folder above
+    // its "scenes" folder, else its own folder) and loads it from there.
+    explicit SceneSession(const std::string& sceneFile);
     ~SceneSession();
 
     void load();
@@ -40,8 +43,13 @@ public:
 
 private:
     int32_t sceneIndex_;
+    std::string sceneFile_; // content path of a single scene file; "" for the demo's
     std::unique_ptr<Scene> scene_;
 };
 
 // The scene index option shared by the commands: 0 .. 4 with the file names as help.
 std::string sceneIndexHelp();
+
+// The content directory of a scene file given on the command line, and the scene's path
+// relative to it: the folder above its "scenes" folder, else its own folder.
+void splitSceneFile(const std::string& sceneFile, std::string* root, std::string* relative);

@@ -4,9 +4,14 @@
 
 #include <cstdio>
 
+#include "content/LaterSceneReader.h"
 #include "ember/Commands.h"
+#include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
+    // ember reads every kind of content; the player reads LightWave 5 content only.
+    readerExtensions().readLaterScene = &readLaterScene;
+
     CLI::App app{"ember: render, inspect and convert Emberlight demo content"};
     app.require_subcommand(1);
     CLI::App* inspect = app.add_subcommand("inspect", "Load a file with the player's own readers "
