@@ -89,31 +89,47 @@ void projectPolygon(const Lwo2ImageMap& map, const float* points, const int32_t*
     }
     const bool wraps =
         projection == Lwo2Projection::Cylindrical || projection == Lwo2Projection::Spherical;
-    double first = 0.0;
-    for (int32_t i = 0; i < cornerCount; ++i) {
-        double q[3];
-        textureSpace(map, points + static_cast<size_t>(cornerPoints[i]) * 3, q);
-        double cu = 0.0, cv = 0.0;
-        if (!wraps) {
+    if (!wraps) {
+        for (int32_t i = 0; i < cornerCount; ++i) {
+            double q[3], cu = 0.0, cv = 0.0;
+            textureSpace(map, points + static_cast<size_t>(cornerPoints[i]) * 3, q);
             planar(map, axis, q, cu, cv);
-        } else {
-            double height = 0.0, radius = 0.0;
-            aroundAxis(axis, q, cu, height, radius);
-            if (i == 0) {
-                first = cu;
-            } else if (cu - first > 0.5) {
-                cu -= 1.0;
-            } else if (first - cu > 0.5) {
-                cu += 1.0;
-            }
-            cu *= map.wrapCountWidth;
-            if (projection == Lwo2Projection::Cylindrical) {
-                cv = divided(height, map.size[axis]) + 0.5;
-            } else {
-                cv = (0.5 + std::atan2(height, radius) / kPi) * map.wrapCountHeight;
-            }
+            u[i] = static_cast<float>(cu);
+            v[i] = static_cast<float>(cv);
         }
-        u[i] = static_cast<float>(cu);
-        v[i] = static_cast<float>(cv);
+        return;
+    }
+    // Longitudes in [0, 1); corners on the axis (poles) have none and are given the mean
+    // of the others once those have been brought to one side of the seam.
+    double low = 1.0, high = 0.0;
+    int32_t poles = 0;
+    for (int32_t i = 0; i < cornerCount; ++i) {
+        double q[3], longitude = 0.0, height = 0.0, radius = 0.0;
+        textureSpace(map, points + static_cast<size_t>(cornerPoints[i]) * 3, q);
+        aroundAxis(axis, q, longitude, height, radius);
+        const bool pole = radius <= 1e-5 * std::fabs(height);
+        poles += pole ? 1 : 0;
+        if (!pole) {
+            low = longitude < low ? longitude : low;
+            high = longitude > high ? longitude : high;
+        }
+        u[i] = pole ? -1.0f : static_cast<float>(longitude);
+        v[i] = static_cast<float>(projection == Lwo2Projection::Cylindrical
+                                      ? divided(height, map.size[axis]) + 0.5
+                                      : (0.5 + std::atan2(height, radius) / kPi) *
+                                            map.wrapCountHeight);
+    }
+    const bool acrossSeam = high - low > 0.5;
+    double sum = 0.0;
+    for (int32_t i = 0; i < cornerCount; ++i) {
+        if (u[i] >= 0.0f) {
+            u[i] += acrossSeam && u[i] < 0.5f ? 1.0f : 0.0f;
+            sum += u[i];
+        }
+    }
+    const int32_t others = cornerCount - poles;
+    const float pole = others > 0 ? static_cast<float>(sum / others) : 0.5f;
+    for (int32_t i = 0; i < cornerCount; ++i) {
+        u[i] = (u[i] < 0.0f ? pole : u[i]) * map.wrapCountWidth;
     }
 }

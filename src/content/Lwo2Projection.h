@@ -12,9 +12,11 @@
 //                (angle atan2(z, x) about Y, atan2(-y, -z) about X, atan2(-y, x) about Z)
 //   spherical    u as cylindrical, v = 1/2 + latitude / pi (size plays no part)
 //   cubic        planar on the axis along which the polygon's normal is largest
-// Cylindrical and spherical u are brought into [0, 1), then the corners of one polygon
-// are moved by whole turns to lie within half a turn of its first corner (so no polygon
-// spans the seam backwards), then multiplied by the wrap count (spherical v too).
+// Cylindrical and spherical u are brought into [0, 1); when a polygon's corners spread
+// over more than half a turn, those below 1/2 move up by a turn (so no polygon spans
+// the seam backwards); corners on the axis (a sphere's poles), which have no longitude,
+// take the mean of the polygon's other corners; then u is multiplied by the wrap count
+// (spherical v too).
 #pragma once
 
 #include <cstdint>
