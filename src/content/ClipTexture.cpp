@@ -118,6 +118,28 @@ bool bake(const RgbaImage& picture, const Lwo2ImageMap& map, bool blend, const u
     return true;
 }
 
+// The table key of a picture made into a texture: its host path and how it was baked
+// (`base`: the colour it was blended over, nullptr when drawn as it is). Keys too long
+// for a slot are shortened to a hash of the whole and the file's name.
+void textureKey(const char* hostPath, const Lwo2ImageMap& map, bool mirrorWidth, bool mirrorHeight,
+                const uint8_t* base, char (&key)[kTexturePathSize]) {
+    char variant[96];
+    int used = std::snprintf(variant, sizeof variant, "%s%s%s", mirrorWidth ? " mirror-u" : "",
+                             mirrorHeight ? " mirror-v" : "", map.negative ? " negative" : "");
+    if (base != nullptr && used >= 0 && static_cast<size_t>(used) < sizeof variant) {
+        std::snprintf(variant + used, sizeof variant - static_cast<size_t>(used),
+                      " over %02x%02x%02x at %g", base[0], base[1], base[2],
+                      static_cast<double>(map.opacity));
+    }
+    std::string full = std::string("picture ") + hostPath + variant;
+    if (full.size() < sizeof key) {
+        std::snprintf(key, sizeof key, "%s", full.c_str());
+    } else {
+        std::snprintf(key, sizeof key, "picture #%016llx %s",
+                      static_cast<unsigned long long>(hashOf(full.c_str())), baseName(hostPath));
+    }
+}
+
 } // namespace
 
 void clipPathCandidates(const char* clipPath, const char* objectPath, char (*candidates)[1024],
@@ -172,22 +194,15 @@ int32_t loadClipTexture(TextureTable& textures, const Lwo2Model& model, const Lw
     for (int c = 0; c < 3; ++c) {
         base[c] = toByte(look.color[c]);
     }
-    char variant[96];
-    std::snprintf(variant, sizeof variant, "%s%s%s over %02x%02x%02x at %g",
-                  mirrorWidth ? " mirror-u" : "", mirrorHeight ? " mirror-v" : "",
-                  map.negative ? " negative" : "", base[0], base[1], base[2],
-                  static_cast<double>(map.opacity));
-    char key[kTexturePathSize];
-    char full[sizeof hostPath + sizeof variant + 16];
-    std::snprintf(full, sizeof full, "picture %s%s", hostPath, variant);
-    if (std::strlen(full) < sizeof key) {
-        std::snprintf(key, sizeof key, "%s", full);
-    } else {
-        std::snprintf(key, sizeof key, "picture #%016llx %s",
-                      static_cast<unsigned long long>(hashOf(full)), baseName(hostPath));
+    // A picture blended over the surface colour is kept per colour; one drawn as it is
+    // (fully opaque) serves every surface that uses it the same way.
+    char blended[kTexturePathSize], plain[kTexturePathSize];
+    textureKey(hostPath, map, mirrorWidth, mirrorHeight, base, blended);
+    textureKey(hostPath, map, mirrorWidth, mirrorHeight, nullptr, plain);
+    int32_t index = textures.findTexture(blended);
+    if (index == kNoTexture && map.opacity >= 1.0f) {
+        index = textures.findTexture(plain);
     }
-
-    int32_t index = textures.findTexture(key);
     int32_t width = 0, height = 0;
     if (index == kNoTexture) {
         RgbaImage picture;
@@ -197,7 +212,7 @@ int32_t loadClipTexture(TextureTable& textures, const Lwo2Model& model, const Lw
                              (std::string(": ") + message).c_str());
             return 0;
         }
-        const bool blend = map.opacity < 1.0f || hasTransparentPixels(picture);
+        const bool blend = !(map.opacity >= 1.0f) || hasTransparentPixels(picture);
         RgbaImage baked;
         if (!bake(picture, map, blend, base, mirrorWidth, mirrorHeight, baked)) {
             appendToErrorLog("UNABLE TO READ IMAGE ", hostPath, ": not enough memory");
@@ -212,6 +227,7 @@ int32_t loadClipTexture(TextureTable& textures, const Lwo2Model& model, const Lw
                              (std::string(": ") + message).c_str());
             return 0;
         }
+        const char* key = blend ? blended : plain;
         index = textures.addTexture(key, converted.info, std::move(converted.texels));
         if (index == kNoTexture) {
             return 0;
