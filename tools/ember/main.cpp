@@ -5,11 +5,13 @@
 #include <cstdio>
 
 #include "content/LaterSceneReader.h"
+#include "content/Lwo2Object.h"
 #include "ember/Commands.h"
 #include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
-    // ember reads every kind of content; the player reads LightWave 5 content only.
+    // ember reads real content of later versions too; the player does not.
+    readerExtensions().readOtherObject = &readLwo2Object;
     readerExtensions().readLaterScene = &readLaterScene;
 
     CLI::App app{"ember: render, inspect and convert Emberlight demo content"};
