@@ -439,14 +439,15 @@ int32_t loadOtherVersion(Scene& scene, const SceneReading& r, int32_t hasVersion
     if (version >= 2 && version <= 5 && readLater != nullptr) {
         return readLater(scene, r.fileName, version);
     }
-    if (version >= 2 && version <= 5) {
-        std::snprintf(reason, sizeof(reason),
-                      "scene file of version %d: this player reads version 1 (ember convert "
-                      "scene turns versions 2 to 5 into it)",
+    if (readLater != nullptr) {
+        std::snprintf(reason, sizeof(reason), "scene file of version %d: versions 1 to 5 are read",
                       version);
     } else {
-        std::snprintf(reason, sizeof(reason), "scene file of version %d: versions 1 to %d are read",
-                      version, readLater != nullptr ? 5 : 1);
+        std::snprintf(reason, sizeof(reason),
+                      "scene file of version %d: this player reads version 1%s", version,
+                      version >= 2 && version <= 5
+                          ? " (ember convert scene turns versions 2 to 5 into it)"
+                          : "");
     }
     reportInScene(r, reason);
     return 0;

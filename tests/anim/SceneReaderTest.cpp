@@ -6,6 +6,7 @@
 #include "accel/TraceDevice.h"
 #include "anim/SceneReader.h"
 #include "fx/RandomGenerator.h"
+#include "player/ReaderExtensions.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
 #include "support/ScratchDirectory.h"
@@ -98,6 +99,41 @@ TEST_F(SceneReaderTest, OnlyLightWaveSceneFilesAreRead) {
     scene_ = std::make_unique<Scene>();
     EXPECT_EQ(scene_->load("scenes\\missing.lws"), 0);
     EXPECT_EQ(log(), line("unable to open scene: scenes\\missing.lws"));
+}
+
+TEST_F(SceneReaderTest, TheVersionDecidesWhoReadsTheFile) {
+    const std::string in = " in scene: scenes\\test.lws";
+    const struct {
+        const char* text;
+        std::string logged;
+    } refused[] = {
+        {"LWSC\n3\nLoadObjectLayer 1 cube.lwo\n",
+         "scene file of version 3: this player reads version 1 (ember convert scene turns "
+         "versions 2 to 5 into it)" +
+             in},
+        {"LWSC\n6\n", "scene file of version 6: this player reads version 1" + in},
+        {"LWSC\nFirstFrame 1\n", "no version number after LWSC" + in},
+    };
+    for (const auto& c : refused) {
+        EXPECT_EQ(load(c.text), 0) << c.text;
+        EXPECT_EQ(log(), line(c.logged));
+    }
+
+    // With the extension a later version goes to it; version 1 never does.
+    static int32_t seenVersion = 0;
+    readerExtensions().readLaterScene = [](Scene& scene, const char*, int32_t version) {
+        seenVersion = version;
+        scene.lastFrame = 77;
+        return int32_t{1};
+    };
+    EXPECT_EQ(load("LWSC\n4\n"), 1);
+    EXPECT_EQ(seenVersion, 4);
+    EXPECT_EQ(scene_->lastFrame, 77);
+    EXPECT_EQ(load("LWSC\n1\nLastFrame 5\n"), 1);
+    EXPECT_EQ(scene_->lastFrame, 5);
+    EXPECT_EQ(load("LWSC\n9\n"), 0);
+    EXPECT_EQ(log(), line("scene file of version 9: versions 1 to 5 are read" + in));
+    readerExtensions().readLaterScene = nullptr;
 }
 
 TEST_F(SceneReaderTest, AFileOfUnknownWordsLoadsEmptyWithTheFlareTexture) {
