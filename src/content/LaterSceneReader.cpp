@@ -9,6 +9,7 @@
 #include "anim/SceneReader.h"
 #include "content/LaterScene.h"
 #include "content/LaterSceneParser.h"
+#include "content/Lwo2Object.h"
 #include "content/SceneBaking.h"
 #include "object/MeshPreparation.h"
 #include "object/ObjectLoadFailure.h"
@@ -111,7 +112,12 @@ int32_t loadObjects(const LaterScene& later, Scene& scene, const char* fileName,
             return 0;
         }
         clearObjectLoadFailure();
-        if (!object.loadObject(scene.textures, path.c_str())) {
+        // LoadObjectLayer L names the layer numbered L - 1; LoadObject the whole object.
+        const int32_t loaded =
+            item.layer > 0
+                ? loadLwo2ObjectLayer(object, scene.textures, path.c_str(), item.layer - 1, nullptr)
+                : object.loadObject(scene.textures, path.c_str());
+        if (!loaded) {
             const char* reason = lastObjectLoadFailure();
             problem = reason[0] != '\0' ? std::string(reason) : "unusable object file " + path;
             return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "content/PngFile.h"
@@ -41,8 +42,7 @@ void expectedColumns(const Placed& p, double& left, double& right) {
     }
 }
 
-class LaterSceneRenderTest : public EmberProgramTest,
-                             public testing::WithParamInterface<Placed> {};
+class LaterSceneRenderTest : public EmberProgramTest, public testing::WithParamInterface<Placed> {};
 
 void PrintTo(const Placed& p, std::ostream* out) {
     *out << p.scene << " frame " << p.frame;
@@ -89,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Placed{"move_x.lws", 0, 0.0, 0.0, {0.97976, 0.88587, 0.95492}},
                     Placed{"move_x.lws", 20, 2.06911, 0.0, {0.97976, 0.88587, 0.95492}},
                     Placed{"move_x.lws", 55, -2.37487, 0.0, {0.97976, 0.88587, 0.95492}},
-                    Placed{"move_x_oldformat_56.lws", 40, -2.37487, 0.0,
-                           {0.97976, 0.88587, 0.95492}},
+                    Placed{
+                        "move_x_oldformat_56.lws", 40, -2.37487, 0.0, {0.97976, 0.88587, 0.95492}},
                     Placed{"move_xz_linear.lws", 20, 1.92492, -1.32806, {1, 1, 1}},
                     Placed{"move_xz_spline.lws", 20, 2.01533, -1.65366, {1, 1, 1}},
                     Placed{"move_x_post_repeat.lws", 50, 1.5814, 0.0, {1, 1, 1}}),
@@ -100,3 +100,65 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace(name.begin(), name.end(), '.', '_');
         return name;
     });
+
+namespace {
+
+struct Centroid {
+    double x = 0.0;
+    double y = 0.0;
+    int count = 0;
+};
+
+// Where the pixels of one colour are, on average.
+template <typename Match>
+Centroid centroidOf(const RgbaImage& image, Match match) {
+    Centroid c;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            if (match(p[0], p[1], p[2])) {
+                c.x += x;
+                c.y += y;
+                ++c.count;
+            }
+        }
+    }
+    if (c.count > 0) {
+        c.x /= c.count;
+        c.y /= c.count;
+    }
+    return c;
+}
+
+} // namespace
+
+// tests/data/later/hierarchy.lws loads the four layers of hierarchy.lwo, parented as the
+// object's layers are: a red pillar and a blue box hang on the turning root sphere.
+TEST_F(EmberProgramTest, ParentedLayersTurnWithTheirParent) {
+    const std::string data = std::getenv("EMBER_TESTDATA");
+    ASSERT_EQ(std::system(("cp '" + data + "/later/hierarchy.lws' '" + EMBER_LATER_TESTDATA +
+                           "/objects/hierarchy.lwo' .")
+                              .c_str()),
+              0);
+    const auto red = [](int r, int g, int b) { return r > 150 && g < 60 && b < 60; };
+    const auto blue = [](int r, int g, int b) { return b > r + 25 && b > g + 25; };
+    Centroid pillar[2];
+    Centroid box[2];
+    const int frames[2] = {0, 60}; // the root has turned half round by frame 60
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(run("render hierarchy.lws --frame " + std::to_string(frames[i]) +
+                      " --size 320x240 --color 32 -o f.png"),
+                  0)
+            << err;
+        RgbaImage image;
+        char message[256];
+        ASSERT_EQ(readPngFile("f.png", image, message, sizeof(message)), 1) << message;
+        pillar[i] = centroidOf(image, red);
+        box[i] = centroidOf(image, blue);
+        EXPECT_GT(pillar[i].count, 1000) << frames[i];
+        EXPECT_GT(box[i].count, 1000) << frames[i];
+        EXPECT_LT(box[i].y, 100) << "the child box stands on the sphere";
+    }
+    EXPECT_LT(pillar[0].x, 120) << "left of the sphere";
+    EXPECT_GT(pillar[1].x, 200) << "carried to the right by the turning root";
+}
