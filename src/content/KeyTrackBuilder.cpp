@@ -70,6 +70,12 @@ bool KeyTrackBuilder::channelsConstant(int32_t first, int32_t count) const {
     return true;
 }
 
+void KeyTrackBuilder::replaceKeys(std::unique_ptr<MotionKey[]> keys, int32_t count) {
+    keys_ = std::move(keys);
+    count_ = count;
+    capacity_ = count;
+}
+
 void KeyTrackBuilder::finish(Motion& motion) {
     motion.positionIsConstant = channelsConstant(0, 3) ? 1 : 0;
     motion.rotationIsConstant = channelsConstant(3, 3) ? 1 : 0;

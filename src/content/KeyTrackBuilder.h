@@ -37,6 +37,10 @@ public:
     int32_t keyCount() const { return count_; }
     const MotionKey* keys() const { return keys_.get(); }
 
+    // Puts other keys in place of those made frame by frame (keys that give the same
+    // values at every whole frame, fewer of them).
+    void replaceKeys(std::unique_ptr<MotionKey[]> keys, int32_t count);
+
     // A motion: constants when all nine channels held still, else the keys and which
     // groups held still.
     void finish(Motion& motion);

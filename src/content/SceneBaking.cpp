@@ -19,7 +19,9 @@
 #include <memory>
 #include <new>
 
+#include "anim/Envelope.h"
 #include "content/ItemPlacement.h"
+#include "content/KeyFitting.h"
 #include "content/KeyTrackBuilder.h"
 #include "content/LaterScene.h"
 #include "math/Matrix4.h"
@@ -306,9 +308,76 @@ void trackValues(const Baking& b, const Track& t, FrameItems& items, double seco
     }
 }
 
+// Fitted keys must give what the frame-by-frame keys give at every played frame, to
+// about the precision the player's records hold.
+bool sameAtEveryFrame(const MotionKey* fitted, int32_t fittedCount, const KeyTrackBuilder& baked,
+                      int32_t channels, int32_t lastFrame) {
+    for (int32_t f = 0; f <= lastFrame; ++f) {
+        double a[kMotionChannelCount];
+        double e[kMotionChannelCount];
+        evaluateEnvelope(fitted, fittedCount, f, channels, a);
+        evaluateEnvelope(baked.keys(), baked.keyCount(), f, channels, e);
+        for (int32_t c = 0; c < channels; ++c) {
+            const double limit = 1.0e-6 * (std::fabs(e[c]) > 1.0 ? std::fabs(e[c]) : 1.0);
+            if (!(std::fabs(a[c] - e[c]) <= limit)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The item's own keys as version-1 keys where they can be written so: an item with
+// neither parent nor target, or an envelope.
+void fitKeys(const Baking& b, Track& t) {
+    const ChannelEnvelope* channels[kMotionChannelCount] = {};
+    double constants[kMotionChannelCount] = {};
+    double scales[kMotionChannelCount] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    int32_t count = 1;
+    if (t.kind == TrackKind::Motion) {
+        const LaterItem& item = b.later.items[t.item];
+        if (item.parent >= 0 || item.target >= 0) {
+            return;
+        }
+        count = kMotionChannelCount;
+        for (int32_t c = 0; c < count; ++c) {
+            channels[c] = &item.channels[c];
+            constants[c] = channelValue(item, c, 0.0);
+            scales[c] = c >= 3 && c < 6 ? 1.0 / kPlayerRadiansPerDegree : 1.0;
+        }
+    } else {
+        const AnimatedValue* value = nullptr;
+        if (t.kind == TrackKind::Ambient) {
+            value = &b.later.ambientIntensity;
+        } else {
+            const LaterItem& item = b.later.items[t.item];
+            value = t.kind == TrackKind::Dissolve    ? &item.dissolve
+                    : t.kind == TrackKind::Intensity ? &item.intensity
+                    : t.kind == TrackKind::Range     ? &item.range
+                                                     : &item.flareIntensity;
+        }
+        if (value->isEnveloped == 0) {
+            return;
+        }
+        channels[0] = &value->envelope;
+        constants[0] = value->value;
+    }
+    KeyTiming timing;
+    timing.framesPerSecond = b.later.framesPerSecond;
+    timing.origin = laterSceneOrigin(b.later);
+    timing.lastFrame = b.scene.lastFrame;
+    FittedKeys fitted;
+    if (fitVersionOneKeys(channels, constants, scales, count, timing, fitted) &&
+        fitted.keyCount < t.builder->keyCount() &&
+        sameAtEveryFrame(fitted.keys.get(), fitted.keyCount, *t.builder, count, timing.lastFrame)) {
+        t.builder->replaceKeys(std::move(fitted.keys), fitted.keyCount);
+    }
+}
+
 void finishTracks(Baking& b) {
     for (int32_t i = 0; i < b.trackCount; ++i) {
         Track& t = b.tracks[i];
+        fitKeys(b, t);
         if (t.motion != nullptr) {
             t.builder->finish(*t.motion);
         } else {

@@ -95,6 +95,45 @@ TEST(SceneBaking, ThePlayerGivesBackEveryFramesValues) {
     EXPECT_EQ(s.camera.ambientIntensity, 0.05f);
 }
 
+// Keys that version 1 can hold stay keys: end tangents and held values are made up for by
+// tension and bias, and the player's evaluation still gives every frame's value.
+TEST(SceneBaking, KeysThatVersionOneCanHoldStayKeys) {
+    const struct {
+        std::string text;
+        int32_t keys;
+    } cases[] = {
+        {realScene("move_x.lws"), 4}, // keys at 0, 20, 40 and the value held to frame 60
+        {"LWSC\n3\n\nLastFrame 40\nLoadObject box.lwo\nObjectMotion\n" +
+             channel(0, " Key 1 0.3333333333333333 0 0.5 0 0 0 0 0\n"
+                        " Key -2 0.6666666666666666 0 0 0.3 0 0 0 0\n"
+                        " Key 4 1 0 0 0 -0.4 0 0 0\n") +
+             channel(4, " Key 0.1 0.3333333333333333 0 0.5 0 0 0 0 0\n"
+                        " Key 0.7 0.6666666666666666 0 0 0.3 0 0 0 0\n"
+                        " Key 0.2 1 0 0 0 -0.4 0 0 0\n") +
+             "AddCamera\n",
+         5},
+        {"LWSC\n3\n\nLastFrame 30\nLoadObject box.lwo\nObjectMotion\n" +
+             channel(2, " Key 1 0 0 0.25 0 0.5 0 0 0\n Key 3 0.5 3 0 0 0 0 0 0\n"
+                        " Key -1 1 0 -0.5 0.2 0 0 0 0\n") +
+             "AddCamera\n",
+         3},
+    };
+    for (const auto& c : cases) {
+        const Baked b = bake(c.text);
+        ASSERT_EQ(b.ok, 1) << b.problem;
+        Motion& motion = b.scene->objects[0].motion;
+        EXPECT_EQ(motion.keyCount, c.keys);
+        const LaterItem& item = b.later->items[0];
+        for (int32_t frame = 0; frame <= b.scene->lastFrame; ++frame) {
+            motion.update(frame);
+            const double seconds = frame / 30.0;
+            EXPECT_NEAR(motion.position.x, channelValue(item, 0, seconds), 2e-6) << frame;
+            EXPECT_NEAR(motion.position.z, channelValue(item, 2, seconds), 2e-6) << frame;
+            EXPECT_NEAR(motion.pitch * kDegree, channelValue(item, 4, seconds), 2e-6) << frame;
+        }
+    }
+}
+
 TEST(SceneBaking, ChildrenArePlacedThroughTheirParentsAndPivots) {
     // A null at x = 1 turning a quarter about y over frames 0..30, with its pivot at
     // z = 1; its child sits at z = 2 in the null's frame, so at z = 2 - 1 from the pivot.
