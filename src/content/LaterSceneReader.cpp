@@ -94,7 +94,7 @@ void applyPivot(SceneObject& object, const double (&pivot)[3]) {
 }
 
 int32_t loadObjects(const LaterScene& later, Scene& scene, const char* fileName,
-                    std::string& problem) {
+                    LaterObjectSource* sources, std::string& problem) {
     int32_t slot = 0;
     for (int32_t i = 0; i < later.itemCount; ++i) {
         const LaterItem& item = later.items[i];
@@ -123,6 +123,10 @@ int32_t loadObjects(const LaterScene& later, Scene& scene, const char* fileName,
             return 0;
         }
         applyPivot(object, item.pivot);
+        if (sources != nullptr) {
+            sources[slot - 1].path = path;
+            sources[slot - 1].layer = item.layer;
+        }
     }
     return 1;
 }
@@ -139,6 +143,10 @@ bool anyLensFlare(const Scene& scene) {
 } // namespace
 
 int32_t readLaterScene(Scene& scene, const char* fileName, int32_t /*version*/) {
+    return readLaterSceneWithSources(scene, fileName, nullptr);
+}
+
+int32_t readLaterSceneWithSources(Scene& scene, const char* fileName, LaterObjectSource* sources) {
     std::string problem;
     size_t size = 0;
     const std::unique_ptr<char[]> text = readWholeFile(fileName, size, problem);
@@ -156,7 +164,7 @@ int32_t readLaterScene(Scene& scene, const char* fileName, int32_t /*version*/) 
         reportSceneLoadFailure(reason, fileName);
         return 0;
     }
-    if (!loadObjects(*later, scene, fileName, problem)) {
+    if (!loadObjects(*later, scene, fileName, sources, problem)) {
         reportSceneLoadFailure(problem.c_str(), fileName);
         return 0;
     }

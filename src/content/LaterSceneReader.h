@@ -19,10 +19,23 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Scene;
 
 int32_t readLaterScene(Scene& scene, const char* fileName, int32_t version);
+
+// Where each object of a later scene came from, in slot order, for tools that write the
+// scene out again: the object file as found (a content path) and the layer read (the
+// layer number of LoadObjectLayer, 0 for the whole object).
+struct LaterObjectSource {
+    std::string path;
+    int32_t layer = 0;
+};
+
+// readLaterScene, also filling sources[0 .. scene.objectCount) (kSceneObjectCapacity
+// records).
+int32_t readLaterSceneWithSources(Scene& scene, const char* fileName, LaterObjectSource* sources);
 
 // Scene files above this size are refused before they are read.
 inline constexpr int64_t kMaxLaterSceneBytes = 64 * 1024 * 1024;

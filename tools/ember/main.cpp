@@ -7,6 +7,7 @@
 #include "content/LaterSceneReader.h"
 #include "content/Lwo2Object.h"
 #include "ember/Commands.h"
+#include "ember/SceneConversion.h"
 #include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     addTraceCommand(app);
     addRenderCommand(app);
     addPlayCommands(app);
+    addConvertSceneCommand(app);
 
     try {
         app.parse(argc, argv);
