@@ -231,3 +231,64 @@ std::vector<std::string> exampleScenes() {
     scenes.push_back("LWSC\n1\n");
     return scenes;
 }
+
+namespace {
+
+std::string laterEnvelope(const std::string& keys, const char* behaviors) {
+    int count = 0;
+    for (size_t at = keys.find("Key"); at != std::string::npos; at = keys.find("Key", at + 1)) {
+        ++count;
+    }
+    return "{ Envelope\n  " + std::to_string(count) + "\n" + keys + "  Behaviors " + behaviors +
+           "\n}\n";
+}
+
+} // namespace
+
+std::vector<std::string> exampleLaterScenes() {
+    // Every key shape (0 TCB .. 5 Bezier 2D) on one channel, every behaviour on others.
+    const std::string shapes = "  Key 0 0 0 0.5 -0.2 0.1 0 0 0\n  Key 1 0.5 1 0 0 0 2 -1 0\n"
+                               "  Key -1 1 2 0 0 0 1 1 0\n  Key 2 1.5 3 0 0 0 0 0 0\n"
+                               "  Key 0.5 2 4 0 0 0 0 0 0\n  Key 1 3 5 -0.3 0.2 0.3 0.4 0 0\n";
+    const std::string twoKeys = "  Key 0 0.2 0 0 0 0 0 0 0\n  Key 0.7 1.2 0 0 0 0 0 0 0\n";
+    std::string motion = "ObjectMotion\nNumChannels 9\nChannel 0\n" + laterEnvelope(shapes, "1 1");
+    const char* behaviors[] = {"0 5", "2 3", "4 1", "5 2", "3 0"};
+    for (int c = 1; c <= 5; ++c) {
+        motion += "Channel " + std::to_string(c) + "\n" + laterEnvelope(twoKeys, behaviors[c - 1]);
+    }
+    std::vector<std::string> scenes;
+    scenes.push_back(
+        "LWSC\n5\n\nFirstFrame -5\nLastFrame 40\nFramesPerSecond 25\n"
+        "LoadObjectLayer 1 10000000 objects\\cube.lwo\n" +
+        motion + "ParentItem 10000002\nPivotPosition 0.5 0 -0.5\nObjectDissolve (envelope)\n" +
+        laterEnvelope(twoKeys, "1 1") +
+        "Plugin ItemMotionHandler 1 Foo\nParentItem 10000000\nEndPlugin\n"
+        "{ APS\n  { VParm\n    0\n  }\n}\n"
+        "LoadObject objects\\tri.lwo\nParentItem 10000000\nTargetItem 30000000\n"
+        "AddNullObject 10000002 Handle Of Things\n" +
+        motion + "AmbientColor 1 0.5 1\nAmbientIntensity (envelope)\n" +
+        laterEnvelope(twoKeys, "2 2") + "AddLight 20000000\nLightName Sun\n" + motion +
+        "LightColor 1 0.9 0.8\nLightIntensity (envelope)\n" + laterEnvelope(twoKeys, "1 1") +
+        "LightType 2\nLightFalloffType 1\nLightRange 9\nLensFlare 1\nFlareIntensity 0.5\n"
+        "AddCamera 30000000\nCameraName Camera\nCameraMotion\nNumChannels 6\nChannel 2\n" +
+        laterEnvelope("  Key -8 0 0 0 0 0 0 0 0\n", "1 1") +
+        "TargetItem 10000001\nZoomFactor (envelope)\n" + laterEnvelope(twoKeys, "1 1"));
+    // Version 2: per-channel key lines, degrees, 0..255 colours, old behaviours.
+    scenes.push_back("LWSC\n2\n\nFirstFrame 1\nLastFrame 30\nFramesPerSecond 30\n"
+                     "LoadObject objects\\cube.lwo\nObjectMotion (unnamed)\n  9\n"
+                     "  2\n  0 0 2 0 0 0\n  3 1 2 0.5 0 0\n  0\n  0\n  1\n  45 0 2 0 0 0\n"
+                     "  0\n  0\n  0\n  0\n  0\n"
+                     "Pre/PostBehavior 0 2 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\n"
+                     "AddNullObject Pivot\nParentObject 1\n"
+                     "AmbientColor 255 255 255\nAmbIntensity 0.1\n"
+                     "AddLight\nLightMotion (unnamed)\n  9\n  0\n  0\n  0\n  1\n"
+                     "  30 0 2 0 0 0\n  0\n  0\n  0\n  0\n  0\n"
+                     "LightColor 255 128 0\nLgtIntensity (envelope)\n  1\n  2\n"
+                     "  0 0 2 0 0 0\n  1 1 2 0 0 0\nLightType 1\n"
+                     "AddCamera\nCameraMotion (unnamed)\n  6\n  0\n  0\n  1\n"
+                     "  -5 0 2 0 0 0\n  0\n  0\n  0\nZoomFactor 3.2\n");
+    // Version 3: whole objects, no ids.
+    scenes.push_back("LWSC\n3\n\nLastFrame 10\nLoadObject objects\\wave0.lwo\n"
+                     "LoadObjectLayer 1 objects\\wave1.lwo\nAddCamera\n");
+    return scenes;
+}

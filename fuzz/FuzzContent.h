@@ -44,3 +44,6 @@ int32_t writeSceneContent();
 
 // Complete scenes over that content, each exercising a group of keywords.
 std::vector<std::string> exampleScenes();
+// Scene files of versions 2 to 5 over that content: every key shape and behaviour,
+// parents, pivots, targets, envelopes, plug-in and unknown blocks.
+std::vector<std::string> exampleLaterScenes();

@@ -33,6 +33,9 @@
 //           loaded whole with the LWO2 reader switched on, then one layer alone
 //   picture the bytes of a picture of any kind: read, and when it is at most 512 x 512
 //           pixels, converted to a texture as a clip picture is
+//   later   the text of a scene file of version 2 to 5 (scenes/fuzz.lws) beside the
+//           content of FuzzContent.h: parsed alone, then loaded as the ember tool loads
+//           it (objects, baking); a scene that loads is checked and animated
 #pragma once
 
 #include <cstddef>
@@ -60,3 +63,6 @@ const char* runLwo2Input(const uint8_t* data, size_t size);
 
 void preparePictureInput();
 const char* runPictureInput(const uint8_t* data, size_t size);
+
+void prepareLaterSceneInput();
+const char* runLaterSceneInput(const uint8_t* data, size_t size);

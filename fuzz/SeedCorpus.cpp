@@ -137,6 +137,15 @@ bool sceneSeeds(const fs::path& dir) {
     return ok;
 }
 
+bool laterSceneSeeds(const fs::path& dir) {
+    const std::vector<std::string> scenes = exampleLaterScenes();
+    bool ok = true;
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        ok = ok && put(dir / ("later" + std::to_string(i) + ".lws"), scenes[i]);
+    }
+    return ok;
+}
+
 bool threeDfSeeds(const fs::path& dir) {
     struct Shape {
         const char* name;
@@ -305,14 +314,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = argv[1];
-    for (const char* target : {"object", "scene", "frame", "3df", "png", "lwo2", "picture"}) {
+    for (const char* target :
+         {"object", "scene", "frame", "3df", "png", "lwo2", "picture", "later"}) {
         fs::create_directories(out / target);
     }
-    const bool ok = objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) &&
-                    sceneSeeds(out / "scene") && sceneSeeds(out / "frame") &&
-                    threeDfSeeds(out / "3df") && pngSeeds(out / "png") &&
-                    lwo2Seeds(out / "lwo2", argc > 2 ? argv[2] : nullptr) &&
-                    pictureSeeds(out / "picture") && (argc < 4 || demoSeeds(out, argv[3]));
+    const bool ok =
+        objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) && sceneSeeds(out / "scene") &&
+        sceneSeeds(out / "frame") && threeDfSeeds(out / "3df") && pngSeeds(out / "png") &&
+        lwo2Seeds(out / "lwo2", argc > 2 ? argv[2] : nullptr) && pictureSeeds(out / "picture") &&
+        laterSceneSeeds(out / "later") && (argc < 4 || demoSeeds(out, argv[3]));
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
         return 1;

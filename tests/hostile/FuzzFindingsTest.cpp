@@ -18,9 +18,12 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"object", prepareObjectInput, runObjectInput}, {"scene", prepareSceneInput, runSceneInput},
-    {"frame", prepareFrameInput, runFrameInput},    {"3df", prepareThreeDfInput, runThreeDfInput},
+    {"object", prepareObjectInput, runObjectInput},
+    {"scene", prepareSceneInput, runSceneInput},
+    {"frame", prepareFrameInput, runFrameInput},
+    {"3df", prepareThreeDfInput, runThreeDfInput},
     {"png", preparePngInput, runPngInput},
+    {"later", prepareLaterSceneInput, runLaterSceneInput},
 };
 
 std::filesystem::path hostileDirectory() {
