@@ -162,3 +162,13 @@ TEST_F(EmberProgramTest, ParentedLayersTurnWithTheirParent) {
     EXPECT_LT(pillar[0].x, 120) << "left of the sphere";
     EXPECT_GT(pillar[1].x, 200) << "carried to the right by the turning root";
 }
+
+TEST_F(EmberProgramTest, ASceneFileAloneRendersAllItsFrames) {
+    writeFile("s.lws", "LWSC\n3\n\nFirstFrame 1\nLastFrame 2\nAddCamera\n");
+    ASSERT_EQ(run("render s.lws -o frames/ --size 64x48"), 0) << err;
+    for (const char* png :
+         {"frames/frame000000.png", "frames/frame000001.png", "frames/frame000002.png"}) {
+        EXPECT_FALSE(readFile(png).empty()) << png;
+    }
+    EXPECT_TRUE(readFile("frames/frame000003.png").empty());
+}

@@ -204,7 +204,7 @@ void runRender(const RenderOptions& options) {
         float last = -1.0f; // a scene file alone: all its frames
         if (!options.frame.empty()) {
             first = last = parseFrameNumber(options.frame);
-        } else {
+        } else if (!options.frames.empty()) {
             int64_t a = 0;
             int64_t b = 0;
             parseFrameRange(options.frames, &a, &b);
