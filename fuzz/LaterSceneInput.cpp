@@ -58,9 +58,6 @@ const char* brokenBakedPromise(const Scene& scene) {
         !covers(c.ambientEnvelope.keys.get(), c.ambientEnvelope.keyCount)) {
         return "the camera's baked keys that do not cover the scene";
     }
-    if (scene.lastFrame < 0 || !(scene.framesPerSecond > 0.0f)) {
-        return "a later scene without frames or rate";
-    }
     return nullptr;
 }
 
@@ -74,7 +71,8 @@ void prepareLaterSceneInput() {
 const char* runLaterSceneInput(const uint8_t* data, size_t size) {
     const auto later = std::make_unique<LaterScene>();
     char problem[256];
-    parseLaterScene(reinterpret_cast<const char*>(data), size, *later, problem, sizeof(problem));
+    const int32_t parsed = parseLaterScene(reinterpret_cast<const char*>(data), size, *later,
+                                           problem, sizeof(problem));
 
     // As the ember tool reads it; the player's own reading is the scene driver's.
     ReaderExtensions& extensions = readerExtensions();
@@ -87,8 +85,14 @@ const char* runLaterSceneInput(const uint8_t* data, size_t size) {
     if (scene == nullptr) {
         return broken;
     }
-    if ((broken = brokenBakedPromise(*scene)) != nullptr) {
-        return broken;
+    // A version-1 file is read by the player's own reader, which promises less.
+    if (parsed != 0) {
+        if ((broken = brokenBakedPromise(*scene)) != nullptr) {
+            return broken;
+        }
+        if (scene->lastFrame < 0 || !(scene->framesPerSecond > 0.0f)) {
+            return "a later scene without frames or rate";
+        }
     }
     const float last = static_cast<float>(scene->lastFrame);
     const float frames[] = {0.0f, 0.5f, last * 0.5f, last};
