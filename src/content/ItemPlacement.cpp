@@ -57,12 +57,12 @@ struct Angles {
     double bank;
 };
 
-double distance(const Angles& a, const Placement& p) {
+double distance(const Angles& a, const ItemPose& p) {
     return std::fabs(a.heading - p.heading) + std::fabs(a.pitch - p.pitch) +
            std::fabs(a.bank - p.bank);
 }
 
-Angles nearest(Angles a, const Placement& previous) {
+Angles nearest(Angles a, const ItemPose& previous) {
     a.heading = nearestTurn(a.heading, previous.heading);
     a.pitch = nearestTurn(a.pitch, previous.pitch);
     a.bank = nearestTurn(a.bank, previous.bank);
@@ -78,7 +78,7 @@ double nearestTurn(double angle, double reference) {
     return angle - kTwoPi * std::round((angle - reference) / kTwoPi);
 }
 
-Affine placementMatrix(const Placement& p) {
+Affine placementMatrix(const ItemPose& p) {
     const double ch = std::cos(p.heading);
     const double sh = std::sin(p.heading);
     const double cp = std::cos(p.pitch);
@@ -122,8 +122,8 @@ Affine multiply(const Affine& first, const Affine& second) {
     return out;
 }
 
-Placement decompose(const Affine& matrix, const Placement* previous) {
-    Placement p;
+ItemPose decompose(const Affine& matrix, const ItemPose* previous) {
+    ItemPose p;
     double rows[3][3];
     for (int32_t r = 0; r < 3; ++r) {
         for (int32_t c = 0; c < 3; ++c) {

@@ -9,7 +9,7 @@
 // Usage:
 //   Affine local = placementMatrix(placement);            // scale, rotate, move
 //   Affine child = multiply(local, multiply(translation(-parentPivot), parentMatrix));
-//   Placement world = decompose(child, &previousWorld);   // nearest angles to the previous
+//   ItemPose world = decompose(child, &previousWorld);   // nearest angles to the previous
 //
 // Angles are radians here; positions in metres. A composed placement that is sheared (a
 // child of a parent scaled differently along its axes) has no exact nine-number form:
@@ -18,7 +18,9 @@
 
 #include <cstdint>
 
-struct Placement {
+// The nine numbers that place an item: scale, then bank, pitch and heading, then
+// position.
+struct ItemPose {
     double position[3] = {};
     double heading = 0.0; // about y
     double pitch = 0.0;   // about x
@@ -31,7 +33,7 @@ struct Affine {
     double m[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
 };
 
-Affine placementMatrix(const Placement& placement);
+Affine placementMatrix(const ItemPose& placement);
 Affine translation(double x, double y, double z);
 // `first` applied, then `second`.
 Affine multiply(const Affine& first, const Affine& second);
@@ -40,7 +42,7 @@ Affine multiply(const Affine& first, const Affine& second);
 // one of its equivalents (a multiple of a full turn away, or the other triple that gives
 // the same rotation) nearest to the previous frame's, so that angles change smoothly from
 // frame to frame.
-Placement decompose(const Affine& matrix, const Placement* previous);
+ItemPose decompose(const Affine& matrix, const ItemPose* previous);
 
 // Heading and pitch that turn an item's +z axis from `from` towards `to`; false (angles
 // unchanged) when the two points coincide.

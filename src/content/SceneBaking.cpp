@@ -51,9 +51,9 @@ public:
 
     // The item's placement in the world, in radians, for drawing it (its own pivot not
     // applied: the mesh has been moved by it).
-    Placement world(int32_t i) {
+    ItemPose world(int32_t i) {
         const LaterItem& item = later_.items[i];
-        Placement p;
+        ItemPose p;
         if (item.parent < 0 && item.target < 0) {
             p = own(i);
         } else if (item.target >= 0) {
@@ -68,9 +68,9 @@ public:
     }
 
 private:
-    Placement own(int32_t i) const {
+    ItemPose own(int32_t i) const {
         const LaterItem& item = later_.items[i];
-        Placement p;
+        ItemPose p;
         double v[kItemChannelCount];
         for (int32_t c = 0; c < kItemChannelCount; ++c) {
             v[c] = channelValue(item, c, seconds_);
@@ -118,15 +118,15 @@ private:
         }
         aimedState_[i] = State::InProgress;
         const LaterItem& item = later_.items[i];
-        const Placement self = own(i);
+        const ItemPose self = own(i);
         Affine m = placementMatrix(self);
         if (item.parent >= 0) {
             m = multiply(m, parentFrame(item, resolved(item.parent)));
         }
         if (item.target >= 0) {
             const Affine& target = resolved(item.target);
-            Placement p = decompose(m, nullptr);
-            const Placement& before = hasPrevious_[i] ? previous_[i] : self;
+            ItemPose p = decompose(m, nullptr);
+            const ItemPose& before = hasPrevious_[i] ? previous_[i] : self;
             p.heading = before.heading;
             p.pitch = before.pitch;
             p.bank = self.bank;
@@ -148,8 +148,8 @@ private:
     State aimedState_[kLaterItemCapacity] = {};
     Affine unaimedMatrix_[kLaterItemCapacity];
     Affine aimedMatrix_[kLaterItemCapacity];
-    Placement aimedPlacement_[kLaterItemCapacity];
-    Placement previous_[kLaterItemCapacity];
+    ItemPose aimedPlacement_[kLaterItemCapacity];
+    ItemPose previous_[kLaterItemCapacity];
     int32_t hasPrevious_[kLaterItemCapacity] = {};
 };
 
@@ -279,7 +279,7 @@ void trackValues(const Baking& b, const Track& t, FrameItems& items, double seco
     const LaterItem& item = later.items[t.item];
     switch (t.kind) {
     case TrackKind::Motion: {
-        const Placement p = items.world(t.item);
+        const ItemPose p = items.world(t.item);
         out[0] = p.position[0];
         out[1] = p.position[1];
         out[2] = p.position[2];

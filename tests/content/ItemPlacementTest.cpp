@@ -12,8 +12,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-Placement placement(double h, double p, double b, double sx = 1, double sy = 1, double sz = 1) {
-    Placement pl;
+ItemPose placement(double h, double p, double b, double sx = 1, double sy = 1, double sz = 1) {
+    ItemPose pl;
     pl.heading = h;
     pl.pitch = p;
     pl.bank = b;
@@ -26,7 +26,7 @@ Placement placement(double h, double p, double b, double sx = 1, double sy = 1, 
     return pl;
 }
 
-void expectSameAngles(const Placement& a, const Placement& b) {
+void expectSameAngles(const ItemPose& a, const ItemPose& b) {
     EXPECT_NEAR(a.heading, b.heading, 1e-9);
     EXPECT_NEAR(a.pitch, b.pitch, 1e-9);
     EXPECT_NEAR(a.bank, b.bank, 1e-9);
@@ -35,7 +35,7 @@ void expectSameAngles(const Placement& a, const Placement& b) {
 } // namespace
 
 TEST(ItemPlacement, ComposesAsThePlayerDoes) {
-    const Placement p = placement(0.7, -0.4, 2.1, 2.0, 0.5, 1.25);
+    const ItemPose p = placement(0.7, -0.4, 2.1, 2.0, 0.5, 1.25);
     const Affine a = placementMatrix(p);
     Matrix4 m;
     m.identity();
@@ -53,8 +53,8 @@ TEST(ItemPlacement, ComposesAsThePlayerDoes) {
 }
 
 TEST(ItemPlacement, DecomposingGivesThePlacementBack) {
-    const Placement p = placement(2.5, 0.3, -1.2, 2.0, 3.0, -0.5);
-    const Placement q = decompose(placementMatrix(p), nullptr);
+    const ItemPose p = placement(2.5, 0.3, -1.2, 2.0, 3.0, -0.5);
+    const ItemPose q = decompose(placementMatrix(p), nullptr);
     expectSameAngles(q, p);
     for (int32_t i = 0; i < 3; ++i) {
         EXPECT_NEAR(q.scale[i], p.scale[i], 1e-12);
@@ -64,32 +64,32 @@ TEST(ItemPlacement, DecomposingGivesThePlacementBack) {
 
 TEST(ItemPlacement, AnglesStayNearThePreviousFrame) {
     // Past straight up: the same rotation as (h + pi, pi - p, b + pi), which is nearer.
-    const Placement turned = placement(0.2, 1.7, 0.1);
-    const Placement previous = placement(0.21, 1.69, 0.11);
+    const ItemPose turned = placement(0.2, 1.7, 0.1);
+    const ItemPose previous = placement(0.21, 1.69, 0.11);
     expectSameAngles(decompose(placementMatrix(turned), &previous), turned);
     // Heading across the half turn continues instead of jumping by a full turn.
-    const Placement around = placement(3.2, 0.0, 0.0);
-    const Placement before = placement(3.1, 0.0, 0.0);
+    const ItemPose around = placement(3.2, 0.0, 0.0);
+    const ItemPose before = placement(3.1, 0.0, 0.0);
     EXPECT_NEAR(decompose(placementMatrix(around), &before).heading, 3.2, 1e-9);
     EXPECT_NEAR(decompose(placementMatrix(around), nullptr).heading, 3.2 - 2 * kPi, 1e-9);
 }
 
 TEST(ItemPlacement, StraightUpKeepsThePreviousBank) {
-    const Placement up = placement(0.9, kPi / 2, 0.3);
-    const Placement previous = placement(0.9, kPi / 2 - 0.01, 0.3);
-    const Placement q = decompose(placementMatrix(up), &previous);
+    const ItemPose up = placement(0.9, kPi / 2, 0.3);
+    const ItemPose previous = placement(0.9, kPi / 2 - 0.01, 0.3);
+    const ItemPose q = decompose(placementMatrix(up), &previous);
     EXPECT_NEAR(q.bank, 0.3, 1e-6);
     EXPECT_NEAR(q.heading, 0.9, 1e-6);
 }
 
 TEST(ItemPlacement, ChildrenFollowTheirParent) {
     // A parent at (1, 0, 0) turned a quarter about y carries its child's +z offset to +x.
-    Placement parent;
+    ItemPose parent;
     parent.position[0] = 1.0;
     parent.heading = kPi / 2;
-    Placement child;
+    ItemPose child;
     child.position[2] = 2.0;
-    const Placement world =
+    const ItemPose world =
         decompose(multiply(placementMatrix(child), placementMatrix(parent)), nullptr);
     EXPECT_NEAR(world.position[0], 3.0, 1e-12);
     EXPECT_NEAR(world.position[2], 0.0, 1e-12);
