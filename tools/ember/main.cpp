@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     addTraceCommand(app);
     addRenderCommand(app);
     addPlayCommands(app);
+    addConvertCommands(app);
 
     try {
         app.parse(argc, argv);
