@@ -6,12 +6,15 @@
 
 #include "content/LaterSceneReader.h"
 #include "content/Lwo2Object.h"
+#include "content/Triangulator.h"
 #include "ember/Commands.h"
 #include "ember/SceneConversion.h"
 #include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
-    // ember reads real content of later versions too; the player does not.
+    // ember reads real content: LWOB polygons of any size (triangulated on load), LWO2
+    // objects and scene files of later versions. The player reads LightWave 5 content only.
+    readerExtensions().triangulatePolygons = &triangulatePolygon;
     readerExtensions().readOtherObject = &readLwo2Object;
     readerExtensions().readLaterScene = &readLaterScene;
 
@@ -26,7 +29,8 @@ int main(int argc, char** argv) {
     addTraceCommand(app);
     addRenderCommand(app);
     addPlayCommands(app);
-    addConvertSceneCommand(app);
+    addConvertCommands(app);
+    addConvertSceneCommand(app); // after addConvertCommands: it joins their "convert"
 
     try {
         app.parse(argc, argv);
