@@ -436,48 +436,24 @@ int32_t oldBehaviors(Parsing& p, const SceneLine&, LineCursor& in) {
     return 1;
 }
 
-int32_t parentItem(Parsing& p, const SceneLine&, LineCursor& in) {
-    uint32_t id = 0;
-    if (p.current != nullptr && in.hexadecimal(id)) {
-        p.current->hasParent = 1;
-        p.current->parentId = id;
-    }
-    return 1;
-}
-
 // "ParentObject n" / "TargetObject n": the n-th object (from 1) as an item id.
-int32_t objectNumber(LineCursor& in, uint32_t& id) {
+bool objectNumber(LineCursor& in, uint32_t& id) {
     int32_t n = 0;
     if (!in.integer(n) || n < 1) {
-        return 0;
+        return false;
     }
     id = kObjectItemType << 28 | (static_cast<uint32_t>(n - 1) & 0x0FFFFFFF);
-    return 1;
+    return true;
 }
 
-int32_t parentObject(Parsing& p, const SceneLine&, LineCursor& in) {
+// A reference to another item: "ParentItem id" / "TargetItem id" (hexadecimal), or the
+// older "ParentObject n" / "TargetObject n".
+template <int32_t LaterItem::*Has, uint32_t LaterItem::*Id, bool ByNumber>
+int32_t itemReference(Parsing& p, const SceneLine&, LineCursor& in) {
     uint32_t id = 0;
-    if (p.current != nullptr && objectNumber(in, id)) {
-        p.current->hasParent = 1;
-        p.current->parentId = id;
-    }
-    return 1;
-}
-
-int32_t targetItem(Parsing& p, const SceneLine&, LineCursor& in) {
-    uint32_t id = 0;
-    if (p.current != nullptr && in.hexadecimal(id)) {
-        p.current->hasTarget = 1;
-        p.current->targetId = id;
-    }
-    return 1;
-}
-
-int32_t targetObject(Parsing& p, const SceneLine&, LineCursor& in) {
-    uint32_t id = 0;
-    if (p.current != nullptr && objectNumber(in, id)) {
-        p.current->hasTarget = 1;
-        p.current->targetId = id;
+    if (p.current != nullptr && (ByNumber ? objectNumber(in, id) : in.hexadecimal(id))) {
+        p.current->*Has = 1;
+        p.current->*Id = id;
     }
     return 1;
 }
@@ -570,10 +546,10 @@ const Keyword kKeywords[] = {
     {"CameraMotion", motion},
     {"Channel", channel},
     {"Pre/PostBehavior", oldBehaviors},
-    {"ParentItem", parentItem},
-    {"ParentObject", parentObject},
-    {"TargetItem", targetItem},
-    {"TargetObject", targetObject},
+    {"ParentItem", itemReference<&LaterItem::hasParent, &LaterItem::parentId, false>},
+    {"ParentObject", itemReference<&LaterItem::hasParent, &LaterItem::parentId, true>},
+    {"TargetItem", itemReference<&LaterItem::hasTarget, &LaterItem::targetId, false>},
+    {"TargetObject", itemReference<&LaterItem::hasTarget, &LaterItem::targetId, true>},
     {"PivotPosition", pivot},
     {"PivotPoint", pivot},
     {"ObjectDissolve", dissolve},

@@ -269,43 +269,40 @@ int32_t planTracks(Baking& b) {
                        camera.ambientIsConstant);
 }
 
-void trackValues(const Baking& b, const Track& t, FrameItems& items, double seconds,
-                 double (&out)[kMotionChannelCount]) {
-    const LaterScene& later = b.later;
+// The value an envelope track follows.
+const AnimatedValue& trackedValue(const LaterScene& later, const Track& t) {
     if (t.kind == TrackKind::Ambient) {
-        out[0] = animatedValue(later.ambientIntensity, seconds);
-        return;
+        return later.ambientIntensity;
     }
     const LaterItem& item = later.items[t.item];
     switch (t.kind) {
-    case TrackKind::Motion: {
-        const ItemPose p = items.world(t.item);
-        out[0] = p.position[0];
-        out[1] = p.position[1];
-        out[2] = p.position[2];
-        out[3] = p.heading / kPlayerRadiansPerDegree;
-        out[4] = p.pitch / kPlayerRadiansPerDegree;
-        out[5] = p.bank / kPlayerRadiansPerDegree;
-        out[6] = p.scale[0];
-        out[7] = p.scale[1];
-        out[8] = p.scale[2];
-        return;
-    }
     case TrackKind::Dissolve:
-        out[0] = animatedValue(item.dissolve, seconds);
-        return;
+        return item.dissolve;
     case TrackKind::Intensity:
-        out[0] = animatedValue(item.intensity, seconds);
-        return;
+        return item.intensity;
     case TrackKind::Range:
-        out[0] = animatedValue(item.range, seconds);
-        return;
-    case TrackKind::Flare:
-        out[0] = animatedValue(item.flareIntensity, seconds);
-        return;
-    case TrackKind::Ambient:
-        break;
+        return item.range;
+    default:
+        return item.flareIntensity;
     }
+}
+
+void trackValues(const Baking& b, const Track& t, FrameItems& items, double seconds,
+                 double (&out)[kMotionChannelCount]) {
+    if (t.kind != TrackKind::Motion) {
+        out[0] = animatedValue(trackedValue(b.later, t), seconds);
+        return;
+    }
+    const ItemPose p = items.world(t.item);
+    out[0] = p.position[0];
+    out[1] = p.position[1];
+    out[2] = p.position[2];
+    out[3] = p.heading / kPlayerRadiansPerDegree;
+    out[4] = p.pitch / kPlayerRadiansPerDegree;
+    out[5] = p.bank / kPlayerRadiansPerDegree;
+    out[6] = p.scale[0];
+    out[7] = p.scale[1];
+    out[8] = p.scale[2];
 }
 
 // Fitted keys must give what the frame-by-frame keys give at every played frame, to
@@ -346,21 +343,12 @@ void fitKeys(const Baking& b, Track& t) {
             scales[c] = c >= 3 && c < 6 ? 1.0 / kPlayerRadiansPerDegree : 1.0;
         }
     } else {
-        const AnimatedValue* value = nullptr;
-        if (t.kind == TrackKind::Ambient) {
-            value = &b.later.ambientIntensity;
-        } else {
-            const LaterItem& item = b.later.items[t.item];
-            value = t.kind == TrackKind::Dissolve    ? &item.dissolve
-                    : t.kind == TrackKind::Intensity ? &item.intensity
-                    : t.kind == TrackKind::Range     ? &item.range
-                                                     : &item.flareIntensity;
-        }
-        if (value->isEnveloped == 0) {
+        const AnimatedValue& value = trackedValue(b.later, t);
+        if (value.isEnveloped == 0) {
             return;
         }
-        channels[0] = &value->envelope;
-        constants[0] = value->value;
+        channels[0] = &value.envelope;
+        constants[0] = value.value;
     }
     KeyTiming timing;
     timing.framesPerSecond = b.later.framesPerSecond;

@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "content/LaterSceneParser.h"
+#include "support/LaterScenes.h"
 
 namespace {
 
@@ -27,24 +26,6 @@ Parsed parse(const std::string& text) {
     p.ok = parseLaterScene(text.data(), text.size(), *p.scene, problem, sizeof(problem));
     p.problem = problem;
     return p;
-}
-
-std::string realScene(const std::string& name) {
-    std::ifstream in(std::string(EMBER_LATER_TESTDATA) + "/scenes/" + name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << EMBER_LATER_TESTDATA << "/scenes/" << name
-                                     << " (shared/testdata/later beside the checkout)";
-    return text.str();
-}
-
-std::string envelopeBlock(const std::string& keys, const std::string& behaviors = "1 1") {
-    int count = 0;
-    for (size_t at = keys.find("Key"); at != std::string::npos; at = keys.find("Key", at + 1)) {
-        ++count;
-    }
-    return "{ Envelope\n  " + std::to_string(count) + "\n" + keys + "  Behaviors " + behaviors +
-           "\n}\n";
 }
 
 // Channel x of an item at frame `frame` of a 30 fps scene.
@@ -194,7 +175,7 @@ TEST(RealLaterScenes, CubesMoveAlongTheirEnvelopes) {
     };
     const int32_t frames[] = {10, 20, 30, 50, 60, 90};
     for (const auto& c : cases) {
-        const Parsed p = parse(realScene(c.file));
+        const Parsed p = parse(laterTestFile(std::string("scenes/") + c.file));
         ASSERT_EQ(p.ok, 1) << c.file << ": " << p.problem;
         ASSERT_EQ(p.scene->items[0].kind, LaterItemKind::Object);
         for (int32_t i = 0; i < 6; ++i) {
@@ -205,8 +186,8 @@ TEST(RealLaterScenes, CubesMoveAlongTheirEnvelopes) {
 }
 
 TEST(RealLaterScenes, VersionTwoAndFiveOfOneSceneAgree) {
-    const Parsed two = parse(realScene("move_x_oldformat_56.lws"));
-    const Parsed five = parse(realScene("move_x.lws"));
+    const Parsed two = parse(laterTestFile("scenes/move_x_oldformat_56.lws"));
+    const Parsed five = parse(laterTestFile("scenes/move_x.lws"));
     ASSERT_EQ(two.ok, 1) << two.problem;
     ASSERT_EQ(five.ok, 1) << five.problem;
     ASSERT_EQ(two.scene->itemCount, 3);

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "anim/Envelope.h"
@@ -13,6 +11,7 @@
 #include "content/SceneBaking.h"
 #include "math/Matrix4.h"
 #include "player/Scene.h"
+#include "support/LaterScenes.h"
 
 namespace {
 
@@ -38,21 +37,8 @@ Baked bake(const std::string& text, const BakeLimits& limits = BakeLimits{}) {
     return b;
 }
 
-std::string realScene(const std::string& name) {
-    std::ifstream in(std::string(EMBER_LATER_TESTDATA) + "/scenes/" + name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << name;
-    return text.str();
-}
-
 std::string channel(int32_t index, const std::string& keys) {
-    int count = 0;
-    for (size_t at = keys.find("Key"); at != std::string::npos; at = keys.find("Key", at + 1)) {
-        ++count;
-    }
-    return "Channel " + std::to_string(index) + "\n{ Envelope\n " + std::to_string(count) + "\n" +
-           keys + "}\n";
+    return "Channel " + std::to_string(index) + "\n" + envelopeBlock(keys);
 }
 
 std::string constant(int32_t index, double value) {
@@ -62,7 +48,7 @@ std::string constant(int32_t index, double value) {
 } // namespace
 
 TEST(SceneBaking, ThePlayerGivesBackEveryFramesValues) {
-    const Baked b = bake(realScene("move_xz_spline.lws"));
+    const Baked b = bake(laterTestFile("scenes/move_xz_spline.lws"));
     ASSERT_EQ(b.ok, 1) << b.problem;
     const Scene& s = *b.scene;
     EXPECT_EQ(s.lastFrame, 120);
@@ -102,7 +88,7 @@ TEST(SceneBaking, KeysThatVersionOneCanHoldStayKeys) {
         std::string text;
         int32_t keys;
     } cases[] = {
-        {realScene("move_x.lws"), 4}, // keys at 0, 20, 40 and the value held to frame 60
+        {laterTestFile("scenes/move_x.lws"), 4}, // keys at 0, 20, 40 and the value held to frame 60
         {"LWSC\n3\n\nLastFrame 40\nLoadObject box.lwo\nObjectMotion\n" +
              channel(0, " Key 1 0.3333333333333333 0 0.5 0 0 0 0 0\n"
                         " Key -2 0.6666666666666666 0 0 0.3 0 0 0 0\n"
