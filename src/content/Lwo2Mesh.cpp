@@ -108,7 +108,6 @@ Vec faceNormalOf(const Lwo2Model& model, const Lwo2Polygon& polygon) {
 
 struct Builder {
     const Lwo2Model& model;
-    int32_t layer;
     // Drawn polygons (indices into model.polygons) and their corners ("slots", numbered
     // polygon by polygon).
     std::vector<int32_t> drawn;
@@ -195,7 +194,7 @@ int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textu
                       const char* objectPath, SceneObject& object, char* reason,
                       size_t reasonSize) {
     object.mesh = Mesh{};
-    Builder b{model, layer, {}, {}, {}, {}, {}, {}, {}, {}, 0};
+    Builder b{model, {}, {}, {}, {}, {}, {}, {}, {}, 0};
 
     // Drawn polygons and the surfaces they use, in TAGS order ("Default" last).
     const size_t tagCount = model.tags.size();

@@ -8,12 +8,6 @@ namespace {
 
 constexpr int32_t kMaxInheritance = 8;
 
-std::string readString(IffReader& in) {
-    char text[1024];
-    in.s0(text, sizeof text);
-    return text;
-}
-
 void readVector(IffReader& in, float out[3]) {
     for (int i = 0; i < 3; ++i) {
         out[i] = in.f4();
@@ -48,7 +42,7 @@ Lwo2ImageMap readBlock(IffReader in) {
         return map;
     }
     IffReader head(header);
-    map.ordinal = readString(head);
+    map.ordinal = head.text();
     bool colour = true; // CHAN defaults to the colour channel
     bool enabled = true;
     IffChunk sub;
@@ -93,7 +87,7 @@ Lwo2ImageMap readBlock(IffReader in) {
         } else if (sub.is("WRPH")) {
             map.wrapCountHeight = data.f4();
         } else if (sub.is("VMAP")) {
-            map.uvMap = readString(data);
+            map.uvMap = data.text();
         }
     }
     return map;
