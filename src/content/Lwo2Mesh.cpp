@@ -151,6 +151,9 @@ struct UvLookup {
                 map = &candidate;
             }
         }
+        if (map == nullptr && !model.uvMaps.empty()) {
+            map = &model.uvMaps.front(); // a block naming no map, or one not in the file
+        }
         byPoint = allocate<float>(static_cast<size_t>(model.pointCount) * 2);
         if (byPoint == nullptr) {
             return false;

@@ -19,7 +19,8 @@
 //     surface borders, and only points that a triangle uses appear;
 //   - texture coordinates per corner, in texels of a 256-texel texture with v flipped
 //     (image row 0 at the top): from the UV map (a polygon's VMAD entry before the
-//     point's VMAP entry; unmapped points at 0, 0) or the projection (Lwo2Projection.h);
+//     point's VMAP entry; unmapped points at 0, 0; the file's first UV map when the one
+//     named is missing) or the projection (Lwo2Projection.h);
 //     front projection is taken as a planar projection along Z across the object's box.
 //
 // Dropped, as the renderer cannot show them: specularity, glossiness, reflection and
