@@ -5,13 +5,8 @@
 //     as their polygons) cut into triangles by the triangulator, in file order; polygons
 //     of one or two corners are not drawn;
 //   - one Surface per surface tag that the drawn polygons use, in TAGS order (a polygon
-//     without a tag gets "Default"), from Lwo2Surface.h: colour times diffuse (a luminous
-//     surface, luminosity 100 % or more, keeps its colour and is drawn unlit),
-//     transparency, additive (additive transparency of 50 % or more), double-sided
-//     (SIDE 3), smoothing (4 when the smoothing angle is above 0), and the colour image
-//     map as a texture (ClipTexture.h; the surface colour is then white times diffuse,
-//     the picture carrying the colour). textureMapping is the projection + 1: 1 planar,
-//     2 cylindrical, 3 spherical, 4 cubic, 5 front, 6 UV;
+//     without a tag gets "Default"), made by surfaceRecordOf (Lwo2Surface.h), its colour
+//     image map loaded as a texture (ClipTexture.h);
 //   - normals that honour the surface's smoothing angle: a corner's normal is the mean
 //     of the normals of the polygons of its surface around its point that lie within
 //     the angle of its own polygon (faceted when the angle is 0). Corners whose surface
