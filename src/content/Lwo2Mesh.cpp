@@ -135,7 +135,8 @@ struct UvLookup {
 // with `failure` set when memory runs out (or a polygon names no tag).
 class MeshBuilder {
 public:
-    MeshBuilder(const Lwo2Model& model, int32_t layer) : model_(model), layer_(layer) {}
+    MeshBuilder(const Lwo2Model& model, int32_t layerNumber)
+        : model_(model), layerNumber_(layerNumber) {}
 
     const char* failure = nullptr;
 
@@ -160,7 +161,7 @@ private:
     }
 
     const Lwo2Model& model_;
-    const int32_t layer_; // index into model.layers, -1 for all
+    const int32_t layerNumber_; // LAYR number of the layer drawn, -1 for all
     // Drawn polygons (indices into model.polygons); their corners are "slots", numbered
     // polygon by polygon.
     std::vector<int32_t> drawn_;
@@ -191,7 +192,8 @@ bool MeshBuilder::chooseSurfaces(TextureTable& textures, const char* objectPath,
     std::vector<int32_t> surfaceOfTag(static_cast<size_t>(tagCount) + 1, -1);
     for (int32_t i = 0; i < model_.polygonCount; ++i) {
         const Lwo2Polygon& polygon = model_.polygons[i];
-        if (polygon.cornerCount < 3 || (layer_ >= 0 && polygon.layer != layer_)) {
+        if (polygon.cornerCount < 3 ||
+            (layerNumber_ >= 0 && model_.layers[polygon.layer].number != layerNumber_)) {
             continue;
         }
         if (polygon.surfaceTag >= tagCount) {
@@ -456,11 +458,11 @@ bool MeshBuilder::makePoints(Mesh& mesh) {
 
 } // namespace
 
-int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textures,
+int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layerNumber, TextureTable& textures,
                       const char* objectPath, SceneObject& object, char* reason,
                       size_t reasonSize) {
     object.mesh = Mesh{};
-    MeshBuilder builder(model, layer);
+    MeshBuilder builder(model, layerNumber);
     bool built = builder.chooseSurfaces(textures, objectPath, object.mesh) && builder.linkCorners();
     if (built) {
         builder.smoothNormals();

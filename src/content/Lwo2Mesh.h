@@ -32,9 +32,10 @@
 struct SceneObject;
 struct TextureTable;
 
-// Builds the mesh of `layer` (an index into model.layers) or of every layer (-1) into
+// Builds the mesh of the layers numbered `layerNumber` (LAYR numbers; a number that
+// several LAYR chunks carry draws them all) or of every layer (-1) into
 // `object` (mesh and bounding box). Pictures load into `textures`; `objectPath` is the
 // object's content path, where clips are looked for. 1 built; 0 refused with one line
 // in `reason` (a polygon whose surface tag names no tag; memory running out).
-int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textures,
+int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layerNumber, TextureTable& textures,
                       const char* objectPath, SceneObject& object, char* reason, size_t reasonSize);
