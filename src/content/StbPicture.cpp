@@ -1,16 +1,16 @@
 // BMP and Targa pictures through stb_image (Debian's libstb-dev header).
 //
 // The decoder is compiled here from the packaged header rather than linked from the
-// packaged library, so that it is configured for us: only the three formats we route
-// to it (PNG goes to libpng, JPEG to libjpeg, the IFF kinds to our own decoder), no stdio, sides
-// bounded by kMaxImageSide, and (in the sanitizer and fuzzing builds) instrumented like the rest of
-// the code that reads untrusted files.
+// packaged library, so that it is configured for us: only the two formats we route to
+// it (PNG goes to libpng, JPEG to libjpeg, the IFF kinds to our own decoder), no stdio,
+// sides bounded by kMaxImageSide, and (in the sanitizer and fuzzing builds)
+// instrumented like the rest of the code that reads untrusted files.
 //
 // stb_image allocates the whole image for the size in a header before it decodes the
 // data, so the size is checked first against what the file's bytes could describe:
 // Targa's run-length packets cover at most 128 pixels in two bytes, and BMP stores at
-// least one bit per pixel. A header
-// asking for more is a lie and refused before anything is allocated.
+// least one bit per pixel. A header asking for more is a lie and refused before
+// anything is allocated.
 #include <cstdio>
 #include <cstring>
 
