@@ -350,3 +350,8 @@ void Triangulator::unlink(int32_t v) {
     updateTurn(previous);
     updateTurn(next);
 }
+
+int32_t triangulatePolygon(const Vector3* corners, int32_t cornerCount, int32_t (*triangles)[3]) {
+    static Triangulator triangulator;
+    return triangulator.triangulate(corners, cornerCount, triangles);
+}

@@ -19,6 +19,9 @@
 // or zero area), which the caller skips and counts; -1 when the scratch arrays for a
 // polygon of this size cannot be allocated.
 //
+// triangulatePolygon() is the same on one process-wide triangulator, for the object
+// reader's hook (ReaderExtensions.h); loads run on one thread.
+//
 // What it does not do: weld points, or split a polygon at its holes (LightWave polygons
 // have none).
 #pragma once
@@ -54,3 +57,5 @@ private:
     int32_t turnCount_[3] = {}; // ring vertices by turn: right, straight, left
     bool testContainment_ = true;
 };
+
+int32_t triangulatePolygon(const Vector3* corners, int32_t cornerCount, int32_t (*triangles)[3]);
