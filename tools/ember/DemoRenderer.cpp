@@ -79,15 +79,21 @@ public:
                 ProgressBar& progress)
         : options_(options), platform_(platform), sink_(sink), progress_(progress) {}
 
-    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
-        const int64_t index = presented_++;
+    // The clock and the end of the render keep pace with the swaps; the pixels of a
+    // frame come when it has been drawn (present), possibly a frame later.
+    void swapped(const SoftwareDevice& /*device*/, int /*swapInterval*/) override {
+        const int64_t index = swapped_++;
         platform_.clock.setMicroseconds(kStartMicroseconds +
-                                        static_cast<uint64_t>(presented_) * 1000000u /
+                                        static_cast<uint64_t>(swapped_) * 1000000u /
                                             static_cast<uint64_t>(options_.fps));
         if (options_.lastFrame >= 0 && index >= options_.lastFrame) {
             // The pump that follows this swap ends the demo, as a closed window would.
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
+    }
+
+    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
+        const int64_t index = presented_++;
         if (!error_.empty() || index < options_.firstFrame ||
             (options_.lastFrame >= 0 && index > options_.lastFrame)) {
             return;
@@ -99,7 +105,7 @@ public:
             progress_.update(sink_.framesWritten());
         } catch (const ToolError& failure) {
             error_ = failure.what();
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
     }
 
@@ -132,6 +138,7 @@ private:
     OfflinePlatform& platform_;
     FrameSink& sink_;
     ProgressBar& progress_;
+    int64_t swapped_ = 0;
     int64_t presented_ = 0;
     std::vector<uint8_t> drawn_;
     std::string error_;
