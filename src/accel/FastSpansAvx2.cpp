@@ -32,7 +32,6 @@
 // FastSpans.h is static: its copy here is this file's own.)
 #include "accel/FastSpans.h"
 
-
 #if defined(__AVX2__)
 
 #include <immintrin.h>
@@ -143,9 +142,9 @@ struct Colors {
     if (n == 8) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
-    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p),
-                                 _mm256_cmpgt_epi32(splat(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5,
-                                                                                6, 7)));
+    return _mm256_maskload_epi32(
+        reinterpret_cast<const int*>(p),
+        _mm256_cmpgt_epi32(splat(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
 }
 
 // One of the level tables of SpanContext, looked up by each lane's LOD (0..8).

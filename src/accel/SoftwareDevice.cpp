@@ -347,6 +347,21 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
     return true;
 }
 
+SoftwareDevice::FrontBufferView SoftwareDevice::frontBuffer() const {
+    finishForReading();
+    FrontBufferView view;
+    if (!isOpen()) {
+        return view;
+    }
+    view.rgb565 = frame_.isRgb565();
+    view.pixels = view.rgb565 ? static_cast<const void*>(frame_.frontRow16(0))
+                              : static_cast<const void*>(frame_.frontRow32(0));
+    view.width = frame_.width();
+    view.height = frame_.height();
+    view.pitch = frame_.width() * frame_.bytesPerPixel();
+    return view;
+}
+
 uint32_t SoftwareDevice::backPixel(int32_t column, int32_t memoryRow) const {
     finishForReading();
     if (!isOpen() || column < 0 || memoryRow < 0 || column >= width() || memoryRow >= height()) {

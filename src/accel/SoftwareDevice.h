@@ -132,6 +132,17 @@ public:
     // surface is closed or the arguments cannot hold the frame.
     bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                          OutputFilter filter = OutputFilter::None) const;
+    // The front buffer's memory as it is, for presenters that show it without
+    // converting it: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes apart, top row
+    // first; valid until the next device call. `pixels` is nullptr when closed.
+    struct FrontBufferView {
+        const void* pixels = nullptr;
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t pitch = 0;
+        bool rgb565 = true;
+    };
+    FrontBufferView frontBuffer() const;
     // One pixel of the back or front buffer as 0xAARRGGBB (alpha 255), by memory
     // position (row 0 at the top); 0 outside the buffer or when closed.
     uint32_t backPixel(int32_t column, int32_t memoryRow) const;
@@ -212,9 +223,9 @@ private:
     bool recordsDrawing() const { return workers_ != nullptr; }
     DrawBatch& recording() { return batches_[recording_]; }
     void beginBatch();
-    void waitForWorkers();   // the batch in flight is drawn and counted
-    void submitRecording();  // ... and the recorded one is in flight
-    void completeDrawing();  // ... and drawn
+    void waitForWorkers();  // the batch in flight is drawn and counted
+    void submitRecording(); // ... and the recorded one is in flight
+    void completeDrawing(); // ... and drawn
     void presentWaitingFrame();
     static void completeDrawingHook(void* device);
     void finishForReading() const { const_cast<SoftwareDevice*>(this)->finish(); }
@@ -244,11 +255,11 @@ private:
 
     std::unique_ptr<RasterWorkers> workers_; // nullptr: one thread, drawing at once
     DrawBatch batches_[2];
-    int32_t recording_ = 0;     // the batch being recorded; the other may be in flight
+    int32_t recording_ = 0;      // the batch being recorded; the other may be in flight
     bool stateRecorded_ = false; // the recording batch holds the current state
     uint32_t stateBlock_ = 0;
     int32_t bandHeight_ = 16;
-    uint64_t frameSerial_ = 0; // swaps so far: the frame being recorded
+    uint64_t frameSerial_ = 0;  // swaps so far: the frame being recorded
     bool framePending_ = false; // swapped, drawing, not yet presented
     int32_t pendingInterval_ = 0;
     bool finishing_ = false; // inside finish() or a presenter: no nested finishing
