@@ -1,7 +1,8 @@
 // Every way of drawing must give exactly the pixels of the general span drawn at once on
 // one thread: the same random scenes are drawn by a device restricted to the general
-// span, one restricted to the four-wide SSE2 spans, one free to use the eight-wide AVX2
-// spans (where the processor has them), and devices drawing in bands on 2, 3 and 8
+// span, one restricted to the four-wide SSE2 spans, one to the eight-wide AVX2 spans, one
+// free to use the sixteen-wide AVX-512 spans (where the processor has them), and devices
+// drawing in bands on 2, 3 and 8
 // threads, in every state the fast spans cover (and some they do not), with clears, clip
 // windows, both origins, swaps and texture downloads over textures that recorded
 // triangles still use; the buffers and the counters are compared.
@@ -206,7 +207,12 @@ TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) 
     const int32_t width = 61, height = 47; // odd sizes: spans of every length and offset
     const auto general = drawWith(SpanPath::General, scene, width, height);
     expectSamePixels(*drawWith(SpanPath::Sse2, scene, width, height), *general, "SSE2");
+    expectSamePixels(*drawWith(SpanPath::Avx2, scene, width, height), *general, "AVX2");
     expectSamePixels(*drawWith(SpanPath::Fastest, scene, width, height), *general, "fastest");
+    if (!avx512SpansAvailable()) {
+        GTEST_SKIP() << "this processor has no AVX-512: the widest spans compared were "
+                     << (avx2SpansAvailable() ? "AVX2" : "SSE2");
+    }
 }
 
 TEST_P(FastSpanEquivalenceTest, DrawingInBandsOnManyThreadsWritesTheSamePixelsAndDepths) {
