@@ -1,6 +1,7 @@
 // Fill rate of the software accelerator at 640x480, in pixels written per second of real
 // time (items_per_second; the Mpixels/s counter says the same in millions), on the
-// rasterising threads EMBER_RASTER_THREADS asks for (default: all).
+// rasterising threads EMBER_RASTER_THREADS asks for (default: all), with the span
+// functions EMBER_BENCH_SPANS asks for (see options()).
 //
 //   Gouraud:  opaque vertex colour, W-buffered, dithered RGB565
 //   Textured: bilinear, nearest mip-mapped 256x256 RGB565 texture times vertex colour,
@@ -11,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -23,8 +26,21 @@ namespace {
 using fillrate::kHeight;
 using fillrate::kWidth;
 
+// EMBER_BENCH_SPANS=general|sse2|avx2 restricts the span functions (default: the widest
+// the processor runs), for comparing them.
+SoftwareDeviceOptions options() {
+    SoftwareDeviceOptions options;
+    const char* spans = std::getenv("EMBER_BENCH_SPANS");
+    const std::string name = spans != nullptr ? spans : "";
+    options.spanPath = name == "general" ? SpanPath::General
+                       : name == "sse2"  ? SpanPath::Sse2
+                       : name == "avx2"  ? SpanPath::Avx2
+                                         : SpanPath::Fastest;
+    return options;
+}
+
 struct Device {
-    SoftwareDevice device;
+    SoftwareDevice device{options()};
     std::vector<uint16_t> texels;
 
     explicit Device(bool textured) {
