@@ -14,6 +14,7 @@ void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     }
     states_.clear();
     triangles_.clear();
+    triangleStates_.clear();
     clears_.clear();
     nextBand.store(0, std::memory_order_relaxed);
 }
@@ -34,7 +35,8 @@ void DrawBatch::file(uint32_t command, int32_t row0, int32_t row1) {
 
 void DrawBatch::addTriangle(const RasterTriangle& triangle, uint32_t state) {
     const uint32_t index = static_cast<uint32_t>(triangles_.size());
-    triangles_.push_back(Triangle{triangle, state});
+    triangles_.push_back(triangle);
+    triangleStates_.push_back(state);
     if (triangle.flip) {
         file(index, triangle.bufferHeight - 1 - triangle.lastRow,
              triangle.bufferHeight - 1 - triangle.firstRow);
@@ -81,10 +83,11 @@ uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
             fill(clears_[command & ~kClearBit], row0, row1);
             continue;
         }
-        const Triangle& t = triangles_[command];
-        if (t.state != current) {
+        const RasterTriangle& triangle = triangles_[command];
+        const uint32_t state = triangleStates_[command];
+        if (state != current) {
             const uint64_t written = scratch.pixelsWritten;
-            const StateBlock& block = states_[t.state];
+            const StateBlock& block = states_[state];
             scratch = block.context;
             scratch.state = &block.state;
             scratch.rgb565 = target_.rgb565;
@@ -94,14 +97,14 @@ uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
             scratch.width = target_.width;
             scratch.pixelsWritten = written;
             span = block.span;
-            current = t.state;
+            current = state;
         }
         // Memory rows to the triangle's own rows.
-        if (t.triangle.flip) {
-            const int32_t h = t.triangle.bufferHeight;
-            drawTriangleRows(t.triangle, h - 1 - row1, h - 1 - row0, scratch, span);
+        if (triangle.flip) {
+            const int32_t h = triangle.bufferHeight;
+            drawTriangleRows(triangle, h - 1 - row1, h - 1 - row0, scratch, span);
         } else {
-            drawTriangleRows(t.triangle, row0, row1, scratch, span);
+            drawTriangleRows(triangle, row0, row1, scratch, span);
         }
     }
     return scratch.pixelsWritten;

@@ -70,10 +70,6 @@ private:
         SpanContext context;
         SpanFunction span;
     };
-    struct Triangle {
-        RasterTriangle triangle;
-        uint32_t state;
-    };
     struct Clear {
         int32_t x0, row0, x1, row1;
         uint32_t pixel;
@@ -89,7 +85,8 @@ private:
     int32_t bandHeight_ = 1;
     int32_t bandCount_ = 0;
     std::vector<StateBlock> states_;
-    std::vector<Triangle> triangles_;
+    std::vector<RasterTriangle> triangles_; // copied once, in place
+    std::vector<uint32_t> triangleStates_;  // the state of each triangle
     std::vector<Clear> clears_;
     std::vector<std::vector<uint32_t>> bands_; // command lists, kept between batches
 };
