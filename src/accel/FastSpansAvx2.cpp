@@ -22,8 +22,8 @@
 //     never to overflow, and the colour iterators are the same uint32 sums;
 //   - a lane past the end of the span or failing the depth test is computed but never
 //     stored; its texel indices are masked into the level like any other, so even its
-//     loads stay inside the texture, and it never reads the buffers (the pixels after a
-//     span may belong to another thread's band).
+//     loads stay inside the texture, and its pixel loads stay on the span's row (the
+//     next row may belong to another thread's band).
 //
 // This file is compiled with -mavx2 and nothing else is: so that no shared inline
 // function is ever emitted here in an AVX2 form the linker could pick for baseline
@@ -123,12 +123,13 @@ struct Colors {
     return _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
 }
 
-// The first n (1..8) of eight consecutive pixels' 16-bit values (depths or RGB565),
-// widened to 32-bit lanes; lanes past n are 0. A whole group is one load; a partial one
-// reads only its own pixels, since the pixels after a span may be another thread's
-// (another band of rows) while it draws.
-[[gnu::always_inline]] inline __m256i loadWords(const uint16_t* p, int32_t n) {
-    if (n == 8) {
+// Eight consecutive pixels' 16-bit values (depths or RGB565), widened to 32-bit lanes,
+// of which the first n (1..8) are the group's. One load when the eight lie in the row
+// (`inRow`): the pixels after a span on its own row are the drawing thread's. Else only
+// the group's pixels are read (the rest are 0): the next row may be another thread's
+// band, being drawn meanwhile.
+[[gnu::always_inline]] inline __m256i loadWords(const uint16_t* p, int32_t n, bool inRow) {
+    if (n == 8 || inRow) {
         return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     }
     alignas(16) uint16_t tail[8] = {};
@@ -138,8 +139,8 @@ struct Colors {
     return _mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
 }
 
-[[gnu::always_inline]] inline __m256i loadPixels32(const uint32_t* p, int32_t n) {
-    if (n == 8) {
+[[gnu::always_inline]] inline __m256i loadPixels32(const uint32_t* p, int32_t n, bool inRow) {
+    if (n == 8 || inRow) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
     return _mm256_maskload_epi32(
@@ -320,6 +321,7 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
                      itR = _mm256_add_epi32(itR, stepR), itG = _mm256_add_epi32(itG, stepG),
                      itB = _mm256_add_epi32(itB, stepB)) {
             const int32_t n = count - i0 < 8 ? count - i0 : 8;
+            const bool inRow = span.x + i0 + 8 <= c.width;
             int32_t live = (1 << n) - 1;
             __m256 w = one;
             if (WBuffer || (kTextured && c.sharedOow)) {
@@ -328,7 +330,7 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
             __m256i depth = _mm256_setzero_si256();
             if constexpr (WBuffer) {
                 depth = encodeWDepth8(w);
-                const __m256i stored = loadWords(depths + i0, n);
+                const __m256i stored = loadWords(depths + i0, n, inRow);
                 const __m256i pass =
                     below ? _mm256_cmpgt_epi32(_mm256_add_epi32(stored, belowBias), depth)
                           : _mm256_or_si256(
@@ -393,8 +395,8 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
                 color.ga = _mm256_sub_epi16(color.ga, mul255Words(color.ga, fade));
             }
             if constexpr (Blend != FastBlend::Replace) {
-                const Colors destination = Rgb565 ? expandRgb565(loadWords(row16 + i0, n))
-                                                  : unpackArgb(loadPixels32(row32 + i0, n));
+                const Colors destination = Rgb565 ? expandRgb565(loadWords(row16 + i0, n, inRow))
+                                                  : unpackArgb(loadPixels32(row32 + i0, n, inRow));
                 if constexpr (Blend == FastBlend::Add) {
                     color.rb = _mm256_add_epi16(color.rb, destination.rb);
                     color.ga = _mm256_add_epi16(color.ga, destination.ga);

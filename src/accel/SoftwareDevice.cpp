@@ -307,6 +307,61 @@ void SoftwareDevice::grBufferSwap(int swapInterval) {
     }
 }
 
+namespace {
+
+// The bytes R, G, B, 255 of every RGB565 pixel, as one little-endian word each.
+const uint32_t* rgb565BytesTable() {
+    static const struct Table {
+        uint32_t bytes[65536];
+        Table() {
+            for (uint32_t p = 0; p < 65536; ++p) {
+                const uint32_t argb = rgb565ToArgb(p);
+                bytes[p] =
+                    (argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16 | 0xFF000000u;
+            }
+        }
+    } table;
+    return table.bytes;
+}
+
+} // namespace
+
+// Read-back without the output filter, the common case (every frame ember render writes):
+// one word per pixel from a table or a byte swap, stored whole; for three channels each
+// store's fourth byte is the next pixel's first, which that pixel then writes.
+void SoftwareDevice::readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels,
+                                               size_t stride) const {
+    const int32_t width = frame_.width();
+    const uint32_t* table = frame_.isRgb565() ? rgb565BytesTable() : nullptr;
+    for (int32_t y = 0; y < frame_.height(); ++y) {
+        uint8_t* out = pixels + static_cast<size_t>(y) * stride;
+        const uint16_t* row16 = table != nullptr ? frame_.frontRow16(y) : nullptr;
+        const uint32_t* row32 = table != nullptr ? nullptr : frame_.frontRow32(y);
+        auto bytesAt = [&](int32_t x) {
+            if (table != nullptr) {
+                return table[row16[x]];
+            }
+            const uint32_t v = row32[x];
+            return (v >> 16 & 0xFF) | (v & 0xFF00) | (v & 0xFF) << 16 | 0xFF000000u;
+        };
+        const int32_t whole = channels == 4 ? width : width - 1;
+        for (int32_t x = 0; x < whole; ++x) {
+            uint32_t word = bytesAt(x);
+#if __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+            word = __builtin_bswap32(word);
+#endif
+            std::memcpy(out + static_cast<size_t>(x) * static_cast<size_t>(channels), &word, 4);
+        }
+        if (channels == 3) {
+            const uint32_t last = bytesAt(width - 1);
+            uint8_t* p = out + static_cast<size_t>(width - 1) * 3;
+            p[0] = static_cast<uint8_t>(last);
+            p[1] = static_cast<uint8_t>(last >> 8);
+            p[2] = static_cast<uint8_t>(last >> 16);
+        }
+    }
+}
+
 bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                                      OutputFilter filter) const {
     finishForReading();
@@ -320,6 +375,10 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
         return false;
     }
     const bool filtered = filter == OutputFilter::Smooth && frame_.isRgb565();
+    if (!filtered) {
+        readFrontBufferUnfiltered(pixels, channels, stride);
+        return true;
+    }
     for (int32_t y = 0; y < frame_.height(); ++y) {
         uint32_t* argb = row.get();
         if (frame_.isRgb565()) {

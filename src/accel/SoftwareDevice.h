@@ -229,6 +229,7 @@ private:
     void presentWaitingFrame();
     static void completeDrawingHook(void* device);
     void finishForReading() const { const_cast<SoftwareDevice*>(this)->finish(); }
+    void readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels, size_t stride) const;
 
     SoftwareDeviceOptions options_;
     FramePresenter* presenter_ = nullptr;
