@@ -14,6 +14,13 @@
 // Every value is computed with the same operations in the same order as the general
 // span (SpanGeneral.cpp), so all of them give the same bits; a test draws random scenes
 // with each and compares the buffers.
+//
+// Each width is written by hand, one file per instruction set, rather than once with a
+// portable SIMD library (Google Highway would also give ARM vectors): the bits rest on
+// exact instruction choices (truncating conversions and their floor fix-up, 16-bit lane
+// products, pair loads or gathers of the bilinear footprint, masked stores), each width
+// is checked against the general span by the equivalence test, and a port has not been
+// measured against these. On other processors the general span draws everything.
 #pragma once
 
 #include "accel/SpanContext.h"
