@@ -20,7 +20,7 @@
 // exact instruction choices (truncating conversions and their floor fix-up, 16-bit lane
 // products, pair loads or gathers of the bilinear footprint, masked stores), each width
 // is checked against the general span by the equivalence test, and a port has not been
-// measured against these. On other processors the general span draws everything.
+// measured against these. Off x86-64 the general span draws everything.
 #pragma once
 
 #include "accel/SpanContext.h"
