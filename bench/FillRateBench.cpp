@@ -13,8 +13,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "FillRateTriangles.h"

@@ -147,11 +147,10 @@ struct Footprint {
 // A texel and its right neighbour for each lane of `index` (decoded levels repeat their
 // first column and row past the last, see TextureCache.h), split into the left texels
 // and the right ones.
-[[gnu::always_inline]] inline void texelPairs(const uint32_t* texels, __m512i index,
-                                              __m512i& left, __m512i& right) {
+[[gnu::always_inline]] inline void texelPairs(const uint32_t* texels, __m512i index, __m512i& left,
+                                              __m512i& right) {
     const __m512i first = _mm512_i32gather_epi64(_mm512_castsi512_si256(index), texels, 4);
-    const __m512i second =
-        _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(index, 1), texels, 4);
+    const __m512i second = _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(index, 1), texels, 4);
     const __m512i evens =
         _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
     left = _mm512_permutex2var_epi32(first, evens, second);
@@ -373,8 +372,7 @@ struct Avx512Spans {
 
 } // namespace
 
-SpanFunction fastSpanFunctionAvx512(bool rgb565, bool wBuffer, FastColor color,
-                                    FastBlend blend) {
+SpanFunction fastSpanFunctionAvx512(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
     return selectFastSpan<Avx512Spans>(rgb565, wBuffer, color, blend);
 }
 
