@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 struct IffReader;
 
@@ -110,6 +111,13 @@ struct IffReader {
             ++position;
         }
         return length;
+    }
+
+    // An S0 string as text, cut to 1023 bytes (names and paths; LightWave keeps them short).
+    std::string text() {
+        char buffer[1024];
+        s0(buffer, sizeof buffer);
+        return buffer;
     }
 
     // The next chunk with a 4-byte length (top level of a FORM); false at the end of

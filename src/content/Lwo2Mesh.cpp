@@ -33,49 +33,9 @@ namespace {
 
 constexpr int32_t kMaxCorners = 1023; // a polygon's corner count is 10 bits
 
-int32_t refuse(char* reason, size_t size, const char* text) {
-    if (reason != nullptr && size > 0) {
-        std::snprintf(reason, size, "%s", text);
-    }
-    return 0;
-}
-
 template <class T>
 std::unique_ptr<T[]> allocate(size_t count) {
     return std::unique_ptr<T[]>(new (std::nothrow) T[count > 0 ? count : 1]());
-}
-
-float fraction(float value) {
-    return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f; // NaN -> 0
-}
-
-// What the renderer draws for one surface; `texture` is the loaded colour map, if any.
-Surface surfaceOf(const Lwo2SurfaceLook& look, const ClipTexture* texture) {
-    Surface s;
-    const bool luminous = look.luminosity >= 1.0f;
-    s.luminosity = static_cast<int32_t>(fraction(look.luminosity) * 256.0f);
-    const float diffuse = luminous ? 1.0f : (look.diffuse > 0.0f ? look.diffuse : 0.0f);
-    for (int c = 0; c < 3; ++c) {
-        s.color[c] = fraction((texture != nullptr ? 1.0f : look.color[c]) * diffuse);
-    }
-    s.transparency = fraction(look.transparency);
-    s.transparent = s.transparency > 0.0f ? 1 : 0;
-    s.additive = look.additiveTransparency >= 0.5f ? 1 : 0;
-    s.doubleSided = look.sides == 3 ? 1 : 0;
-    s.smoothing = look.smoothingAngle > 0.0f ? 4 : 0;
-    if (texture != nullptr) {
-        const Lwo2ImageMap& map = look.image;
-        s.textureMapping = static_cast<int32_t>(map.projection) + 1;
-        s.colorTexture = texture->index;
-        s.textureAxis = static_cast<uint8_t>(map.axis + 1);
-        s.textureWrapWidth = map.wrapCountWidth;
-        s.textureWrapHeight = map.wrapCountHeight;
-        for (int i = 0; i < 3; ++i) {
-            s.textureSize[i] = map.size[i];
-            s.textureCenter[i] = map.center[i];
-        }
-    }
-    return s;
 }
 
 struct Vec {
@@ -106,27 +66,6 @@ Vec faceNormalOf(const Lwo2Model& model, const Lwo2Polygon& polygon) {
     return unit(-nx, -ny, -nz);
 }
 
-struct Builder {
-    const Lwo2Model& model;
-    int32_t layer;
-    // Drawn polygons (indices into model.polygons) and their corners ("slots", numbered
-    // polygon by polygon).
-    std::vector<int32_t> drawn;
-    std::vector<int32_t> firstSlot;        // per drawn polygon, and one past the last
-    std::unique_ptr<int32_t[]> slotDrawn;  // slot -> drawn polygon
-    std::vector<int32_t> surfaceOfDrawn;   // mesh surface per drawn polygon
-    std::vector<Vec> faceNormals;          // per drawn polygon
-    std::vector<float> smoothingCosine;    // per mesh surface; > 1: faceted
-    std::unique_ptr<int32_t[]> pointFirst; // per point: first entry in pointSlots
-    std::unique_ptr<int32_t[]> pointSlots; // slots grouped by point
-    int32_t slotCount = 0;
-
-    int32_t pointOfSlot(int32_t slot) const {
-        const int32_t d = slotDrawn[slot];
-        return model.corners[model.polygons[drawn[d]].firstCorner + slot - firstSlot[d]];
-    }
-};
-
 // A TXUV map's values by point, with its per-polygon entries sorted for lookup. Only the
 // maps that surfaces use are spread out, one at a time.
 struct UvLookup {
@@ -151,6 +90,9 @@ struct UvLookup {
             if (candidate.name == mapName) {
                 map = &candidate;
             }
+        }
+        if (map == nullptr && !model.uvMaps.empty()) {
+            map = &model.uvMaps.front(); // a block naming no map, or one not in the file
         }
         byPoint = allocate<float>(static_cast<size_t>(model.pointCount) * 2);
         if (byPoint == nullptr) {
@@ -189,123 +131,174 @@ struct UvLookup {
     }
 };
 
-} // namespace
+// The steps of one build, each on the results of the ones before; each returns false
+// with `failure` set when memory runs out (or a polygon names no tag).
+class MeshBuilder {
+public:
+    MeshBuilder(const Lwo2Model& model, int32_t layerNumber)
+        : model_(model), layerNumber_(layerNumber) {}
 
-int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textures,
-                      const char* objectPath, SceneObject& object, char* reason,
-                      size_t reasonSize) {
-    object.mesh = Mesh{};
-    Builder b{model, layer, {}, {}, {}, {}, {}, {}, {}, {}, 0};
+    const char* failure = nullptr;
 
-    // Drawn polygons and the surfaces they use, in TAGS order ("Default" last).
-    const size_t tagCount = model.tags.size();
-    std::vector<int32_t> surfaceOfTag(tagCount + 1, -1);
-    for (int32_t i = 0; i < model.polygonCount; ++i) {
-        const Lwo2Polygon& polygon = model.polygons[i];
-        if (polygon.cornerCount < 3 || (layer >= 0 && polygon.layer != layer)) {
+    bool chooseSurfaces(TextureTable& textures, const char* objectPath, Mesh& mesh);
+    bool linkCorners();
+    void smoothNormals();
+    bool mapTextures();
+    bool cutTriangles();
+    bool makePoints(Mesh& mesh);
+
+private:
+    bool fail(const char* why) {
+        failure = why;
+        return false;
+    }
+    int32_t pointOfSlot(int32_t slot) const {
+        const int32_t d = slotDrawn_[slot];
+        return model_.corners[model_.polygons[drawn_[d]].firstCorner + slot - firstSlot_[d]];
+    }
+    const float* position(int32_t point) const {
+        return model_.points.get() + static_cast<size_t>(point) * 3;
+    }
+
+    const Lwo2Model& model_;
+    const int32_t layerNumber_; // LAYR number of the layer drawn, -1 for all
+    // Drawn polygons (indices into model.polygons); their corners are "slots", numbered
+    // polygon by polygon.
+    std::vector<int32_t> drawn_;
+    std::vector<int32_t> surfaceOfDrawn_; // mesh surface per drawn polygon
+    std::vector<Vec> faceNormals_;        // per drawn polygon
+    std::vector<int32_t> firstSlot_;      // per drawn polygon, and one past the last
+    int32_t slotCount_ = 0;
+    // Per mesh surface.
+    std::vector<Lwo2SurfaceLook> looks_;
+    std::vector<ClipTexture> textures_;  // index -1: untextured
+    std::vector<float> smoothingCosine_; // > 1: faceted
+    // Per slot.
+    std::unique_ptr<int32_t[]> slotDrawn_;
+    std::unique_ptr<Vec[]> cornerNormals_;
+    std::unique_ptr<float[]> cornerU_; // texels
+    std::unique_ptr<float[]> cornerV_;
+    std::unique_ptr<int32_t[]> slotPoint_; // the MeshPoint, -1 until a triangle uses it
+    // The slots around each point: pointSlots_[pointFirst_[p] .. pointFirst_[p + 1]).
+    std::unique_ptr<int32_t[]> pointFirst_;
+    std::unique_ptr<int32_t[]> pointSlots_;
+    std::vector<int32_t> triangles_; // three slots each
+};
+
+// Drawn polygons and the surfaces they use, in TAGS order ("Default", for polygons
+// without a tag, last), with their looks and pictures.
+bool MeshBuilder::chooseSurfaces(TextureTable& textures, const char* objectPath, Mesh& mesh) {
+    const int32_t tagCount = static_cast<int32_t>(model_.tags.size());
+    std::vector<int32_t> surfaceOfTag(static_cast<size_t>(tagCount) + 1, -1);
+    for (int32_t i = 0; i < model_.polygonCount; ++i) {
+        const Lwo2Polygon& polygon = model_.polygons[i];
+        if (polygon.cornerCount < 3 ||
+            (layerNumber_ >= 0 && model_.layers[polygon.layer].number != layerNumber_)) {
             continue;
         }
-        if (polygon.surfaceTag >= static_cast<int32_t>(tagCount)) {
-            return refuse(reason, reasonSize, "a polygon's surface names no tag of TAGS");
+        if (polygon.surfaceTag >= tagCount) {
+            return fail("a polygon's surface names no tag of TAGS");
         }
-        b.drawn.push_back(i);
+        drawn_.push_back(i);
         surfaceOfTag[polygon.surfaceTag >= 0 ? polygon.surfaceTag : tagCount] = 0;
     }
     int32_t surfaceCount = 0;
     for (int32_t& surface : surfaceOfTag) {
         surface = surface == 0 ? surfaceCount++ : -1;
     }
-    Mesh& mesh = object.mesh;
+    for (const int32_t i : drawn_) {
+        const int32_t tag = model_.polygons[i].surfaceTag;
+        surfaceOfDrawn_.push_back(surfaceOfTag[tag >= 0 ? tag : tagCount]);
+    }
+
     mesh.surfaceCount = surfaceCount;
     mesh.surfaces = allocate<Surface>(static_cast<size_t>(surfaceCount) + 1);
     mesh.surfaceNames.reset(new (std::nothrow) char[surfaceCount + 1][kSurfaceNameSize]());
     if (mesh.surfaces == nullptr || mesh.surfaceNames == nullptr) {
-        object.mesh = Mesh{};
-        return refuse(reason, reasonSize, "out of memory for the surfaces");
+        return fail("out of memory for the surfaces");
     }
-    std::vector<ClipTexture> surfaceTextures(surfaceCount);
-    std::vector<Lwo2SurfaceLook> looks(surfaceCount);
-    for (size_t tag = 0; tag <= tagCount; ++tag) {
+    looks_.resize(static_cast<size_t>(surfaceCount));
+    textures_.resize(static_cast<size_t>(surfaceCount));
+    smoothingCosine_.resize(static_cast<size_t>(surfaceCount));
+    for (int32_t tag = 0; tag <= tagCount; ++tag) {
         const int32_t s = surfaceOfTag[tag];
         if (s < 0) {
             continue;
         }
-        const std::string name = tag < tagCount ? model.tags[tag] : std::string("Default");
+        const std::string name = tag < tagCount ? model_.tags[tag] : std::string("Default");
         std::snprintf(mesh.surfaceNames[s], kSurfaceNameSize, "%s", name.c_str());
-        looks[s] = readLwo2Surface(model, name);
-        ClipTexture& texture = surfaceTextures[s];
-        const bool textured = looks[s].image.present &&
-                              loadClipTexture(textures, model, looks[s], objectPath, texture) == 1;
-        if (!textured) {
-            texture.index = -1;
-        }
-        mesh.surfaces[s] = surfaceOf(looks[s], textured ? &texture : nullptr);
-        const float angle = looks[s].smoothingAngle;
-        b.smoothingCosine.push_back(angle > 0.0f ? std::cos(angle) : 2.0f);
+        looks_[s] = readLwo2Surface(model_, name);
+        ClipTexture& texture = textures_[s];
+        const bool textured =
+            looks_[s].image.present &&
+            loadClipTexture(textures, model_, looks_[s], objectPath, texture) == 1;
+        texture.index = textured ? texture.index : -1;
+        mesh.surfaces[s] = surfaceRecordOf(looks_[s], texture.index);
+        const float angle = looks_[s].smoothingAngle;
+        smoothingCosine_[s] = angle > 0.0f ? std::cos(angle) : 2.0f;
     }
+    return true;
+}
 
-    // Slots, face normals, and the slots around each point (a counting sort).
-    const size_t drawnCount = b.drawn.size();
-    b.firstSlot.resize(drawnCount + 1);
-    b.surfaceOfDrawn.resize(drawnCount);
-    b.faceNormals.resize(drawnCount);
+// Slots, face normals, and the slots around each point (a counting sort).
+bool MeshBuilder::linkCorners() {
+    const size_t drawnCount = drawn_.size();
+    firstSlot_.resize(drawnCount + 1);
+    faceNormals_.resize(drawnCount);
     for (size_t d = 0; d < drawnCount; ++d) {
-        const Lwo2Polygon& polygon = model.polygons[b.drawn[d]];
-        b.firstSlot[d] = b.slotCount;
-        b.slotCount += polygon.cornerCount;
-        b.surfaceOfDrawn[d] =
-            surfaceOfTag[polygon.surfaceTag >= 0 ? polygon.surfaceTag
-                                                 : static_cast<int32_t>(tagCount)];
-        b.faceNormals[d] = faceNormalOf(model, polygon);
+        const Lwo2Polygon& polygon = model_.polygons[drawn_[d]];
+        firstSlot_[d] = slotCount_;
+        slotCount_ += polygon.cornerCount;
+        faceNormals_[d] = faceNormalOf(model_, polygon);
     }
-    b.firstSlot[drawnCount] = b.slotCount;
-    const size_t slots = static_cast<size_t>(b.slotCount);
-    b.slotDrawn = allocate<int32_t>(slots);
-    b.pointFirst = allocate<int32_t>(static_cast<size_t>(model.pointCount) + 1);
-    b.pointSlots = allocate<int32_t>(slots);
-    auto cornerU = allocate<float>(slots);
-    auto cornerV = allocate<float>(slots);
-    auto cornerNormals = allocate<Vec>(slots);
-    auto slotPoint = allocate<int32_t>(slots); // the MeshPoint of a slot, -1 until used
-    if (b.slotDrawn == nullptr || b.pointFirst == nullptr || b.pointSlots == nullptr ||
-        cornerU == nullptr || cornerV == nullptr || cornerNormals == nullptr ||
-        slotPoint == nullptr) {
-        object.mesh = Mesh{};
-        return refuse(reason, reasonSize, "out of memory for the object's corners");
+    firstSlot_[drawnCount] = slotCount_;
+    const size_t slots = static_cast<size_t>(slotCount_);
+    slotDrawn_ = allocate<int32_t>(slots);
+    cornerNormals_ = allocate<Vec>(slots);
+    cornerU_ = allocate<float>(slots);
+    cornerV_ = allocate<float>(slots);
+    slotPoint_ = allocate<int32_t>(slots);
+    pointFirst_ = allocate<int32_t>(static_cast<size_t>(model_.pointCount) + 1);
+    pointSlots_ = allocate<int32_t>(slots);
+    if (slotDrawn_ == nullptr || cornerNormals_ == nullptr || cornerU_ == nullptr ||
+        cornerV_ == nullptr || slotPoint_ == nullptr || pointFirst_ == nullptr ||
+        pointSlots_ == nullptr) {
+        return fail("out of memory for the object's corners");
     }
     for (size_t d = 0; d < drawnCount; ++d) {
-        for (int32_t slot = b.firstSlot[d]; slot < b.firstSlot[d + 1]; ++slot) {
-            b.slotDrawn[slot] = static_cast<int32_t>(d);
+        for (int32_t slot = firstSlot_[d]; slot < firstSlot_[d + 1]; ++slot) {
+            slotDrawn_[slot] = static_cast<int32_t>(d);
         }
     }
-    for (int32_t slot = 0; slot < b.slotCount; ++slot) {
-        ++b.pointFirst[b.pointOfSlot(slot) + 1];
+    for (int32_t slot = 0; slot < slotCount_; ++slot) {
+        ++pointFirst_[pointOfSlot(slot) + 1];
     }
-    for (int32_t p = 0; p < model.pointCount; ++p) {
-        b.pointFirst[p + 1] += b.pointFirst[p];
+    for (int32_t p = 0; p < model_.pointCount; ++p) {
+        pointFirst_[p + 1] += pointFirst_[p];
     }
-    {
-        std::vector<int32_t> fill(b.pointFirst.get(), b.pointFirst.get() + model.pointCount);
-        for (int32_t slot = 0; slot < b.slotCount; ++slot) {
-            b.pointSlots[fill[b.pointOfSlot(slot)]++] = slot;
-        }
+    std::vector<int32_t> fill(pointFirst_.get(), pointFirst_.get() + model_.pointCount);
+    for (int32_t slot = 0; slot < slotCount_; ++slot) {
+        pointSlots_[fill[static_cast<size_t>(pointOfSlot(slot))]++] = slot;
     }
+    return true;
+}
 
-    // Corner normals: the mean of the normals of the same surface's polygons around the
-    // point that lie within the smoothing angle of the corner's own polygon.
-    for (int32_t slot = 0; slot < b.slotCount; ++slot) {
-        const int32_t d = b.slotDrawn[slot];
-        const Vec own = b.faceNormals[d];
-        const int32_t surface = b.surfaceOfDrawn[d];
-        const float limit = b.smoothingCosine[surface];
+// Corner normals: the mean of the normals of the same surface's polygons around the
+// point that lie within the smoothing angle of the corner's own polygon.
+void MeshBuilder::smoothNormals() {
+    for (int32_t slot = 0; slot < slotCount_; ++slot) {
+        const int32_t d = slotDrawn_[slot];
+        const Vec own = faceNormals_[d];
+        const int32_t surface = surfaceOfDrawn_[d];
+        const float limit = smoothingCosine_[surface];
         Vec normal = own;
         if (limit <= 1.0f) {
-            const int32_t point = b.pointOfSlot(slot);
+            const int32_t point = pointOfSlot(slot);
             double x = 0.0, y = 0.0, z = 0.0;
-            for (int32_t k = b.pointFirst[point]; k < b.pointFirst[point + 1]; ++k) {
-                const int32_t other = b.slotDrawn[b.pointSlots[k]];
-                const Vec n = b.faceNormals[other];
-                if (b.surfaceOfDrawn[other] == surface &&
+            for (int32_t k = pointFirst_[point]; k < pointFirst_[point + 1]; ++k) {
+                const int32_t other = slotDrawn_[pointSlots_[k]];
+                const Vec n = faceNormals_[other];
+                if (surfaceOfDrawn_[other] == surface &&
                     (other == d || own.x * n.x + own.y * n.y + own.z * n.z >= limit)) {
                     x += n.x;
                     y += n.y;
@@ -317,21 +310,23 @@ int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textu
         if (normal.x == 0.0f && normal.y == 0.0f && normal.z == 0.0f) {
             normal = own.x == 0.0f && own.y == 0.0f && own.z == 0.0f ? Vec{0.0f, 0.0f, 1.0f} : own;
         }
-        cornerNormals[slot] = normal;
+        cornerNormals_[slot] = normal;
     }
+}
 
-    // Texture coordinates in texels.
-    float boxMin[3] = {0.0f, 0.0f, 0.0f}, boxMax[3] = {0.0f, 0.0f, 0.0f};
-    for (int32_t slot = 0; slot < b.slotCount; ++slot) {
-        const float* p = model.points.get() + static_cast<size_t>(b.pointOfSlot(slot)) * 3;
+// Texture coordinates of textured surfaces' corners, in texels; others keep 0, 0.
+bool MeshBuilder::mapTextures() {
+    float boxMin[3] = {}, boxMax[3] = {};
+    for (int32_t slot = 0; slot < slotCount_; ++slot) {
+        const float* p = position(pointOfSlot(slot));
         for (int i = 0; i < 3; ++i) {
             boxMin[i] = slot == 0 || p[i] < boxMin[i] ? p[i] : boxMin[i];
             boxMax[i] = slot == 0 || p[i] > boxMax[i] ? p[i] : boxMax[i];
         }
     }
-    for (int32_t s = 0; s < surfaceCount; ++s) {
-        Lwo2ImageMap& map = looks[s].image;
-        if (surfaceTextures[s].index >= 0 && map.projection == Lwo2Projection::Front) {
+    for (Lwo2SurfaceLook& look : looks_) {
+        Lwo2ImageMap& map = look.image;
+        if (map.projection == Lwo2Projection::Front) {
             map.projection = Lwo2Projection::Planar;
             map.axis = 2;
             for (int i = 0; i < 3; ++i) {
@@ -341,132 +336,145 @@ int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textu
             std::memset(map.rotation, 0, sizeof map.rotation);
         }
     }
-    UvLookup uvLookup(model);
-    for (size_t d = 0; d < drawnCount; ++d) {
-        const int32_t s = b.surfaceOfDrawn[d];
-        const int32_t first = b.firstSlot[d];
-        const Lwo2Polygon& polygon = model.polygons[b.drawn[d]];
-        if (surfaceTextures[s].index < 0) {
-            continue; // corners keep u = v = 0
-        }
-        const Lwo2ImageMap& map = looks[s].image;
-        float* u = cornerU.get() + first;
-        float* v = cornerV.get() + first;
-        if (map.projection == Lwo2Projection::Uv) {
-            if (!uvLookup.select(map.uvMap)) {
-                object.mesh = Mesh{};
-                return refuse(reason, reasonSize, "out of memory for a UV map");
-            }
-            for (int32_t k = 0; k < polygon.cornerCount; ++k) {
-                uvLookup.find(model.corners[polygon.firstCorner + k], b.drawn[d], u[k], v[k]);
-            }
-        } else {
-            const Vec n = b.faceNormals[d];
-            const float normal[3] = {n.x, n.y, n.z};
-            projectPolygon(map, model.points.get(), model.corners.get() + polygon.firstCorner,
-                           polygon.cornerCount, normal, u, v);
-        }
-        for (int32_t k = 0; k < polygon.cornerCount; ++k) {
-            u[k] = u[k] * surfaceTextures[s].uScale;
-            v[k] = (1.0f - v[k]) * surfaceTextures[s].vScale;
-        }
-    }
-
-    // Triangles, as corner slots.
-    std::vector<int32_t> triangles;
-    triangles.reserve(slots * 3);
-    {
-        Triangulator triangulator;
-        Vector3 positions[kMaxCorners];
-        int32_t cut[kMaxCorners][3];
-        for (size_t d = 0; d < drawnCount; ++d) {
-            const Lwo2Polygon& polygon = model.polygons[b.drawn[d]];
-            for (int32_t k = 0; k < polygon.cornerCount; ++k) {
-                const float* p = model.points.get() +
-                                 static_cast<size_t>(model.corners[polygon.firstCorner + k]) * 3;
-                positions[k] = Vector3{p[0], p[1], p[2]};
-            }
-            const int32_t n = triangulator.triangulate(positions, polygon.cornerCount, cut);
-            if (n < 0) {
-                object.mesh = Mesh{};
-                return refuse(reason, reasonSize, "out of memory cutting polygons into triangles");
-            }
-            for (int32_t t = 0; t < n; ++t) {
-                for (int c = 0; c < 3; ++c) {
-                    triangles.push_back(b.firstSlot[d] + cut[t][c]);
-                }
-            }
-        }
-    }
-
-    // MeshPoints: one per point, surface and normal that a triangle uses.
-    auto known = allocate<int32_t>(static_cast<size_t>(model.pointCount)); // per point
-    if (known == nullptr) {
-        object.mesh = Mesh{};
-        return refuse(reason, reasonSize, "out of memory for the object's points");
-    }
-    auto firstUser = allocate<int32_t>(slots); // per entry of pointSlots: a slot using it
-    if (firstUser == nullptr) {
-        object.mesh = Mesh{};
-        return refuse(reason, reasonSize, "out of memory for the object's points");
-    }
-    int32_t pointCount = 0;
-    for (int32_t slot = 0; slot < b.slotCount; ++slot) {
-        slotPoint[slot] = -1;
-    }
-    for (const int32_t slot : triangles) {
-        if (slotPoint[slot] >= 0) {
+    UvLookup uvLookup(model_);
+    for (size_t d = 0; d < drawn_.size(); ++d) {
+        const int32_t s = surfaceOfDrawn_[d];
+        if (textures_[s].index < 0) {
             continue;
         }
-        const int32_t point = b.pointOfSlot(slot);
-        const int32_t surface = b.surfaceOfDrawn[b.slotDrawn[slot]];
-        const int32_t begin = b.pointFirst[point];
-        int32_t found = -1;
-        for (int32_t k = begin; k < begin + known[point] && found < 0; ++k) {
-            const int32_t other = firstUser[k];
-            if (b.surfaceOfDrawn[b.slotDrawn[other]] == surface &&
-                std::memcmp(&cornerNormals[other], &cornerNormals[slot], sizeof(Vec)) == 0) {
-                found = slotPoint[other];
+        const Lwo2Polygon& polygon = model_.polygons[drawn_[d]];
+        const int32_t* corners = model_.corners.get() + polygon.firstCorner;
+        const Lwo2ImageMap& map = looks_[s].image;
+        float* u = cornerU_.get() + firstSlot_[d];
+        float* v = cornerV_.get() + firstSlot_[d];
+        if (map.projection == Lwo2Projection::Uv) {
+            if (!uvLookup.select(map.uvMap)) {
+                return fail("out of memory for a UV map");
+            }
+            for (int32_t k = 0; k < polygon.cornerCount; ++k) {
+                uvLookup.find(corners[k], drawn_[d], u[k], v[k]);
+            }
+        } else {
+            const float normal[3] = {faceNormals_[d].x, faceNormals_[d].y, faceNormals_[d].z};
+            projectPolygon(map, model_.points.get(), corners, polygon.cornerCount, normal, u, v);
+        }
+        for (int32_t k = 0; k < polygon.cornerCount; ++k) {
+            u[k] = u[k] * textures_[s].uScale;
+            v[k] = (1.0f - v[k]) * textures_[s].vScale;
+        }
+    }
+    return true;
+}
+
+// Triangles, as corner slots, polygon by polygon.
+bool MeshBuilder::cutTriangles() {
+    triangles_.reserve(static_cast<size_t>(slotCount_) * 3);
+    Triangulator triangulator;
+    Vector3 positions[kMaxCorners];
+    int32_t cut[kMaxCorners][3];
+    for (size_t d = 0; d < drawn_.size(); ++d) {
+        const Lwo2Polygon& polygon = model_.polygons[drawn_[d]];
+        for (int32_t k = 0; k < polygon.cornerCount; ++k) {
+            const float* p = position(model_.corners[polygon.firstCorner + k]);
+            positions[k] = Vector3{p[0], p[1], p[2]};
+        }
+        const int32_t n = triangulator.triangulate(positions, polygon.cornerCount, cut);
+        if (n < 0) {
+            return fail("out of memory cutting polygons into triangles");
+        }
+        for (int32_t t = 0; t < n; ++t) {
+            for (int c = 0; c < 3; ++c) {
+                triangles_.push_back(firstSlot_[d] + cut[t][c]);
             }
         }
-        if (found < 0) {
-            firstUser[begin + known[point]++] = slot;
-            found = pointCount++;
-        }
-        slotPoint[slot] = found;
     }
+    return true;
+}
+
+// MeshPoints, one per point, surface and normal that a triangle uses, and the
+// triangles themselves.
+bool MeshBuilder::makePoints(Mesh& mesh) {
+    // Per point, the slots that made its MeshPoints so far: at most one per slot around
+    // it, so they fit in that point's stretch of pointSlots_'s numbering.
+    auto made = allocate<int32_t>(static_cast<size_t>(model_.pointCount));
+    auto makers = allocate<int32_t>(static_cast<size_t>(slotCount_));
+    if (made == nullptr || makers == nullptr) {
+        return fail("out of memory for the object's points");
+    }
+    int32_t pointCount = 0;
+    for (int32_t slot = 0; slot < slotCount_; ++slot) {
+        slotPoint_[slot] = -1;
+    }
+    for (const int32_t slot : triangles_) {
+        if (slotPoint_[slot] >= 0) {
+            continue;
+        }
+        const int32_t point = pointOfSlot(slot);
+        const int32_t surface = surfaceOfDrawn_[slotDrawn_[slot]];
+        const int32_t begin = pointFirst_[point];
+        for (int32_t k = begin; k < begin + made[point] && slotPoint_[slot] < 0; ++k) {
+            const int32_t other = makers[k];
+            if (surfaceOfDrawn_[slotDrawn_[other]] == surface &&
+                std::memcmp(&cornerNormals_[other], &cornerNormals_[slot], sizeof(Vec)) == 0) {
+                slotPoint_[slot] = slotPoint_[other];
+            }
+        }
+        if (slotPoint_[slot] < 0) {
+            makers[begin + made[point]++] = slot;
+            slotPoint_[slot] = pointCount++;
+        }
+    }
+    const size_t triangleCount = triangles_.size() / 3;
     mesh.pointCount = pointCount;
     mesh.points = allocate<MeshPoint>(static_cast<size_t>(pointCount));
-    mesh.polygonCount = static_cast<int32_t>(triangles.size() / 3);
-    mesh.polygons = allocate<MeshPolygon>(triangles.size() / 3);
+    mesh.polygonCount = static_cast<int32_t>(triangleCount);
+    mesh.polygons = allocate<MeshPolygon>(triangleCount);
     if (mesh.points == nullptr || mesh.polygons == nullptr) {
-        object.mesh = Mesh{};
-        return refuse(reason, reasonSize, "out of memory for the object's points and triangles");
+        return fail("out of memory for the object's points and triangles");
     }
-    for (size_t t = 0; t < triangles.size() / 3; ++t) {
+    for (size_t t = 0; t < triangleCount; ++t) {
         MeshPolygon& triangle = mesh.polygons[t];
         for (int c = 0; c < 3; ++c) {
-            const int32_t slot = triangles[t * 3 + c];
-            const int32_t index = slotPoint[slot];
-            const int32_t surface = b.surfaceOfDrawn[b.slotDrawn[slot]];
-            triangle.corners[c].pointIndex = index;
-            triangle.corners[c].u = cornerU[slot];
-            triangle.corners[c].v = cornerV[slot];
+            const int32_t slot = triangles_[t * 3 + c];
+            const int32_t surface = surfaceOfDrawn_[slotDrawn_[slot]];
+            PolygonCorner& corner = triangle.corners[c];
+            corner.pointIndex = slotPoint_[slot];
+            corner.u = cornerU_[slot];
+            corner.v = cornerV_[slot];
             triangle.surface = surface;
-            MeshPoint& out = mesh.points[index];
-            const float* p = model.points.get() + static_cast<size_t>(b.pointOfSlot(slot)) * 3;
-            out.position[0] = p[0];
-            out.position[1] = p[1];
-            out.position[2] = p[2];
+            MeshPoint& out = mesh.points[corner.pointIndex];
+            std::memcpy(out.position, position(pointOfSlot(slot)), 3 * sizeof(float));
             out.position[3] = 1.0f;
-            out.normal[0] = cornerNormals[slot].x;
-            out.normal[1] = cornerNormals[slot].y;
-            out.normal[2] = cornerNormals[slot].z;
+            out.normal[0] = cornerNormals_[slot].x;
+            out.normal[1] = cornerNormals_[slot].y;
+            out.normal[2] = cornerNormals_[slot].z;
             out.surface = surface;
             out.luminosity = mesh.surfaces[surface].luminosity;
             std::memcpy(out.color, mesh.surfaces[surface].color, sizeof out.color);
         }
     }
-    computeBoundingBox(mesh, object.boundingBox);
+    return true;
+}
+
+} // namespace
+
+int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layerNumber, TextureTable& textures,
+                      const char* objectPath, SceneObject& object, char* reason,
+                      size_t reasonSize) {
+    object.mesh = Mesh{};
+    MeshBuilder builder(model, layerNumber);
+    bool built = builder.chooseSurfaces(textures, objectPath, object.mesh) && builder.linkCorners();
+    if (built) {
+        builder.smoothNormals();
+        built = builder.mapTextures() && builder.cutTriangles() && builder.makePoints(object.mesh);
+    }
+    if (!built) {
+        object.mesh = Mesh{};
+        if (reason != nullptr && reasonSize > 0) {
+            std::snprintf(reason, reasonSize, "%s", builder.failure);
+        }
+        return 0;
+    }
+    computeBoundingBox(object.mesh, object.boundingBox);
     return 1;
 }

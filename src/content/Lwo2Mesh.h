@@ -5,13 +5,8 @@
 //     as their polygons) cut into triangles by the triangulator, in file order; polygons
 //     of one or two corners are not drawn;
 //   - one Surface per surface tag that the drawn polygons use, in TAGS order (a polygon
-//     without a tag gets "Default"), from Lwo2Surface.h: colour times diffuse (a luminous
-//     surface, luminosity 100 % or more, keeps its colour and is drawn unlit),
-//     transparency, additive (additive transparency of 50 % or more), double-sided
-//     (SIDE 3), smoothing (4 when the smoothing angle is above 0), and the colour image
-//     map as a texture (ClipTexture.h; the surface colour is then white times diffuse,
-//     the picture carrying the colour). textureMapping is the projection + 1: 1 planar,
-//     2 cylindrical, 3 spherical, 4 cubic, 5 front, 6 UV;
+//     without a tag gets "Default"), made by surfaceRecordOf (Lwo2Surface.h), its colour
+//     image map loaded as a texture (ClipTexture.h);
 //   - normals that honour the surface's smoothing angle: a corner's normal is the mean
 //     of the normals of the polygons of its surface around its point that lie within
 //     the angle of its own polygon (faceted when the angle is 0). Corners whose surface
@@ -19,7 +14,8 @@
 //     surface borders, and only points that a triangle uses appear;
 //   - texture coordinates per corner, in texels of a 256-texel texture with v flipped
 //     (image row 0 at the top): from the UV map (a polygon's VMAD entry before the
-//     point's VMAP entry; unmapped points at 0, 0) or the projection (Lwo2Projection.h);
+//     point's VMAP entry; unmapped points at 0, 0; the file's first UV map when the one
+//     named is missing) or the projection (Lwo2Projection.h);
 //     front projection is taken as a planar projection along Z across the object's box.
 //
 // Dropped, as the renderer cannot show them: specularity, glossiness, reflection and
@@ -36,9 +32,10 @@
 struct SceneObject;
 struct TextureTable;
 
-// Builds the mesh of `layer` (an index into model.layers) or of every layer (-1) into
+// Builds the mesh of the layers numbered `layerNumber` (LAYR numbers; a number that
+// several LAYR chunks carry draws them all) or of every layer (-1) into
 // `object` (mesh and bounding box). Pictures load into `textures`; `objectPath` is the
 // object's content path, where clips are looked for. 1 built; 0 refused with one line
 // in `reason` (a polygon whose surface tag names no tag; memory running out).
-int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layer, TextureTable& textures,
+int32_t buildLwo2Mesh(const Lwo2Model& model, int32_t layerNumber, TextureTable& textures,
                       const char* objectPath, SceneObject& object, char* reason, size_t reasonSize);

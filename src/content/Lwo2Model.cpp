@@ -19,19 +19,11 @@
 
 namespace {
 
-constexpr size_t kTextSize = 1024; // longest name kept; longer names are cut
-
 int32_t refuse(char* reason, size_t size, const char* format, const char* detail = "") {
     if (reason != nullptr && size > 0) {
         std::snprintf(reason, size, format, detail);
     }
     return 0;
-}
-
-std::string readString(IffReader& in) {
-    char text[kTextSize];
-    in.s0(text, sizeof text);
-    return text;
 }
 
 struct LayerState {
@@ -70,7 +62,7 @@ struct Parser {
         for (float& p : layer.pivot) {
             p = in.f4();
         }
-        layer.name = readString(in);
+        layer.name = in.text();
         if (in.remaining() >= 2) {
             layer.parent = in.i2();
             layer.parent = layer.parent < 0 ? -1 : layer.parent;
@@ -184,7 +176,7 @@ struct Parser {
         char type[5];
         in.id4(type);
         const int32_t dimension = in.u2();
-        const std::string name = readString(in);
+        const std::string name = in.text();
         if (std::memcmp(type, "TXUV", 4) != 0 || dimension < 2 ||
             (perPolygon && !state.polygonsDrawn)) {
             return 1;
@@ -213,7 +205,7 @@ struct Parser {
 
     void readTags(IffReader in) {
         while (!in.atEnd()) {
-            model.tags.push_back(readString(in));
+            model.tags.push_back(in.text());
         }
     }
 
@@ -227,7 +219,7 @@ struct Parser {
                 if (sub.is("STCC")) {
                     data.skip(4); // colour cycle range
                 }
-                clip.path = readString(data);
+                clip.path = data.text();
             } else if (sub.is("ISEQ")) {
                 // The first frame of the sequence stands for the whole.
                 const int32_t digits = data.u1();
@@ -236,8 +228,8 @@ struct Parser {
                 data.skip(2); // reserved
                 const int32_t start = data.i2();
                 data.skip(2); // end
-                const std::string prefix = readString(data);
-                const std::string suffix = readString(data);
+                const std::string prefix = data.text();
+                const std::string suffix = data.text();
                 char number[32];
                 std::snprintf(number, sizeof number, "%0*d", digits < 16 ? digits : 16,
                               start + offset);
@@ -251,8 +243,8 @@ struct Parser {
 
     void readSurface(IffReader in) {
         Lwo2SurfaceChunk surface;
-        surface.name = readString(in);
-        surface.source = readString(in);
+        surface.name = in.text();
+        surface.source = in.text();
         surface.bytes = in.bytes + in.position;
         surface.size = in.remaining();
         model.surfaces.push_back(surface);

@@ -18,11 +18,12 @@ int32_t refused(SceneObject& object, const ObjectFile& file, const char* reason)
     return 0;
 }
 
-// Parses the file and builds layer index `layer` (-1: all) into the slot.
+// Builds the layers numbered `layerNumber` (-1: all) into the slot.
 int32_t load(SceneObject& object, TextureTable& textures, const ObjectFile& file,
-             const Lwo2Model& model, int32_t layer) {
+             const Lwo2Model& model, int32_t layerNumber) {
     char reason[kReasonSize] = {};
-    if (buildLwo2Mesh(model, layer, textures, file.name, object, reason, sizeof reason) == 0) {
+    if (buildLwo2Mesh(model, layerNumber, textures, file.name, object, reason, sizeof reason) ==
+        0) {
         return refused(object, file, reason);
     }
     return 1;
@@ -65,8 +66,7 @@ int32_t loadLwo2ObjectLayer(SceneObject& object, TextureTable& textures, const c
                       sizeof reason) == 0) {
         return refused(object, file, reason);
     }
-    for (size_t i = 0; i < model->layers.size(); ++i) {
-        const Lwo2Layer& found = model->layers[i];
+    for (const Lwo2Layer& found : model->layers) {
         if (found.number != layerNumber) {
             continue;
         }
@@ -79,7 +79,7 @@ int32_t loadLwo2ObjectLayer(SceneObject& object, TextureTable& textures, const c
                 layer->pivot[k] = found.pivot[k];
             }
         }
-        return load(object, textures, file, *model, static_cast<int32_t>(i));
+        return load(object, textures, file, *model, layerNumber);
     }
     reportUnusableObject(fileName, "it has no layer %d", layerNumber + 1);
     return 0;

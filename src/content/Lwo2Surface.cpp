@@ -8,16 +8,14 @@ namespace {
 
 constexpr int32_t kMaxInheritance = 8;
 
-std::string readString(IffReader& in) {
-    char text[1024];
-    in.s0(text, sizeof text);
-    return text;
-}
-
 void readVector(IffReader& in, float out[3]) {
     for (int i = 0; i < 3; ++i) {
         out[i] = in.f4();
     }
+}
+
+float fraction(float value) {
+    return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f; // NaN -> 0
 }
 
 Lwo2Wrap wrapOf(uint16_t value) {
@@ -48,7 +46,7 @@ Lwo2ImageMap readBlock(IffReader in) {
         return map;
     }
     IffReader head(header);
-    map.ordinal = readString(head);
+    map.ordinal = head.text();
     bool colour = true; // CHAN defaults to the colour channel
     bool enabled = true;
     IffChunk sub;
@@ -93,7 +91,7 @@ Lwo2ImageMap readBlock(IffReader in) {
         } else if (sub.is("WRPH")) {
             map.wrapCountHeight = data.f4();
         } else if (sub.is("VMAP")) {
-            map.uvMap = readString(data);
+            map.uvMap = data.text();
         }
     }
     return map;
@@ -137,6 +135,34 @@ void applyChunk(const Lwo2Model& model, const Lwo2SurfaceChunk& chunk, Lwo2Surfa
 }
 
 } // namespace
+
+Surface surfaceRecordOf(const Lwo2SurfaceLook& look, int32_t colorTexture) {
+    Surface s;
+    const bool luminous = look.luminosity >= 1.0f;
+    s.luminosity = static_cast<int32_t>(fraction(look.luminosity) * 256.0f);
+    const float diffuse = luminous ? 1.0f : (look.diffuse > 0.0f ? look.diffuse : 0.0f);
+    for (int c = 0; c < 3; ++c) {
+        s.color[c] = fraction((colorTexture >= 0 ? 1.0f : look.color[c]) * diffuse);
+    }
+    s.transparency = fraction(look.transparency);
+    s.transparent = s.transparency > 0.0f ? 1 : 0;
+    s.additive = look.additiveTransparency >= 0.5f ? 1 : 0;
+    s.doubleSided = look.sides == 3 ? 1 : 0;
+    s.smoothing = look.smoothingAngle > 0.0f ? 4 : 0;
+    if (colorTexture >= 0) {
+        const Lwo2ImageMap& map = look.image;
+        s.textureMapping = static_cast<int32_t>(map.projection) + 1;
+        s.colorTexture = colorTexture;
+        s.textureAxis = static_cast<uint8_t>(map.axis + 1);
+        s.textureWrapWidth = map.wrapCountWidth;
+        s.textureWrapHeight = map.wrapCountHeight;
+        for (int i = 0; i < 3; ++i) {
+            s.textureSize[i] = map.size[i];
+            s.textureCenter[i] = map.center[i];
+        }
+    }
+    return s;
+}
 
 Lwo2SurfaceLook readLwo2Surface(const Lwo2Model& model, const std::string& name) {
     Lwo2SurfaceLook look;

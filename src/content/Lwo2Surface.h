@@ -15,6 +15,7 @@
 #include <string>
 
 #include "content/Lwo2Model.h"
+#include "object/Surface.h"
 
 enum class Lwo2Projection : int32_t { Planar = 0, Cylindrical, Spherical, Cubic, Front, Uv };
 enum class Lwo2Wrap : int32_t { Reset = 0, Repeat, Mirror, Edge };
@@ -54,3 +55,12 @@ struct Lwo2SurfaceLook {
 // The surface named `name` from the model's SURF chunks (the first chunk with that
 // name); a name no chunk has keeps the defaults above.
 Lwo2SurfaceLook readLwo2Surface(const Lwo2Model& model, const std::string& name);
+
+// The renderer's record of a look, with `colorTexture` the index of its colour map's
+// texture (-1: untextured): colour times diffuse (a luminous surface, luminosity 100 %
+// or more, keeps its colour and is drawn unlit; a textured one is white times diffuse,
+// the picture carrying the colour), transparency, additive (additive transparency of
+// 50 % or more), double-sided (SIDE 3), smoothing (4 when the smoothing angle is above
+// 0), and the map's projection + 1 as textureMapping (1 planar, 2 cylindrical,
+// 3 spherical, 4 cubic, 5 front, 6 UV) with its axis + 1, centre, size and wrap counts.
+Surface surfaceRecordOf(const Lwo2SurfaceLook& look, int32_t colorTexture);

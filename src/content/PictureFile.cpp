@@ -33,6 +33,9 @@ int32_t decodePicture(const uint8_t* bytes, size_t size, RgbaImage& image, char*
         image.allocate(0, 0);
         return refuse(message, messageSize, "PNG pictures are read from files");
     }
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        return decodeJpegPicture(bytes, size, image, message, messageSize);
+    }
     return decodeStbPicture(bytes, size, image, message, messageSize);
 }
 

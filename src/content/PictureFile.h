@@ -3,7 +3,7 @@
 // The kind is told by the file's first bytes, never by its name:
 //   FORM....ILBM / PBM / RGBN / RGB8   IFF pictures (IlbmPicture.h, ours)
 //   89 50 4E 47                        PNG (libpng, PngFile.h)
-//   FF D8                              JPEG (stb_image)
+//   FF D8                              JPEG (libjpeg, JpegPicture.cpp)
 //   BM                                 BMP (stb_image)
 //   anything else                      tried as Targa, which has no magic (stb_image)
 //
@@ -33,6 +33,10 @@ int32_t readPictureFile(const char* hostPath, RgbaImage& image, char* message, s
 int32_t decodePicture(const uint8_t* bytes, size_t size, RgbaImage& image, char* message,
                       size_t messageSize);
 
-// JPEG, BMP and Targa through stb_image.
+// JPEG through libjpeg.
+int32_t decodeJpegPicture(const uint8_t* bytes, size_t size, RgbaImage& image, char* message,
+                          size_t messageSize);
+
+// BMP and Targa through stb_image.
 int32_t decodeStbPicture(const uint8_t* bytes, size_t size, RgbaImage& image, char* message,
                          size_t messageSize);

@@ -1,22 +1,21 @@
-// JPEG, BMP and Targa pictures through stb_image (Debian's libstb-dev header).
+// BMP and Targa pictures through stb_image (Debian's libstb-dev header).
 //
 // The decoder is compiled here from the packaged header rather than linked from the
-// packaged library, so that it is configured for us: only the three formats we route
-// to it (PNG goes to libpng, the IFF kinds to our own decoder), no stdio, sides bounded
-// by kMaxImageSide, and (in the sanitizer and fuzzing builds) instrumented like the
-// rest of the code that reads untrusted files.
+// packaged library, so that it is configured for us: only the two formats we route to
+// it (PNG goes to libpng, JPEG to libjpeg, the IFF kinds to our own decoder), no stdio,
+// sides bounded by kMaxImageSide, and (in the sanitizer and fuzzing builds)
+// instrumented like the rest of the code that reads untrusted files.
 //
 // stb_image allocates the whole image for the size in a header before it decodes the
 // data, so the size is checked first against what the file's bytes could describe:
-// JPEG needs at least one bit per 8 x 8 block, Targa's run-length packets cover at
-// most 128 pixels in two bytes, and BMP stores at least one bit per pixel. A header
-// asking for more is a lie and refused before anything is allocated.
+// Targa's run-length packets cover at most 128 pixels in two bytes, and BMP stores at
+// least one bit per pixel. A header asking for more is a lie and refused before
+// anything is allocated.
 #include <cstdio>
 #include <cstring>
 
 #include "content/PictureFile.h"
 
-#define STBI_ONLY_JPEG
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
@@ -45,9 +44,6 @@ int32_t refuse(char* message, size_t size, const char* text, const char* detail 
 // Pixels that `size` bytes of the format can describe at its best compression.
 int64_t describablePixels(const uint8_t* bytes, size_t size) {
     const int64_t n = static_cast<int64_t>(size);
-    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        return n * 8 * 64; // one bit per 64-pixel block (a progressive DC scan)
-    }
     if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
         return n * 8; // one bit per pixel
     }

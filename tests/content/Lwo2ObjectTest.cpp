@@ -318,6 +318,50 @@ TEST_F(Lwo2ObjectTest, ProjectedPicturesFindTheirFileBesideTheObjectAndMapToTexe
     }
 }
 
+TEST_F(Lwo2ObjectTest, ImageMapsBakeMirroringAndOpacityIntoTheirTexture) {
+    writePicture("objects/pic.png");
+    Bytes header = std::string("\x80\0", 2) + sub("CHAN", "COLR");
+    Bytes opacity;
+    put2(opacity, 0);
+    putFloat(opacity, 0.5f);
+    put2(opacity, 0);
+    header += sub("OPAC", opacity);
+    Bytes size;
+    for (int i = 0; i < 3; ++i) {
+        putFloat(size, 2.0f);
+    }
+    put2(size, 0);
+    Bytes wrap, projection, axis, image, clip;
+    put2(wrap, 2); // mirror across, repeat up
+    put2(wrap, 1);
+    put2(projection, 0);
+    put2(axis, 2);
+    put2(image, 1);
+    put4(clip, 1);
+    clip += sub("STIL", std::string("pic.png\0", 8));
+    const Bytes block = sub("IMAP", header) + sub("TMAP", sub("SIZE", size)) +
+                        sub("PROJ", projection) + sub("AXIS", axis) + sub("IMAG", image) +
+                        sub("WRAP", wrap);
+    ASSERT_EQ(load(lwo2(points({-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, -1, 0}) + faces({{0, 1, 2, 3}}) +
+                        chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
+              1)
+        << lastObjectLoadFailure();
+    const Mesh& mesh = object_.mesh;
+    ASSERT_EQ(textures_.count, 1);
+    // The 64 x 32 picture blended half over the surface colour, next to its mirror image:
+    // a 128 x 32 texture (256 x 64 texels) whose first half one image spans.
+    const std::string key = textures_.slots[0].path;
+    EXPECT_NE(key.find("mirror-u over c8c8c8 at 0.5"), std::string::npos) << key;
+    for (int32_t t = 0; t < mesh.polygonCount; ++t) {
+        for (const PolygonCorner& c : mesh.polygons[t].corners) {
+            const float* p = mesh.points[c.pointIndex].position;
+            EXPECT_FLOAT_EQ(c.u, (p[0] / 2 + 0.5f) * 128);
+            EXPECT_FLOAT_EQ(c.v, (0.5f - p[1] / 2) * 64);
+        }
+    }
+    EXPECT_FLOAT_EQ(mesh.surfaces[0].color[0], 1.0f) << "the picture carries the colour";
+}
+
 TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
     copyObject("lwo2/transparency.lwo", "transparency.lwo");
     ASSERT_EQ(object_.loadObject(textures_, "objects\\transparency.lwo"), 1);

@@ -23,6 +23,8 @@ const Target kTargets[] = {
     {"frame", prepareFrameInput, runFrameInput},
     {"3df", prepareThreeDfInput, runThreeDfInput},
     {"png", preparePngInput, runPngInput},
+    {"lwo2", prepareLwo2Input, runLwo2Input},
+    {"picture", preparePictureInput, runPictureInput},
     {"later", prepareLaterSceneInput, runLaterSceneInput},
 };
 
