@@ -54,7 +54,6 @@ int32_t fitVersionOneKeys(const ChannelEnvelope* const* channels, const double* 
     const ChannelKey* keys = reference->keys.get();
 
     // Every animated channel keyed alike, TCB or linear, at whole frames.
-    int32_t frames[2] = {};
     std::unique_ptr<int32_t[]> frameOf(new (std::nothrow) int32_t[static_cast<size_t>(n)]);
     if (frameOf == nullptr) {
         return 0;
@@ -108,8 +107,6 @@ int32_t fitVersionOneKeys(const ChannelEnvelope* const* channels, const double* 
             key.values[c] = static_cast<float>(value * scales[c]);
         }
     }
-    frames[0] = frameOf[0];
-    frames[1] = frameOf[n - 1];
 
     // The first key leaves the curve with b·d. Alone it would get (a + b)·d/2 = (1 - T)·d
     // for continuity and bias 0; after a held value, b'·d·(span / (next - 0)).
@@ -120,7 +117,7 @@ int32_t fitVersionOneKeys(const ChannelEnvelope* const* channels, const double* 
         out[0].frame = 0;
         out[0].linear = 0;
         start.linear = 1; // the held value is a straight segment
-        const double scale = static_cast<double>(frameOf[1] - frames[0]) / frameOf[1];
+        const double scale = static_cast<double>(frameOf[1] - frameOf[0]) / frameOf[1];
         setSpline(start, 0.0, 0.0, 1.0 - b / scale);
     } else {
         setSpline(start, 1.0 - b, 0.0, 0.0);
@@ -134,7 +131,7 @@ int32_t fitVersionOneKeys(const ChannelEnvelope* const* channels, const double* 
         held.frame = timing.lastFrame;
         held.linear = 1;
         setSpline(held, 0.0, 0.0, 0.0);
-        const double scale = static_cast<double>(frames[1] - frameOf[n - 2]) /
+        const double scale = static_cast<double>(frameOf[n - 1] - frameOf[n - 2]) /
                              (static_cast<double>(timing.lastFrame) - frameOf[n - 2]);
         setSpline(end, 0.0, 0.0, a / scale - 1.0);
     } else {
