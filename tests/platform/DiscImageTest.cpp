@@ -114,6 +114,10 @@ TEST_F(DiscImageTest, BrokenSheetsAreRefusedWithAReason) {
         {"FILE a.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n stray words\n",
          "not a cue sheet"},
         {"REM only a comment\n", "not a cue sheet"},
+        {"FILE a.bin BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n", "track 1 has no INDEX 01"},
+        {"FILE a.bin BINARY\n  INDEX 01 00:00:00\n TRACK 01 AUDIO\n", "not a cue sheet"},
+        {"FILE a.bin BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:60:00\n", "not a cue sheet"},
+        {"FILE a.bin BINARY\n TRACK 01 MODE1/2000\n  INDEX 01 00:00:00\n", "not a cue sheet"},
     };
     for (const auto& [sheet, reason] : cases) {
         writeFile("cdrom/disc.cue", sheet);

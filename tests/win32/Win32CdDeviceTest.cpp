@@ -2,9 +2,16 @@
 // device (none under Wine's test prefix).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
 #include "app/ProcessState.h"
 #include "app/WinMain.h"
 #include "platform/CdDevice.h"
+#include "platform/win32/SystemTimer.h"
+#include "platform/win32/WaveOutAudioOutput.h"
 #include "platform/win32/Win32CdDevice.h"
 #include "support/ScratchDirectory.h"
 
@@ -55,6 +62,39 @@ TEST_F(Win32CdDeviceTest, UnreadableImageAndNoDriveMeanNoCd) {
     std::remove("cdrom/disc.cue");
     openCdAudio(); // the system's CD-audio device: Wine's test prefix has no drive
     EXPECT_EQ(appState.cdAvailable, 0);
+}
+
+// A second of a count-up signal that notes how much the output has taken.
+class CountingSource : public DiscAudioSource {
+public:
+    explicit CountingSource(std::atomic<int64_t>* taken) : taken_(taken) {}
+    int64_t read(int16_t* samples, int64_t frames) override {
+        const int64_t left = 44100 - *taken_;
+        const int64_t given = frames < left ? frames : left;
+        for (int64_t i = 0; i < given * 2; ++i) {
+            samples[i] = static_cast<int16_t>(i);
+        }
+        *taken_ += given;
+        return given;
+    }
+
+private:
+    std::atomic<int64_t>* taken_;
+};
+
+TEST_F(Win32CdDeviceTest, WaveOutputPlaysASourceToItsEnd) {
+    if (!waveOutputAvailable()) {
+        GTEST_SKIP() << "no wave output device";
+    }
+    std::atomic<int64_t> taken{0};
+    WaveOutAudioOutput output;
+    ASSERT_EQ(output.start(std::make_unique<CountingSource>(&taken)), 1);
+    const uint32_t started = systemTimeGetTime();
+    while (taken < 44100 && systemTimeGetTime() - started < 10000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    output.stop();
+    EXPECT_EQ(taken, 44100);
 }
 
 } // namespace

@@ -95,8 +95,10 @@ player=$!
 dialog=$(wait_window 600 "")
 [[ -n $dialog ]] || fail "no settings dialog appeared"
 sleep 1
-shot wine-dialog.png
-[[ $(brightness wine-dialog.png) -gt 5 ]] || fail "the dialog screenshot is black"
+dialog_shot=wine-dialog.png
+[[ $mode == play ]] || dialog_shot=wine-$mode-dialog.png
+shot "$dialog_shot"
+[[ $(brightness "$dialog_shot") -gt 5 ]] || fail "the dialog screenshot is black"
 press "$dialog" Return
 
 if [[ $mode == missing-scene ]]; then

@@ -16,6 +16,10 @@ constexpr int32_t kBufferFrames = 8192; // stereo frames: 0.19 s at 44.1 kHz
 
 } // namespace
 
+int32_t waveOutputAvailable() {
+    return waveOutGetNumDevs() > 0 ? 1 : 0;
+}
+
 struct WaveOutAudioOutput::Native {
     HWAVEOUT device = nullptr;
     HANDLE bufferDone = nullptr; // signalled by the device each time it returns a buffer

@@ -13,6 +13,9 @@
 
 #include "platform/AudioOutput.h"
 
+// 1 when the system has a wave output device (waveOutGetNumDevs).
+int32_t waveOutputAvailable();
+
 class WaveOutAudioOutput : public AudioOutput {
 public:
     WaveOutAudioOutput() = default;
