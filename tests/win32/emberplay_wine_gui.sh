@@ -2,9 +2,9 @@
 # emberplay.exe under Wine on a virtual X server:
 #   emberplay_wine_gui.sh play|missing-scene WINE_RUN EMBERPLAY_EXE DEMO_DIR ARTIFACT_DIR
 # play: in a copy of the demo folder the settings dialog comes up (screenshot
-#   wine-dialog.png), Enter accepts it, the demo plays full screen (screenshot
-#   wine-frame.png, which must not be black), a typed key ends it with "Exiting winMain()"
-#   on standard output and exit status 0.
+#   wine-dialog.png); CD audio track 2 is chosen and OK pressed; the demo plays full
+#   screen with its music (screenshot wine-frame.png, which must not be black); a typed
+#   key ends it with "Exiting winMain()" on standard output and exit status 0.
 # missing-scene: in a folder without scenes, OK leads to the "Error Loading scene" box
 #   (screenshot wine-error.png); Enter dismisses it and the program ends.
 # Exits 77 (skipped) without xvfb-run, xdotool or ffmpeg.
@@ -99,6 +99,25 @@ dialog_shot=wine-dialog.png
 [[ $mode == play ]] || dialog_shot=wine-$mode-dialog.png
 shot "$dialog_shot"
 [[ $(brightness "$dialog_shot") -gt 5 ]] || fail "the dialog screenshot is black"
+
+if [[ $mode == play ]]; then
+    # CD audio, track 2 (the demo disc's music), chosen with the mouse and the keyboard:
+    # Enter in the track box moves the focus on; the second Enter is OK. Positions are
+    # the template's dialog units, scaled to the dialog's size on screen.
+    eval "$(xdotool getwindowgeometry --shell "$dialog")"
+    click_at() { # dialog units x y
+        xdotool mousemove "$((X + $1 * WIDTH / 263))" "$((Y + $2 * HEIGHT / 119))" click 1
+        sleep 0.3
+    }
+    click_at 21 33  # "CD Audio"
+    click_at 147 33 # the track box
+    xdotool key --clearmodifiers End BackSpace 2
+    sleep 0.3
+    shot wine-dialog-cd.png
+    press "$dialog" Return
+    sleep 0.5
+    kill -0 "$player" 2>/dev/null || fail "Enter in the track box closed the dialog"
+fi
 press "$dialog" Return
 
 if [[ $mode == missing-scene ]]; then
@@ -129,7 +148,8 @@ press "$main" x
 wait_exit "a typed key did not end the demo"
 [[ $status -eq 0 ]] || fail "emberplay exited with status $status"
 grep -qx 'Exiting winMain()' out-lines.txt || fail "no 'Exiting winMain()' line"
-echo "emberplay.exe: dialog, play and key stop passed; screenshots in $artifacts"
+if grep -q "CD audio" err.txt; then fail "the CD did not play: $(grep "CD audio" err.txt)"; fi
+echo "emberplay.exe: dialog, CD track, play and key stop passed; screenshots in $artifacts"
 SESSION
 chmod +x "$work/session.sh"
 

@@ -57,6 +57,7 @@ void Win32Surface::open(void* window) {
     SetWindowPos(hwnd, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
                  screen.bottom - screen.top, SWP_SHOWWINDOW);
     InvalidateRect(hwnd, nullptr, TRUE);
+    SetCursor(nullptr); // the pointer may rest over the screen without moving again
 }
 
 void Win32Surface::close(void* window) {
