@@ -86,7 +86,11 @@ void readButtons(DialogControls& dialog) {
 } // namespace
 
 const DialogTemplate kSettingsDialogTemplate = {
-    "", 263, 119, kControls, static_cast<int32_t>(sizeof(kControls) / sizeof(kControls[0])),
+    "",
+    263,
+    119,
+    kControls,
+    static_cast<int32_t>(sizeof(kControls) / sizeof(kControls[0])),
     kSettingsDialogResource};
 
 intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t wordParam,

@@ -6,11 +6,10 @@
 
 namespace {
 
-const char* const kPassedOver[] = {
-    "REM",       "TITLE",     "PERFORMER", "SONGWRITER", "COMPOSER", "ARRANGER",
-    "MESSAGE",   "CATALOG",   "CDTEXTFILE", "FLAGS",     "ISRC",     "DISC_ID",
-    "GENRE",     "TOC_INFO1", "TOC_INFO2", "UPC_EAN",    "SIZE_INFO", "PREGAP",
-    "POSTGAP"};
+const char* const kPassedOver[] = {"REM",      "TITLE",     "PERFORMER", "SONGWRITER", "COMPOSER",
+                                   "ARRANGER", "MESSAGE",   "CATALOG",   "CDTEXTFILE", "FLAGS",
+                                   "ISRC",     "DISC_ID",   "GENRE",     "TOC_INFO1",  "TOC_INFO2",
+                                   "UPC_EAN",  "SIZE_INFO", "PREGAP",    "POSTGAP"};
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -146,7 +145,8 @@ int32_t parseCueSheet(const std::string& text, CueSheet* sheet, std::string* rea
         } else if (equalsNoCase(keyword, "TRACK")) {
             CueTrack track;
             const int64_t number = readNumber(nextWord(line, &position), 2);
-            if (sheet->files.empty() || number < 1 || !readMode(nextWord(line, &position), &track)) {
+            if (sheet->files.empty() || number < 1 ||
+                !readMode(nextWord(line, &position), &track)) {
                 *reason = notACueSheet;
                 return 0;
             }

@@ -26,7 +26,7 @@ struct CueFile {
 };
 
 struct CueTrack {
-    int32_t fileIndex = 0;     // into CueSheet::files
+    int32_t fileIndex = 0; // into CueSheet::files
     int32_t isAudio = 1;
     int32_t sectorBytes = 2352; // bytes per sector in a BINARY file
     int64_t index0 = -1;        // sectors into the file; -1 when the sheet gives none

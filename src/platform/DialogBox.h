@@ -86,8 +86,8 @@ protected:
     ~DialogControls() = default;
 };
 
-using DialogProcedure = intptr_t (*)(DialogControls& dialog, uint32_t message,
-                                     uintptr_t wordParam, intptr_t longParam);
+using DialogProcedure = intptr_t (*)(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
+                                     intptr_t longParam);
 
 class DialogBox : public DialogControls {
 public:
@@ -104,9 +104,7 @@ public:
     int32_t isWindowEnabled(int32_t id) const;
     void setDlgItemText(int32_t id, const char* text) override;
     int32_t getDlgItemText(int32_t id, char* buffer, int32_t bufferSize) const override;
-    int32_t getFocus() const override {
-        return focusIndex_ >= 0 ? controls_[focusIndex_].id : 0;
-    }
+    int32_t getFocus() const override { return focusIndex_ >= 0 ? controls_[focusIndex_].id : 0; }
     void postNextDlgCtl() override { nextControlPosted_ = 1; }
     void endDialog(intptr_t result) override;
 

@@ -49,7 +49,7 @@ int32_t DiscImage::load(const char* hostCuePath, std::string* error) {
     std::string reason;
     if (text.find('\0') != std::string::npos || !parseCueSheet(text, &sheet, &reason)) {
         *error = cuePath + (reason.empty() || reason == "not a cue sheet" ? " is not a cue sheet"
-                                                                           : ": " + reason);
+                                                                          : ": " + reason);
         return 0;
     }
     if (sheet.tracks.size() > static_cast<size_t>(kMaxDiscTracks)) {

@@ -89,7 +89,8 @@ int32_t DiscImageAudio::openTrack(int32_t index, int32_t fromRegionStart) {
     const int64_t offset =
         track.regionByteOffset + (startSector - track.regionStart) * track.sectorBytes;
     // fseek's offset is a long, 32 bits on Windows: enough for any CD (under 1 GB).
-    if (offset < 0 || offset > LONG_MAX || std::fseek(binary_, static_cast<long>(offset), SEEK_SET) != 0) {
+    if (offset < 0 || offset > LONG_MAX ||
+        std::fseek(binary_, static_cast<long>(offset), SEEK_SET) != 0) {
         closeFile();
         return 0;
     }

@@ -32,7 +32,8 @@ public:
             const int64_t most = INT_MAX / channels_;
             want = want < most ? want : most;
             const int got = stb_vorbis_get_samples_short_interleaved(
-                decoder_, channels_, samples + done * channels_, static_cast<int>(want * channels_));
+                decoder_, channels_, samples + done * channels_,
+                static_cast<int>(want * channels_));
             if (got <= 0) {
                 break;
             }

@@ -52,7 +52,8 @@ public:
     WaveSoundFile& operator=(const WaveSoundFile&) = delete;
 
     int32_t seek(int64_t frame) override {
-        if (frame < 0 || frame > frames_ || !seekTo(file_, dataStart_ + frame * format_.frameBytes)) {
+        if (frame < 0 || frame > frames_ ||
+            !seekTo(file_, dataStart_ + frame * format_.frameBytes)) {
             return 0;
         }
         position_ = frame;
@@ -166,7 +167,8 @@ std::unique_ptr<SoundFile> openWaveSoundFile(const char* hostPath) {
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
             uint8_t bytes[40] = {};
             const size_t want = size < sizeof(bytes) ? size : sizeof(bytes);
-            haveFormat = std::fread(bytes, 1, want, file) == want && readFormat(bytes, size, &format);
+            haveFormat =
+                std::fread(bytes, 1, want, file) == want && readFormat(bytes, size, &format);
             if (!haveFormat) {
                 break;
             }
@@ -176,8 +178,8 @@ std::unique_ptr<SoundFile> openWaveSoundFile(const char* hostPath) {
             }
             const int64_t available = fileSize - body;
             const int64_t bytes = size < available ? size : available;
-            std::unique_ptr<SoundFile> sound(new (std::nothrow) WaveSoundFile(
-                file, format, body, bytes / format.frameBytes));
+            std::unique_ptr<SoundFile> sound(
+                new (std::nothrow) WaveSoundFile(file, format, body, bytes / format.frameBytes));
             if (sound == nullptr || !sound->seek(0)) {
                 if (sound == nullptr) {
                     std::fclose(file);

@@ -1,6 +1,6 @@
 #include <cmath>
-#include <numbers>
 #include <limits>
+#include <numbers>
 #include <random>
 
 #include "DeviceTestSupport.h"

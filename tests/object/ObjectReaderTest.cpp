@@ -184,7 +184,6 @@ std::string pointsThenRaw(const std::string& raw) {
     return LwobWriter().points(kThreePoints).raw(raw).bytes();
 }
 
-
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
@@ -210,4 +209,3 @@ INSTANTIATE_TEST_SUITE_P(
                       Malformation{"MoreNamesThanSurfaceNumbers", manyNames(65536),
                                    "SRFS names 65536 surfaces; at most 65535"}),
     [](const auto& info) { return std::string(info.param.name); });
-

@@ -18,7 +18,11 @@
 // An object of three points, no polygons, and `count` empty surface names.
 inline std::string manyNames(int count) {
     std::vector<std::string> names(static_cast<size_t>(count), "");
-    return LwobWriter().points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).triangles({}).surfaceNames(names).bytes();
+    return LwobWriter()
+        .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .triangles({})
+        .surfaceNames(names)
+        .bytes();
 }
 
 class ObjectTest : public ScratchDirectoryTest {

@@ -69,8 +69,15 @@ TEST_F(SoundFileTest, MalformedWavesAreRefused) {
     std::string noChannels = good;
     noChannels[22] = 0;
     const std::string cases[] = {
-        "", "RIFF", good.substr(0, 30), "RIFX" + good.substr(4), dataFirst, badAlign, noChannels,
-        waveFile(8000, 1, 12, "\x01\x02"), waveFile(8000, 1, 16, "\x01\x02", 2),
+        "",
+        "RIFF",
+        good.substr(0, 30),
+        "RIFX" + good.substr(4),
+        dataFirst,
+        badAlign,
+        noChannels,
+        waveFile(8000, 1, 12, "\x01\x02"),
+        waveFile(8000, 1, 16, "\x01\x02", 2),
     };
     for (const std::string& bytes : cases) {
         writeFile("bad.wav", bytes);

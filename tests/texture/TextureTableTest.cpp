@@ -51,8 +51,8 @@ TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
     EXPECT_EQ(table_->loadTexture("three.iff"), 2);
     EXPECT_EQ(table_->loadTexture("two.tga"), 1);
     EXPECT_EQ(readTextFile("error.txt"), "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
-                                     "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
-                                     "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
+                                         "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
+                                         "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
     EXPECT_EQ(table_->slots[1].isDownloaded, 0);
     EXPECT_EQ(table_->slots[1].memoryRequired, 0u);
 }
@@ -164,7 +164,8 @@ TEST_F(TextureTableTest, PathLongerThanTheSlotIsRefusedWithALine) {
     EXPECT_EQ(table_->loadTexture(fits.c_str()), 0);
     const std::string tooLong(kTexturePathSize - 13, 'g');
     EXPECT_EQ(table_->loadTexture(tooLong.c_str()), kNoTexture);
-    EXPECT_NE(readTextFile("error.txt").find("TEXTURE PATH TOO LONG textures\\ggg"), std::string::npos);
+    EXPECT_NE(readTextFile("error.txt").find("TEXTURE PATH TOO LONG textures\\ggg"),
+              std::string::npos);
     EXPECT_EQ(table_->count, 1);
 }
 

@@ -151,8 +151,8 @@ TEST_F(Win32DialogTest, ProcedureDrivesTheRealControls) {
             EXPECT_EQ(IsDlgButtonChecked(dialog, kNoSoundButton), BST_UNCHECKED); // same group
             EXPECT_EQ(IsDlgButtonChecked(dialog, k640x480Button), BST_UNCHECKED);
             SetDlgItemTextA(dialog, kTrackBox, "7");
-            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kTrackBox)),
-                         TRUE);
+            SendMessageA(dialog, WM_NEXTDLGCTL,
+                         reinterpret_cast<WPARAM>(GetDlgItem(dialog, kTrackBox)), TRUE);
             SendMessageA(dialog, WM_COMMAND, IDOK, 0); // Enter while typing the track
         },
         [&stillOpenAfterFirstOk](HWND dialog) {

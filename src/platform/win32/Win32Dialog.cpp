@@ -13,9 +13,7 @@ class SystemDialogControls : public DialogControls {
 public:
     explicit SystemDialogControls(HWND dialog) : dialog_(dialog) {}
 
-    void checkDlgButton(int32_t id, uint32_t state) override {
-        CheckDlgButton(dialog_, id, state);
-    }
+    void checkDlgButton(int32_t id, uint32_t state) override { CheckDlgButton(dialog_, id, state); }
     uint32_t isDlgButtonChecked(int32_t id) const override {
         return IsDlgButtonChecked(dialog_, id);
     }
@@ -30,9 +28,9 @@ public:
             return 0;
         }
         buffer[0] = '\0';
-        const LRESULT copied = SendDlgItemMessageA(dialog_, id, WM_GETTEXT,
-                                                   static_cast<WPARAM>(bufferSize),
-                                                   reinterpret_cast<LPARAM>(buffer));
+        const LRESULT copied =
+            SendDlgItemMessageA(dialog_, id, WM_GETTEXT, static_cast<WPARAM>(bufferSize),
+                                reinterpret_cast<LPARAM>(buffer));
         buffer[bufferSize - 1] = '\0';
         return copied > 0 && copied < bufferSize ? static_cast<int32_t>(copied) : 0;
     }
@@ -66,9 +64,8 @@ intptr_t runResourceDialog(void* instance, void* owner, DialogBox& dialog) {
     DialogBox* outer = running;
     running = &dialog;
     const INT_PTR result =
-        resource > 0 ? DialogBoxParamA(static_cast<HINSTANCE>(instance),
-                                       MAKEINTRESOURCEA(resource), static_cast<HWND>(owner),
-                                       dialogProc, 0)
+        resource > 0 ? DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(resource),
+                                       static_cast<HWND>(owner), dialogProc, 0)
                      : -1;
     running = outer;
     if (result == -1) {

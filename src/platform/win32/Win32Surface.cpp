@@ -107,8 +107,8 @@ void Win32Surface::releaseBitmap() {
 void Win32Surface::present(void* window, const PresentedFrame& frame) {
     HWND hwnd = asWindow(window);
     if (!open_ || !IsWindow(hwnd) || frame.pixels == nullptr || frame.width <= 0 ||
-        frame.height <= 0 || frame.format != PixelFormat::Rgba32 ||
-        frame.pitch < frame.width * 4 || !ensureBitmap(frame.width, frame.height)) {
+        frame.height <= 0 || frame.format != PixelFormat::Rgba32 || frame.pitch < frame.width * 4 ||
+        !ensureBitmap(frame.width, frame.height)) {
         return;
     }
     // RGBA bytes in, the DIB's B, G, R, 0 out; DIB rows are whole 32-bit words already.

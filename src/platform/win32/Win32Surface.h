@@ -36,7 +36,7 @@ private:
 
     bool open_ = false;
     int32_t savedLeft_ = 0, savedTop_ = 0, savedWidth_ = 0, savedHeight_ = 0;
-    void* bitmap_ = nullptr; // HBITMAP of the DIB section
+    void* bitmap_ = nullptr;  // HBITMAP of the DIB section
     uint8_t* bits_ = nullptr; // its pixels: rows top to bottom, bytes B, G, R, 0
     int32_t width_ = 0;
     int32_t height_ = 0;

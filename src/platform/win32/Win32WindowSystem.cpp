@@ -36,7 +36,7 @@ bool sameMessage(const MSG& queued, const WindowMessage& message) {
 } // namespace
 
 struct Win32WindowSystem::Native {
-    MSG peeked{};     // the message peekMessage returned last, until it is dispatched
+    MSG peeked{}; // the message peekMessage returned last, until it is dispatched
     bool hasPeeked = false;
     Win32Surface surface;
     bool classRegistered = false;
@@ -83,9 +83,8 @@ WindowHandle Win32WindowSystem::createWindow(const char* title, int32_t width, i
     active = this;
     procedure_ = procedure;
     HWND window = CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title != nullptr ? title : "",
-                                  WS_POPUP | WS_VISIBLE | WS_SYSMENU, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, width, height, nullptr, nullptr, instance,
-                                  nullptr);
+                                  WS_POPUP | WS_VISIBLE | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  width, height, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         procedure_ = nullptr;
         active = nullptr;
