@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/ProcessState.h"
 #include "platform/WindowSystem.h"
@@ -86,12 +87,7 @@ void readButtons(DialogControls& dialog) {
 } // namespace
 
 const DialogTemplate kSettingsDialogTemplate = {
-    "",
-    263,
-    119,
-    kControls,
-    static_cast<int32_t>(sizeof(kControls) / sizeof(kControls[0])),
-    kSettingsDialogResource};
+    "", 263, 119, kControls, static_cast<int32_t>(std::size(kControls)), kSettingsDialogResource};
 
 intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
                             intptr_t /*longParam*/) {
