@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Surface.h"
 
+#include <cstring>
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -9,15 +11,31 @@ HWND asWindow(void* window) {
     return static_cast<HWND>(window);
 }
 
-BITMAPINFO bitmapInfo(int32_t width, int32_t height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // negative: rows top to bottom
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+// A DIB's description: 16-bit frames keep their RGB565 words (BI_BITFIELDS, the three
+// masks after the header); 32-bit ones are B, G, R, 0 bytes.
+struct DibInfo {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+};
+
+DibInfo dibInfo(int32_t width, int32_t height, bool rgb565) {
+    DibInfo info{};
+    info.header.biSize = sizeof(info.header);
+    info.header.biWidth = width;
+    info.header.biHeight = -height; // negative: rows top to bottom
+    info.header.biPlanes = 1;
+    info.header.biBitCount = rgb565 ? 16 : 32;
+    info.header.biCompression = rgb565 ? BI_BITFIELDS : BI_RGB;
+    info.masks[0] = 0xF800;
+    info.masks[1] = 0x07E0;
+    info.masks[2] = 0x001F;
     return info;
+}
+
+// Bytes from one DIB row to the next: whole 32-bit words.
+size_t dibStride(int32_t width, bool rgb565) {
+    const size_t bytes = static_cast<size_t>(width) * (rgb565 ? 2 : 4);
+    return (bytes + 3) & ~static_cast<size_t>(3);
 }
 
 void fillBlack(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -75,14 +93,15 @@ void Win32Surface::close(void* window) {
     }
 }
 
-bool Win32Surface::ensureBitmap(int32_t width, int32_t height) {
-    if (bitmap_ != nullptr && width == width_ && height == height_) {
+bool Win32Surface::ensureBitmap(int32_t width, int32_t height, bool rgb565) {
+    if (bitmap_ != nullptr && width == width_ && height == height_ && rgb565 == rgb565_) {
         return true;
     }
     releaseBitmap();
-    const BITMAPINFO info = bitmapInfo(width, height);
+    const DibInfo info = dibInfo(width, height, rgb565);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr || bits == nullptr) {
         return false;
     }
@@ -90,6 +109,7 @@ bool Win32Surface::ensureBitmap(int32_t width, int32_t height) {
     bits_ = static_cast<uint8_t*>(bits);
     width_ = width;
     height_ = height;
+    rgb565_ = rgb565;
     return true;
 }
 
@@ -106,16 +126,22 @@ void Win32Surface::releaseBitmap() {
 
 void Win32Surface::present(void* window, const PresentedFrame& frame) {
     HWND hwnd = asWindow(window);
+    const bool rgb565 = frame.format == PixelFormat::Rgb565;
+    const int32_t rowBytes = frame.width * (rgb565 ? 2 : 4);
     if (!open_ || !IsWindow(hwnd) || frame.pixels == nullptr || frame.width <= 0 ||
-        frame.height <= 0 || frame.format != PixelFormat::Rgba32 || frame.pitch < frame.width * 4 ||
-        !ensureBitmap(frame.width, frame.height)) {
+        frame.height <= 0 || frame.pitch < rowBytes ||
+        !ensureBitmap(frame.width, frame.height, rgb565)) {
         return;
     }
-    // RGBA bytes in, the DIB's B, G, R, 0 out; DIB rows are whole 32-bit words already.
+    const size_t stride = dibStride(width_, rgb565_);
     const auto* source = static_cast<const uint8_t*>(frame.pixels);
     for (int32_t y = 0; y < frame.height; ++y) {
         const uint8_t* in = source + static_cast<size_t>(y) * static_cast<size_t>(frame.pitch);
-        uint8_t* out = bits_ + static_cast<size_t>(y) * static_cast<size_t>(width_) * 4;
+        uint8_t* out = bits_ + static_cast<size_t>(y) * stride;
+        if (frame.format != PixelFormat::Rgba32) {
+            std::memcpy(out, in, static_cast<size_t>(rowBytes)); // the DIB's own layout
+            continue;
+        }
         for (int32_t x = 0; x < frame.width; ++x, in += 4, out += 4) {
             out[0] = in[2];
             out[1] = in[1];
@@ -163,10 +189,10 @@ void Win32Surface::draw(void* window, void* deviceContext) {
     fillBlack(dc, 0, top, left, bottom);
     fillBlack(dc, right, top, static_cast<int32_t>(areaWidth), bottom);
 
-    const BITMAPINFO info = bitmapInfo(width_, height_);
+    const DibInfo info = dibInfo(width_, height_, rgb565_);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, left, top, right - left, bottom - top, 0, 0, width_, height_, bits_, &info,
-                  DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, left, top, right - left, bottom - top, 0, 0, width_, height_, bits_,
+                  reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
     GdiFlush();
 }
