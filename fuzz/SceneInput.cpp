@@ -87,9 +87,9 @@ const char* brokenScenePromise(const Scene& scene) {
     }
     for (int32_t i = 0; i < scene.fireCount; ++i) {
         const FireEmitter& fire = scene.fires[i];
-        if (!hasKeys(fire.motion) || fire.particleCount < 0 ||
-            fire.particleCount > kFireParticleLimit ||
-            (fire.particleCount > 0 && fire.particles == nullptr)) {
+        if (!hasKeys(fire.motion) || fire.particleCount < 0 || fire.particlesKept < 0 ||
+            fire.particlesKept > kMaxKeptFireParticles || fire.particlesKept > fire.particleCount ||
+            (fire.particlesKept > 0 && fire.particles == nullptr)) {
             return "a fire's counts without their arrays";
         }
     }

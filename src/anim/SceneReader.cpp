@@ -26,7 +26,6 @@
 #include "anim/Morph.h"
 #include "anim/MotionReader.h"
 #include "anim/SceneTokenizer.h"
-#include "fx/FireSeeding.h"
 #include "object/ObjectLoadFailure.h"
 #include "platform/HostPath.h"
 #include "player/Scene.h"
@@ -410,9 +409,9 @@ int32_t finishScene(SceneReading& r) {
     }
     for (int32_t i = 0; i < scene.fireCount; ++i) {
         FireEmitter& fire = scene.fires[i];
-        if (fire.particleCount < 0 || fire.particleCount > kFireParticleLimit) {
-            std::snprintf(problem, sizeof(problem), "fire %d with %d particles (0 to %d allowed)",
-                          i + 1, fire.particleCount, kFireParticleLimit);
+        if (fire.particleCount < 0) {
+            std::snprintf(problem, sizeof(problem), "fire %d with %d particles (0 or more allowed)",
+                          i + 1, fire.particleCount);
             reportInScene(r, problem);
             return 0;
         }

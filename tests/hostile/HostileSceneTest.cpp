@@ -154,17 +154,19 @@ std::vector<Case> cases() {
              EXPECT_EQ(s.fires[0].texture, -1);
              EXPECT_EQ(s.flareTexture, -1);
          }},
-        {"FireOfTheParticleLimit", body("AddFire 1024 1 1\n"), 1, "",
-         [](const Scene& s) { EXPECT_EQ(s.fires[0].particleCount, 1024); }},
-        // Found by fuzzing: screen-filling particles beyond the limit froze the frame.
-        {"FiresOfScreenFillingParticlesBeyondTheLimit",
-         body("AddFire 65536 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\nFireTexture fire\n"
-              "FireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n"),
-         0, refused("fire 1 with 65536 particles (0 to 1024 allowed)")},
-        {"TenFiresOfScreenFillingParticlesAtTheLimit", body([] {
+        {"FireOfTwoThousandParticles", body("AddFire 2000 1 1\n"), 1, "",
+         [](const Scene& s) { EXPECT_EQ(s.fires[0].particlesKept, 2000); }},
+        {"FireOfMoreParticlesThanAreKept", body("AddFire 2147483647 1 1\nFireMode 1\n"), 1, "",
+         [](const Scene& s) {
+             EXPECT_EQ(s.fires[0].particleCount, 2147483647);
+             EXPECT_EQ(s.fires[0].particlesKept, 65536);
+         }},
+        // Found by fuzzing: 65536 screen-filling particles froze the frame until drawing was
+        // bounded by screen area; ten such fires are drawn within it.
+        {"TenFiresOfScreenFillingParticles", body([] {
              std::string fires;
              for (int i = 0; i < 10; ++i) {
-                 fires += "AddFire 1024 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\n"
+                 fires += "AddFire 65536 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\n"
                           "FireTexture fire\nFireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n";
              }
              return fires;
