@@ -16,6 +16,8 @@
 //
 // Deliberate limits: the chunk's scan never reads past its length (a name that fills
 // the chunk gets no pad byte and no scan behind it); handlers may, as they always did.
+// A length that runs past the end of the file is read up to the end of the file: the
+// player's scan went on counting the bytes it could not read, and found no tag in them.
 // A chunk whose name matches no SRFS name is read into a scratch record that is then
 // dropped, and loads no image, so byte positions stay the same as for a named chunk.
 #include "object/SurfaceReader.h"
@@ -316,10 +318,12 @@ void readSurfaceChunk(ObjectFile& file, Surface* surfaces, const SurfaceNameTabl
     uint32_t rawLength = 0;
     const int32_t complete = readChunkLength(file, rawLength);
     const int32_t length = static_cast<int32_t>(rawLength);
-    if (length < 1 || complete == 0 || length > remainingBytes(file)) {
+    if (length < 1 || complete == 0) {
         return;
     }
-    const int64_t end = file.position + length; // the byte count reaches the length here
+    // Where the byte count reaches the length, or the end of the file: the bytes a
+    // longer length claims are not there, and no tag can be read from them.
+    const int64_t end = file.position + std::min<int64_t>(length, remainingBytes(file));
 
     char name[kMaxSurfaceNameLength + 1];
     int32_t kept = 0;

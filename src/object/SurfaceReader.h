@@ -12,8 +12,9 @@
 // texture size and centre are in object units; the wrap width in repeats per cylinder.
 //
 // What it does not do: check the u16 sub-chunk lengths (they are read and not used), or
-// fail: a chunk it cannot use (length below 1 or past the end of the file) is passed over
-// behind its length field; a chunk whose name is no SRFS name is read and dropped.
+// fail: a chunk of length below 1 is passed over behind its length field, one whose
+// length runs past the end of the file is read to the end of the file, and a chunk whose
+// name is no SRFS name is read and dropped.
 #pragma once
 
 #include <cstdint>
