@@ -45,6 +45,19 @@ TEST_F(RenderCommandsTest, TracePrintsTheCallsOfOneFrameAndNothingElse) {
     EXPECT_NE(out, first) << "the fire depends on the frames played before";
 }
 
+TEST_F(RenderCommandsTest, FiresAreSeededAfterTheScenesBeforeUnlessAlone) {
+    ASSERT_EQ(std::system("cp demo/scenes/outdoor.lws demo/scenes/temple.lws"), 0);
+    ASSERT_EQ(run("trace demo --scene 0 --frame 12"), 0) << err;
+    const std::string first = out;
+    ASSERT_EQ(run("trace demo --scene 1 --frame 12 --alone"), 0) << err;
+    EXPECT_EQ(out, first) << "alone, the copy is seeded as the first scene read";
+    ASSERT_EQ(run("trace demo --scene 1 --frame 12"), 0) << err;
+    EXPECT_NE(out, first) << "its fire draws on after the first scene's";
+    const size_t fire = first.find("guDrawTriangleWithClip");
+    ASSERT_NE(fire, std::string::npos);
+    EXPECT_EQ(out.substr(0, fire), first.substr(0, fire)) << "the objects are the same";
+}
+
 TEST_F(RenderCommandsTest, RenderDrawsTheSceneWhereTheCameraLooks) {
     ASSERT_EQ(run("render demo --scene 0 --frame 0 --color 32 --size 320x240 --stats -o f.png"), 0)
         << err;
@@ -68,7 +81,9 @@ TEST_F(RenderCommandsTest, RenderDrawsTheSceneWhereTheCameraLooks) {
 }
 
 TEST_F(RenderCommandsTest, UnusableRequestsEndWithOneLine) {
-    EXPECT_EQ(run("render demo --scene 1 --frame 0 -o f.png"), 1);
+    EXPECT_EQ(run("render demo --scene 1 --frame 0 -o f.png --alone"), 1);
     EXPECT_EQ(err, "ember: Error Loading scene scenes\\temple.lws: "
                    "unable to open scene: scenes\\temple.lws\n");
+    EXPECT_EQ(run("render demo --alone -o f.png --frame 0"), 1);
+    EXPECT_EQ(err, "ember: --alone goes with --scene and --frame/--frames\n");
 }

@@ -7,8 +7,9 @@
 //     does it (surface first, then the scene, then the 2x2 dither); the scene is started
 //     (textures resident) and played up to the first frame on no device (see
 //     SceneSession), and each frame is then drawn like one iteration of the frame loop:
-//     clip window and clear, Scene::renderFrame, buffer swap. --stats prints the
-//     renderer's counters for the last frame and the pixels the device wrote.
+//     clip window and clear, Scene::renderFrame, buffer swap. The scenes before it are
+//     loaded first so that its fires are the player's (--alone: that scene only). --stats
+//     prints the renderer's counters for the last frame and the pixels the device wrote.
 //   - playback: anything else plays the demo (or with --scene I that scene alone) through
 //     the player's own frame loop on a virtual clock of exactly 1000/fps ms per displayed
 //     frame (see DemoRenderer); --frame F / --frames A:B then count displayed frames from 0.
@@ -50,6 +51,7 @@ struct RenderOptions {
     bool loop = false;
     uint32_t track = 0;
     bool stats = false;
+    bool alone = false;
 };
 
 // Opens the surface as the player's start does: full screen (here: the device's
@@ -141,7 +143,8 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
     auto device = std::make_unique<SoftwareDevice>(deviceOptions);
 
     const std::string here = std::filesystem::current_path().string();
-    SceneSession session(options.directory, options.scene);
+    SceneSession session(options.directory, options.scene,
+                         options.alone ? SceneSeeding::Alone : SceneSeeding::AsThePlayer);
     setAcceleratorDevice(device.get());
     try {
         openSurface();
@@ -220,6 +223,9 @@ void runRender(const RenderOptions& options) {
     if (options.stats) {
         throw ToolError("--stats goes with --scene and --frame");
     }
+    if (options.alone) {
+        throw ToolError("--alone goes with --scene and --frame/--frames");
+    }
     renderDemo(demo);
 }
 
@@ -264,5 +270,7 @@ void addRenderCommand(CLI::App& app) {
         ->check(CLI::Range(1, 99));
     render->add_flag("--stats", options->stats,
                      "With --scene and --frame: print what the last frame drew");
+    render->add_flag("--alone", options->alone,
+                     std::string("With --scene and --frame/--frames: ") + kAloneHelp);
     render->callback([options] { runRender(*options); });
 }

@@ -43,6 +43,11 @@ std::string firstLineOf(const char* path) {
     return line;
 }
 
+std::string loadFailure(const char* fileName) {
+    const std::string reason = firstLineOf("error.txt");
+    return std::string("Error Loading scene ") + fileName + (reason.empty() ? "" : ": " + reason);
+}
+
 } // namespace
 
 std::string sceneIndexHelp() {
@@ -54,8 +59,8 @@ std::string sceneIndexHelp() {
     return help;
 }
 
-SceneSession::SceneSession(const std::string& directory, int32_t sceneIndex)
-    : sceneIndex_(sceneIndex) {
+SceneSession::SceneSession(const std::string& directory, int32_t sceneIndex, SceneSeeding seeding)
+    : sceneIndex_(sceneIndex), seeding_(seeding) {
     if (sceneIndex < 0 || sceneIndex >= kDemoSceneCount) {
         throw ToolError("scene index " + std::to_string(sceneIndex) + " is not 0 to " +
                         std::to_string(kDemoSceneCount - 1));
@@ -77,10 +82,16 @@ const char* SceneSession::fileName() const {
 void SceneSession::load() {
     setObjectTraceStream(stderr); // standard output carries the command's own output
     resetRandomGenerator();
+    const int32_t firstLoaded = seeding_ == SceneSeeding::Alone ? sceneIndex_ : 0;
+    for (int32_t i = firstLoaded; i < sceneIndex_; ++i) {
+        const auto earlier = std::make_unique<Scene>();
+        if (!earlier->load(kDemoSceneFiles[i])) {
+            throw ToolError(loadFailure(kDemoSceneFiles[i]) + " (the scenes before " + fileName() +
+                            " seed its fires; --alone loads it alone)");
+        }
+    }
     if (!scene_->load(fileName())) {
-        const std::string reason = firstLineOf("error.txt");
-        throw ToolError(std::string("Error Loading scene ") + fileName() +
-                        (reason.empty() ? "" : ": " + reason));
+        throw ToolError(loadFailure(fileName()));
     }
 }
 
