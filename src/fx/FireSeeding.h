@@ -16,7 +16,7 @@
 // emitter seeded after it gets the particles it gets in the player), but those beyond
 // the first kMaxKeptFireParticles - 1 are not kept, and the last kept one is the
 // emitter's core. Content uses tens (the bundled demo at most 90); the bound keeps an
-// emitter's memory (8 MiB) and the per-frame update of its particles bounded. What a
+// emitter's memory (about 8 MiB) and the per-frame update of its particles bounded. What a
 // frame may cost to draw is bounded separately, by screen area (fx/FireEmitter.h).
 inline constexpr int32_t kMaxKeptFireParticles = 65536;
 
