@@ -35,11 +35,13 @@ float drawFloat() {
     return static_cast<float>(drawRandom());
 }
 
-} // namespace
-
-int32_t fireDrawsPerParticle(int32_t fireMode) {
+// Random draws one particle takes when it is seeded: 7 in mode 0, 8 in mode 1, none in
+// other modes (such an emitter is not seeded).
+int32_t drawsPerParticle(int32_t fireMode) {
     return fireMode == 0 ? 7 : (fireMode == 1 ? 8 : 0);
 }
+
+} // namespace
 
 void FireEmitter::initParticles() {
     particles.reset();
@@ -49,11 +51,11 @@ void FireEmitter::initParticles() {
     }
     const int32_t kept =
         particleCount < kMaxKeptFireParticles ? particleCount : kMaxKeptFireParticles;
-    const uint64_t drawsPerParticle = static_cast<uint64_t>(fireDrawsPerParticle(fireMode));
-    const uint64_t drawsNotKept = static_cast<uint64_t>(particleCount - kept) * drawsPerParticle;
+    const uint64_t draws = static_cast<uint64_t>(drawsPerParticle(fireMode));
+    const uint64_t drawsNotKept = static_cast<uint64_t>(particleCount - kept) * draws;
     particles.reset(new (std::nothrow) FireParticle[kept]);
     if (particles == nullptr) {
-        skipRandomDraws(static_cast<uint64_t>(particleCount) * drawsPerParticle);
+        skipRandomDraws(static_cast<uint64_t>(particleCount) * draws);
         return;
     }
     particlesKept = kept;

@@ -16,10 +16,6 @@
 // emitter seeded after it gets the particles it gets in the player), but those beyond
 // the first kMaxKeptFireParticles - 1 are not kept, and the last kept one is the
 // emitter's core. Content uses tens (the bundled demo at most 90); the bound keeps an
-// emitter's memory (about 8 MiB) and the per-frame update of its particles bounded. What a
-// frame may cost to draw is bounded separately, by screen area (fx/FireEmitter.h).
+// emitter's memory (about 8 MiB) and the per-frame update of its particles bounded.
+// What a frame may cost to draw is bounded separately, by screen area (FireEmitter.h).
 inline constexpr int32_t kMaxKeptFireParticles = 65536;
-
-// Random draws one particle of an emitter of `fireMode` takes when it is seeded: 7 in
-// mode 0, 8 in mode 1, none in other modes (such an emitter is not seeded).
-int32_t fireDrawsPerParticle(int32_t fireMode);

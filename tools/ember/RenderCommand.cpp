@@ -77,6 +77,8 @@ void printStats(const SoftwareDevice& device) {
                 c.objectsHidden);
     std::printf("triangles drawn %d, clipped %d, rejected %d, back faces %d\n", c.trianglesDrawn,
                 c.trianglesClipped, c.trianglesRejected, c.backFaces);
+    std::printf("fire sprites drawn %d, left out %d\n", c.fireSpritesDrawn,
+                c.fireSpritesOverBudget);
     std::printf("flares drawn %d\n", c.flaresDrawn);
     std::printf("pixels written %llu\n", static_cast<unsigned long long>(d.pixelsWritten));
 }
