@@ -2,6 +2,11 @@
 // 1,000,000 triangles (31,232 and 62,464 points, eight surfaces in bands, so points on
 // band borders are split; planar and cylindrical mapping). The load should take time
 // linear in the mesh: the 1,000,000-triangle file about twice the 500,000 one.
+//
+// loadQuadObject: the same with quads (i, i + 1, i + width + 1, i + width) read by the
+// triangulating reader of the ember tool, 500,000 and 1,000,000 quads on the same
+// points; each quad becomes two triangles, so 1,000,000 quads should load within twice
+// the time of 1,000,000 triangles.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -13,7 +18,9 @@
 #include <memory>
 #include <string>
 
+#include "content/Triangulator.h"
 #include "object/ObjectTrace.h"
+#include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
 #include "writers/LwobWriter.h"
@@ -26,7 +33,7 @@ constexpr int32_t kSurfaces = 8;
 // A grid of points (kGridWidth per row, rows = triangles / 16 / kGridWidth) on a
 // wavy sheet, covered many times over by triangles (i, i + 1, i + width) of cells
 // spread over the grid; the surface is the band of rows the first point lies in.
-std::string generate(int32_t triangleCount) {
+std::string generate(int32_t triangleCount, bool quads = false) {
     const int32_t rows = triangleCount / 16 / kGridWidth;
     const int32_t pointCount = rows * kGridWidth;
     std::vector<std::array<float, 3>> points;
@@ -37,9 +44,17 @@ std::string generate(int32_t triangleCount) {
         }
     }
     std::vector<std::array<uint16_t, 4>> triangles;
+    std::vector<LwobPolygon> quadList;
     triangles.reserve(static_cast<size_t>(triangleCount));
     const int32_t cells = pointCount - kGridWidth - 1;
-    for (int32_t t = 0; t < triangleCount; ++t) {
+    for (int32_t t = 0; quads && t < triangleCount; ++t) {
+        const int32_t i = static_cast<int32_t>((static_cast<int64_t>(t) * 7919) % cells);
+        const auto surface = static_cast<uint16_t>(i / kGridWidth * kSurfaces / rows + 1);
+        quadList.push_back(
+            {{uint16_t(i), uint16_t(i + 1), uint16_t(i + kGridWidth + 1), uint16_t(i + kGridWidth)},
+             surface});
+    }
+    for (int32_t t = 0; !quads && t < triangleCount; ++t) {
         const int32_t i = static_cast<int32_t>((static_cast<int64_t>(t) * 7919) % cells);
         const auto surface = static_cast<uint16_t>(i / kGridWidth * kSurfaces / rows + 1);
         if (t % 2 == 0) {
@@ -54,7 +69,12 @@ std::string generate(int32_t triangleCount) {
     for (int s = 0; s < kSurfaces; ++s) {
         names.push_back("Band" + std::to_string(s));
     }
-    lwob.points(points).surfaceNames(names).triangles(triangles);
+    lwob.points(points).surfaceNames(names);
+    if (quads) {
+        lwob.polygons(quadList);
+    } else {
+        lwob.triangles(triangles);
+    }
     for (int s = 0; s < kSurfaces; ++s) {
         LwobSurface surface;
         surface.color(uint8_t(30 * s), 128, 200).flags(0x104);
@@ -67,7 +87,7 @@ std::string generate(int32_t triangleCount) {
         }
         lwob.surface(names[s], surface);
     }
-    const std::string path = "band" + std::to_string(triangleCount) + ".lwo";
+    const std::string path = (quads ? "quads" : "band") + std::to_string(triangleCount) + ".lwo";
     if (!lwob.write(path)) {
         std::abort();
     }
@@ -91,19 +111,21 @@ struct ScratchDirectory {
 };
 
 // The generated files, written once.
-const std::string& objectFile(int32_t triangleCount) {
+const std::string& objectFile(int32_t polygonCount, bool quads) {
     static ScratchDirectory scratch;
-    static std::map<int32_t, std::string> files;
-    auto found = files.find(triangleCount);
+    static std::map<std::pair<int32_t, bool>, std::string> files;
+    auto found = files.find({polygonCount, quads});
     if (found == files.end()) {
-        found = files.emplace(triangleCount, generate(triangleCount)).first;
+        found =
+            files.emplace(std::make_pair(polygonCount, quads), generate(polygonCount, quads)).first;
     }
     return found->second;
 }
 
-void loadObject(benchmark::State& state) {
+void load(benchmark::State& state, bool quads) {
     const int32_t triangleCount = static_cast<int32_t>(state.range(0));
-    const std::string& path = objectFile(triangleCount);
+    const std::string& path = objectFile(triangleCount, quads);
+    readerExtensions().triangulatePolygons = quads ? &triangulatePolygon : nullptr;
     FILE* quiet = std::fopen("/dev/null", "w");
     setObjectTraceStream(quiet);
     int32_t points = 0;
@@ -125,12 +147,22 @@ void loadObject(benchmark::State& state) {
     }
     setObjectTraceStream(nullptr);
     std::fclose(quiet);
-    state.counters["triangles"] = triangleCount;
+    readerExtensions().triangulatePolygons = nullptr;
+    state.counters[quads ? "quads" : "triangles"] = triangleCount;
     state.counters["points"] = points;
-    state.counters["triangles/s"] =
+    state.counters[quads ? "quads/s" : "triangles/s"] =
         benchmark::Counter(triangleCount, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void loadObject(benchmark::State& state) {
+    load(state, false);
+}
+
+void loadQuadObject(benchmark::State& state) {
+    load(state, true);
 }
 
 } // namespace
 
 BENCHMARK(loadObject)->Arg(500000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(loadQuadObject)->Arg(500000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();

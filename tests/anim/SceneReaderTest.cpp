@@ -379,8 +379,9 @@ TEST_F(SceneReaderTest, AnObjectRefusedUnderItsFirstNameKeepsItsReason) {
     writeQuad();
     EXPECT_EQ(loadBody("LoadObject objects\\quad.lwo\n"), 0);
     EXPECT_EQ(log(), "failed opening object: objects\\\\objects\\quad.lwo to, giving up\n"
-                     "unusable object file objects\\quad.lwo: polygon 1 has 4 corners; only "
-                     "triangles can be drawn (triangulate the object)\n");
+                     "unusable object file objects\\quad.lwo: polygon 1 has 4 corners; the "
+                     "player draws triangles only (convert the demo: ember convert demo SRC "
+                     "DST)\n");
 }
 
 TEST_F(SceneReaderTest, NullObjectsTakeNoSlotAndObjectKeywordsGoToTheLastObject) {

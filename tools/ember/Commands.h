@@ -22,3 +22,4 @@ void addTextureCommands(CLI::App& app, CLI::App& inspect); // TextureCommands.cp
 void addTraceCommand(CLI::App& app);                       // TraceCommand.cpp
 void addRenderCommand(CLI::App& app);                      // RenderCommand.cpp
 void addPlayCommands(CLI::App& app);                       // PlayCommand.cpp
+void addConvertCommands(CLI::App& app);                    // ConvertCommands.cpp

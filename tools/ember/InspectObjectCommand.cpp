@@ -2,10 +2,11 @@
 //
 // Loads with SceneObject::loadObject into a fresh slot and scene texture table (on the
 // inert accelerator device: textures are read, nothing is drawn) and prints the Mesh
-// after mesh preparation: counts, surface names and every Surface field, points,
-// polygons and the bounding box. JSON keys are the records' field names; floats are
-// written so that they read back to the same single-precision value (NaN and infinity,
-// which JSON cannot hold, as null). The loaders' trace lines go to standard error, so
+// after mesh preparation: counts, what became of the file's polygons (by corner count,
+// triangles made, points, lines and polygons without area skipped), surface names and
+// every Surface field, points, triangles and the bounding box. JSON keys are the records' field
+// names; floats are written so that they read back to the same single-precision value (NaN and
+// infinity, which JSON cannot hold, as null). The loaders' trace lines go to standard error, so
 // standard output holds only the report.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -51,6 +52,36 @@ json surfaceJson(const Surface& s) {
                 {"transparency", static_cast<double>(s.transparency)},
                 {"textureSize", floats(s.textureSize, 3)},
                 {"textureCenter", floats(s.textureCenter, 3)}};
+}
+
+// What the reader made of the file's polygons (the census of a triangulating read).
+json censusJson(const Mesh& mesh) {
+    const PolygonCensus& census = mesh.census;
+    json byCorners = json::object();
+    for (int32_t k = 0; k <= census.largest && census.byCorners != nullptr; ++k) {
+        if (census.byCorners[k] > 0) {
+            byCorners[std::to_string(k)] = census.byCorners[k];
+        }
+    }
+    return json{{"polygonsByCorners", byCorners},
+                {"trianglesMade", mesh.polygonCount},
+                {"detailPolygons", census.detailPolygons},
+                {"skippedPointsAndLines", census.pointsAndLines},
+                {"skippedWithoutArea", census.degenerate}};
+}
+
+std::string censusText(const Mesh& mesh) {
+    const PolygonCensus& census = mesh.census;
+    std::string text = "polygons by corners";
+    for (int32_t k = 0; k <= census.largest && census.byCorners != nullptr; ++k) {
+        if (census.byCorners[k] > 0) {
+            text += " " + std::to_string(k) + ":" + std::to_string(census.byCorners[k]);
+        }
+    }
+    return text + "; triangles made " + std::to_string(mesh.polygonCount) + "; detail polygons " +
+           std::to_string(census.detailPolygons) +
+           "; skipped: " + std::to_string(census.pointsAndLines) + " points and lines, " +
+           std::to_string(census.degenerate) + " without area";
 }
 
 json objectJson(const SceneObject& object, const TextureTable& textures) {
@@ -99,6 +130,7 @@ json objectJson(const SceneObject& object, const TextureTable& textures) {
                   {"surfaceNames", names},
                   {"surfaceCount", mesh.surfaceCount},
                   {"anyReflective", mesh.anyReflective}}},
+                {"polygonCensus", censusJson(mesh)},
                 {"boundingBox", box},
                 {"textures", {{"count", textures.count}, {"slots", slots}}}};
 }
@@ -124,6 +156,7 @@ void printText(const std::string& file, const SceneObject& object, const Texture
               << "pointCount " << mesh.pointCount << ", polygonCount " << mesh.polygonCount
               << ", surfaceCount " << mesh.surfaceCount << ", anyReflective " << mesh.anyReflective
               << "\n"
+              << censusText(mesh) << "\n"
               << "boundingBox min " << numbers(object.boundingBox[6], 3) << " max "
               << numbers(object.boundingBox[0], 3) << "\n";
     for (int32_t i = 0; i < mesh.surfaceCount; ++i) {

@@ -4,9 +4,14 @@
 
 #include <cstdio>
 
+#include "content/Triangulator.h"
 #include "ember/Commands.h"
+#include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
+    // ember reads real content: LWOB polygons of any size are triangulated on load.
+    readerExtensions().triangulatePolygons = &triangulatePolygon;
+
     CLI::App app{"ember: render, inspect and convert Emberlight demo content"};
     app.require_subcommand(1);
     CLI::App* inspect = app.add_subcommand("inspect", "Load a file with the player's own readers "
@@ -18,6 +23,7 @@ int main(int argc, char** argv) {
     addTraceCommand(app);
     addRenderCommand(app);
     addPlayCommands(app);
+    addConvertCommands(app);
 
     try {
         app.parse(argc, argv);
