@@ -15,6 +15,7 @@
 #include "app/ProcessState.h"
 #include "ember/Commands.h"
 #include "ember/FrameOutput.h"
+#include "ember/FrameQueue.h"
 #include "ember/ProgressBar.h"
 #include "ember/Soundtrack.h"
 #include "fx/RandomGenerator.h"
@@ -75,19 +76,25 @@ struct OfflinePlatform {
 
 class FrameWriter : public FramePresenter {
 public:
-    FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameSink& sink,
+    FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameQueue& frames,
                 ProgressBar& progress)
-        : options_(options), platform_(platform), sink_(sink), progress_(progress) {}
+        : options_(options), platform_(platform), frames_(frames), progress_(progress) {}
 
-    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
-        const int64_t index = presented_++;
+    // The clock and the end of the render keep pace with the swaps; the pixels of a
+    // frame come when it has been drawn (present), possibly a frame later.
+    void swapped(const SoftwareDevice& /*device*/, int /*swapInterval*/) override {
+        const int64_t index = swapped_++;
         platform_.clock.setMicroseconds(kStartMicroseconds +
-                                        static_cast<uint64_t>(presented_) * 1000000u /
+                                        static_cast<uint64_t>(swapped_) * 1000000u /
                                             static_cast<uint64_t>(options_.fps));
         if (options_.lastFrame >= 0 && index >= options_.lastFrame) {
             // The pump that follows this swap ends the demo, as a closed window would.
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
+    }
+
+    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
+        const int64_t index = presented_++;
         if (!error_.empty() || index < options_.firstFrame ||
             (options_.lastFrame >= 0 && index > options_.lastFrame)) {
             return;
@@ -96,44 +103,39 @@ public:
         // pass through: a failure stops the demo and is raised once it has returned.
         try {
             writeFrame(device);
-            progress_.update(sink_.framesWritten());
+            progress_.update(frames_.framesPushed());
         } catch (const ToolError& failure) {
             error_ = failure.what();
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
     }
 
     const std::string& error() const { return error_; }
 
 private:
+    // The frame is read straight into its place in the output frame, which the queue's
+    // thread then encodes while the next frames are drawn.
     void writeFrame(const SoftwareDevice& device) {
-        const int32_t drawnWidth = device.width();
-        const int32_t drawnHeight = device.height();
-        drawn_.resize(static_cast<size_t>(drawnWidth) * static_cast<size_t>(drawnHeight) * 3);
-        if (!device.readFrontBuffer(drawn_.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+        RgbFrame& frame = frames_.next(static_cast<int32_t>(options_.width),
+                                       static_cast<int32_t>(options_.height));
+        const int32_t left = (frame.width - device.width()) / 2;
+        const int32_t top = (frame.height - device.height()) / 2;
+        const size_t stride = static_cast<size_t>(frame.width) * 3;
+        if (left < 0 || top < 0 ||
+            !device.readFrontBuffer(
+                &frame.rgb[static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 3], 3,
+                stride)) {
             throw ToolError("the accelerator surface is not open");
         }
-        RgbFrame frame;
-        frame.width = static_cast<int32_t>(options_.width);
-        frame.height = static_cast<int32_t>(options_.height);
-        frame.rgb.assign(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3,
-                         0);
-        const int32_t left = (frame.width - drawnWidth) / 2;
-        const int32_t top = (frame.height - drawnHeight) / 2;
-        for (int32_t y = 0; y < drawnHeight && y + top < frame.height; ++y) {
-            std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * frame.width + left) * 3],
-                        &drawn_[static_cast<size_t>(y) * drawnWidth * 3],
-                        static_cast<size_t>(drawnWidth) * 3);
-        }
-        sink_.write(frame);
+        frames_.push();
     }
 
     const DemoRenderOptions& options_;
     OfflinePlatform& platform_;
-    FrameSink& sink_;
+    FrameQueue& frames_;
     ProgressBar& progress_;
+    int64_t swapped_ = 0;
     int64_t presented_ = 0;
-    std::vector<uint8_t> drawn_;
     std::string error_;
 };
 
@@ -247,7 +249,8 @@ void renderDemo(const DemoRenderOptions& options) {
 
     ProgressBar progress("rendering", 0);
     progress.enabled = progress.enabled && options.progress;
-    FrameWriter writer(options, platform, *sink, progress);
+    FrameQueue frames(*sink);
+    FrameWriter writer(options, platform, frames, progress);
     platform.device->setPresenter(&writer);
     ProgressEstimate estimate{&options, &progress};
     DemoPlaybackOptions playback;
@@ -266,6 +269,7 @@ void renderDemo(const DemoRenderOptions& options) {
         throw ToolError(platform.windows.messageBoxes.front() +
                         (log.empty() ? std::string() : " (" + log + ")"));
     }
+    frames.finish();
     if (sink->framesWritten() == 0) {
         throw ToolError("no frames were rendered in that range");
     }
