@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
 #include "writers/LwobWriter.h"
@@ -105,7 +105,7 @@ void loadObject(benchmark::State& state) {
     const int32_t triangleCount = static_cast<int32_t>(state.range(0));
     const std::string& path = objectFile(triangleCount);
     FILE* quiet = std::fopen("/dev/null", "w");
-    setObjectTraceStream(quiet);
+    setLoaderTraceStream(quiet);
     int32_t points = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -123,7 +123,7 @@ void loadObject(benchmark::State& state) {
         textures.reset();
         state.ResumeTiming();
     }
-    setObjectTraceStream(nullptr);
+    usePlayerDiagnostics();
     std::fclose(quiet);
     state.counters["triangles"] = triangleCount;
     state.counters["points"] = points;

@@ -78,15 +78,19 @@ void fitFourByThree(uint32_t width, uint32_t height, uint32_t* fittedWidth,
     } else {
         h = w * 3 / 4;
     }
-    *fittedWidth = w < 4 ? 4 : static_cast<uint32_t>(w);
-    *fittedHeight = h < 3 ? 3 : static_cast<uint32_t>(h);
+    *fittedWidth = w < 1 ? 1 : static_cast<uint32_t>(w);
+    *fittedHeight = h < 1 ? 1 : static_cast<uint32_t>(h);
 }
 
 int32_t runDesktopPlayer(const DesktopPlayerOptions& options) {
     SdlWindowSystem windows;
     SystemCdDevice cd;
     MonotonicClock clock;
+    return runPlayer(options, windows, cd, clock);
+}
 
+int32_t runPlayer(const DesktopPlayerOptions& options, WindowSystem& windows, CdDevice& cd,
+                  Clock& clock) {
     SoftwareDeviceOptions deviceOptions;
     deviceOptions.colorMode = options.colorMode;
     uint32_t width = 0;
@@ -99,7 +103,7 @@ int32_t runDesktopPlayer(const DesktopPlayerOptions& options) {
     std::unique_ptr<WindowedDevice> device(new (std::nothrow)
                                                WindowedDevice(deviceOptions, windows));
     if (device == nullptr) {
-        return 0;
+        return kStartupFailed;
     }
 
     setWindowSystem(&windows);
@@ -109,7 +113,7 @@ int32_t runDesktopPlayer(const DesktopPlayerOptions& options) {
     setScreenSizeOverride(width, height);
 
     appState.mainWindow = nullptr;
-    WinMain(nullptr, nullptr, "", 1);
+    const int32_t status = WinMain(nullptr, nullptr, "", 1);
     const int32_t ran = appState.mainWindow != nullptr ? 1 : 0;
 
     setScreenSizeOverride(0, 0);
@@ -117,5 +121,5 @@ int32_t runDesktopPlayer(const DesktopPlayerOptions& options) {
     setClock(nullptr);
     setCdDevice(nullptr);
     setWindowSystem(nullptr);
-    return ran;
+    return ran ? status : kNoWindow;
 }

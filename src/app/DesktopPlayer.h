@@ -20,9 +20,21 @@ struct DesktopPlayerOptions {
     uint32_t height = 0;
 };
 
-// Runs the program in the working directory. Returns 1 once it has run, 0 when no window
-// could be opened (no display; the reason is on standard error).
+// What runPlayer returns beyond WinMain's own status (0, or kStartupFailed after a
+// message box): no window could be opened (no display; the reason is on standard error).
+inline constexpr int32_t kNoWindow = 2;
+
+// Runs the program in the working directory; returns the program's exit status.
 int32_t runDesktopPlayer(const DesktopPlayerOptions& options);
 
-// The largest size of aspect 4:3 that fits in width x height (at least 4 x 3).
+class CdDevice;
+class Clock;
+class WindowSystem;
+// The same with the window system, CD device and clock given (installed for the call):
+// the desktop ones, or the headless twins in tests.
+int32_t runPlayer(const DesktopPlayerOptions& options, WindowSystem& windows, CdDevice& cd,
+                  Clock& clock);
+
+// The largest size of aspect 4:3 that fits in width x height (at least 1 x 1, never
+// larger than width x height).
 void fitFourByThree(uint32_t width, uint32_t height, uint32_t* fittedWidth, uint32_t* fittedHeight);

@@ -1,4 +1,5 @@
 // SceneObject::loadObject: an object file into its slot, ready to draw.
+#include <cstring>
 #include <new>
 
 #include "object/MeshPreparation.h"
@@ -18,7 +19,6 @@ int32_t fail(Mesh& mesh) {
 } // namespace
 
 int32_t SceneObject::loadObject(TextureTable& textures, const char* fileName) {
-    clearObjectLoadFailure();
     // Everything of an earlier load goes, anyReflective included: the new file alone
     // decides whether the reflection pass is needed.
     mesh = Mesh{};
@@ -52,4 +52,12 @@ int32_t SceneObject::loadObject(TextureTable& textures, const char* fileName) {
         }
     }
     return 1;
+}
+
+void SceneObject::rememberFileName(const char* name) {
+    const size_t bytes = std::strlen(name) + 1;
+    fileName.reset(new (std::nothrow) char[bytes]);
+    if (fileName != nullptr) {
+        std::memcpy(fileName.get(), name, bytes);
+    }
 }

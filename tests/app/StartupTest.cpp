@@ -17,9 +17,9 @@ protected:
     }
 
     // Runs the program and returns what it wrote on standard output.
-    std::string runProgram() {
+    std::string runProgram(int32_t exitStatus = 0) {
         testing::internal::CaptureStdout();
-        EXPECT_EQ(WinMain(nullptr, nullptr, "--any arguments", 0), 0);
+        EXPECT_EQ(WinMain(nullptr, nullptr, "--any arguments", 0), exitStatus);
         return testing::internal::GetCapturedStdout();
     }
 
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(StartupTest, NoAcceleratorShowsOneMessageBoxAndNoDialog) {
     board.present = 0;
-    EXPECT_EQ(runProgram(), "");
+    EXPECT_EQ(runProgram(kStartupFailed), "");
     ASSERT_EQ(windows.messageBoxes.size(), 1u);
     EXPECT_EQ(windows.messageBoxes[0], "Unable to initialize glide");
     EXPECT_EQ(windows.dialogsShown, 0);
@@ -184,7 +184,7 @@ TEST_F(StartupTest, SceneThatFailsToLoadEndsWithOneMessageBoxAndANormalShutdown)
     sceneScript.scenes[0].loadResult = 0;
     cd.insertDisc(2);
     acceptWithTrack("1");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
+    EXPECT_EQ(runProgram(kStartupFailed), "Exiting winMain()\n");
     EXPECT_EQ(windows.messageBoxes, std::vector<std::string>{"Error Loading scene"});
     EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 1\nstop\nclose\n");
     EXPECT_EQ(countCalls("grGlideShutdown"), 1);

@@ -128,8 +128,8 @@ TEST_F(MeshPreparationTest, ATextureCoordinateFileTooShortForTheTrianglesFailsTh
     writeFile("thing.txc", littleEndian({1, 2, 3, 4, 5}));
     EXPECT_EQ(load(oneTriangle(), "thing.lwo"), 0);
     expectEmptySlot();
-    EXPECT_EQ(errorLog(), "unusable object file thing.lwo: the texture coordinate file thing.txc "
-                          "holds 20 bytes; its 1 triangles need 24\n");
+    EXPECT_EQ(refusal(), "unusable object file thing.lwo: the texture coordinate file thing.txc "
+                         "holds 20 bytes; its 1 triangles need 24");
 }
 
 TEST_F(MeshPreparationTest, TheTextureCoordinateFileIsNamedAfterTheObjectsExtension) {

@@ -15,8 +15,8 @@ TEST_F(RealObjectTest, PolygonsOfMoreThanThreeCornersAreRefused) {
         writeFile(name, realLwobFile(name));
         EXPECT_EQ(object_->loadObject(*textures_, name), 0) << name;
         expectEmptySlot();
-        EXPECT_NE(errorLog().find(std::string(name) + ": "), std::string::npos);
-        EXPECT_NE(errorLog().find(reason), std::string::npos) << errorLog();
+        EXPECT_NE(refusal().find(std::string(name) + ": "), std::string::npos);
+        EXPECT_NE(refusal().find(reason), std::string::npos) << refusal();
     }
 }
 

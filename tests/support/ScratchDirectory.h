@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +54,21 @@ protected:
     static bool fileExists(const std::string& path) {
         struct stat info;
         return stat(path.c_str(), &info) == 0;
+    }
+    // The names in a directory, hidden ones included, in byte order.
+    static std::vector<std::string> listDirectory(const std::string& path) {
+        std::vector<std::string> names;
+        if (DIR* dir = opendir(path.c_str())) {
+            while (const dirent* entry = readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != "..") {
+                    names.push_back(name);
+                }
+            }
+            closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     std::string root_;

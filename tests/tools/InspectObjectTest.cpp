@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
 #include "texture/TextureTable.h"
@@ -37,14 +37,16 @@ float asFloat(const nlohmann::json& value) {
 TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardError) {
     writeFile("objects/thing.lwo", twoSurfaces().bytes());
     ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json"), 0) << err;
+    EXPECT_EQ(err, "ember: warning: UNABLE TO OPEN TEXTURE textures\\wood.3df\n");
+    ASSERT_EQ(run("--trace-loaders inspect object 'objects\\thing.lwo' --json"), 0) << err;
     const nlohmann::json json = nlohmann::json::parse(out);
 
     FILE* quiet = std::fopen("/dev/null", "w");
-    setObjectTraceStream(quiet);
+    setLoaderTraceStream(quiet);
     auto textures = std::make_unique<TextureTable>();
     auto object = std::make_unique<SceneObject>();
     ASSERT_EQ(object->loadObject(*textures, "objects/thing.lwo"), 1);
-    setObjectTraceStream(nullptr);
+    usePlayerDiagnostics();
     std::fclose(quiet);
     const Mesh& mesh = object->mesh;
 

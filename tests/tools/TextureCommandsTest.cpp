@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "content/PngFile.h"
 #include "content/TextureConverter.h"
@@ -18,7 +19,7 @@ protected:
             for (int32_t x = 0; x < width; ++x) {
                 uint8_t* p = image.at(x, y);
                 p[0] = static_cast<uint8_t>(x * 9), p[1] = static_cast<uint8_t>(y * 5);
-                p[2] = 77, p[3] = 255;
+                p[2] = static_cast<uint8_t>((x * 7919 + y * 104729) % 251), p[3] = 255;
             }
         }
         char message[256];
@@ -55,6 +56,19 @@ TEST_F(TextureCommandsTest, EveryFormatNameIsAccepted) {
         EXPECT_EQ(run(std::string("texture convert a.png a.3df --format ") + format), 0)
             << format << ": " << err;
     }
+}
+
+// A file size limit of 512 bytes stands in for a full disk.
+TEST_F(TextureCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
+    writeImage("a.png", 64, 64);
+    writeFile("a.3df", "old");
+    EXPECT_EQ(run("texture convert a.png a.3df --format rgb565", "ulimit -f 1; "), 1);
+    EXPECT_EQ(readFile("a.3df"), "old");
+    ASSERT_EQ(run("texture convert a.png b.3df --format rgb565"), 0) << err;
+    writeFile("b.png", "old");
+    EXPECT_EQ(run("texture export b.3df b.png", "ulimit -f 1; "), 1);
+    EXPECT_EQ(readFile("b.png"), "old");
+    EXPECT_EQ(listDirectory("."), (std::vector<std::string>{"a.3df", "a.png", "b.3df", "b.png"}));
 }
 
 TEST_F(TextureCommandsTest, ErrorsAreOneLineAndAFailingStatus) {

@@ -16,8 +16,7 @@
 #include <string>
 
 #include "ember/Commands.h"
-#include "object/ObjectLoadFailure.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
 
@@ -179,12 +178,12 @@ void addInspectObjectCommand(CLI::App& inspect) {
     command->add_option("FILE", options->file, "Object file (content path)")->required();
     command->add_flag("--json", options->json, "Print JSON with the records' field names");
     command->callback([options] {
-        setObjectTraceStream(stderr);
         auto textures = std::make_unique<TextureTable>();
         auto object = std::make_unique<SceneObject>();
         if (object->loadObject(*textures, options->file.c_str()) == 0) {
-            const std::string reason = lastObjectLoadFailure();
-            throw ToolError(reason.empty() ? "cannot open object file " + options->file : reason);
+            // A file that was found says why on standard error already.
+            throw ToolError(lastRefusal()[0] != '\0' ? ""
+                                                     : "cannot open object file " + options->file);
         }
         if (options->json) {
             std::cout << objectJson(*object, *textures).dump(2) << "\n";

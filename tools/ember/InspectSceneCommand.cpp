@@ -10,8 +10,7 @@
 // update, and the camera's view of that frame is printed under "view".
 //
 // Content paths inside a scene are relative to the content directory: --root, or by
-// default the directory above FILE's "scenes" directory, or the working directory. The
-// reader writes error.txt there, as the player does.
+// default the directory above FILE's "scenes" directory, or the working directory.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -30,8 +29,6 @@
 #include "anim/SceneAnimation.h"
 #include "anim/SceneReader.h"
 #include "ember/Commands.h"
-#include "object/ObjectLoadFailure.h"
-#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 
 namespace {
@@ -363,8 +360,6 @@ void inspectScene(const InspectSceneOptions& options) {
 
     TraceDevice device; // headless: answers as one board with 4 MB of texture memory
     setAcceleratorDevice(&device);
-    setObjectTraceStream(stderr); // standard output carries the report alone
-    clearObjectLoadFailure();
     const auto scene = std::make_unique<Scene>();
     const int32_t loaded = scene->load(scenePath.c_str());
     if (!loaded) {
@@ -374,11 +369,7 @@ void inspectScene(const InspectSceneOptions& options) {
             message = scenePath + ": a light keyword outside a light ended the load (the player "
                                   "writes no message)";
         }
-        const std::string objectFailure = lastObjectLoadFailure();
-        if (!objectFailure.empty()) {
-            message += " (" + objectFailure + ")"; // why the first path could not be used
-        }
-        throw ToolError(message);
+        throw ToolError(displayText(message));
     }
     Json out = sceneJson(*scene);
     if (options.frameOption->count() > 0) {

@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "accel/Device.h"
+#include "anim/SceneReader.h"
 #include "ember/Commands.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
@@ -35,13 +34,6 @@ private:
 
 // Enough for a scene of over ten minutes at 30 displayed frames per second.
 constexpr int32_t kMaxPlayedFrames = 20000;
-
-std::string firstLineOf(const char* path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
 
 } // namespace
 
@@ -75,12 +67,11 @@ const char* SceneSession::fileName() const {
 }
 
 void SceneSession::load() {
-    setObjectTraceStream(stderr); // standard output carries the command's own output
     resetRandomGenerator();
     if (!scene_->load(fileName())) {
-        const std::string reason = firstLineOf("error.txt");
+        const std::string reason = lastSceneLoadMessage();
         throw ToolError(std::string("Error Loading scene ") + fileName() +
-                        (reason.empty() ? "" : ": " + reason));
+                        (reason.empty() ? "" : ": " + displayText(reason)));
     }
 }
 

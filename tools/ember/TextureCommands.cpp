@@ -11,6 +11,7 @@
 #include "content/PngFile.h"
 #include "content/TextureConverter.h"
 #include "ember/Commands.h"
+#include "ember/OutputFile.h"
 
 namespace {
 
@@ -53,9 +54,11 @@ void convert(const std::string& input, const std::string& output, const std::str
     if (!convertImageToThreeDf(image, conversion, texture, message, sizeof(message))) {
         throw ToolError(input + ": " + message);
     }
-    if (!write3dfFile(output.c_str(), texture.info)) {
+    OutputFile file(output);
+    if (!write3dfFile(file.temporaryPath().c_str(), texture.info)) {
         throw ToolError(output + ": cannot write the 3DF file");
     }
+    file.commit();
 }
 
 void exportLevel(const std::string& input, const std::string& output, int level) {
@@ -65,9 +68,11 @@ void exportLevel(const std::string& input, const std::string& output, int level)
     if (!decodeThreeDfLevel(texture, level, image, message, sizeof(message))) {
         throw ToolError(input + ": " + message);
     }
-    if (!writePngFile(output.c_str(), image, message, sizeof(message))) {
+    OutputFile file(output);
+    if (!writePngFile(file.temporaryPath().c_str(), image, message, sizeof(message))) {
         throw ToolError(output + ": " + message);
     }
+    file.commit();
 }
 
 const char* aspectName(GrAspectRatio_t aspect) {
