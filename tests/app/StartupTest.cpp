@@ -68,7 +68,7 @@ TEST_F(StartupTest, CancelLoadsNothingAndWritesNoExitLine) {
     windows.dialogActions = {{DialogAction::Escape, 0, ""}};
     EXPECT_EQ(runProgram(), "");
     EXPECT_TRUE(sceneScript.loaded.empty());
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
     EXPECT_EQ(countCalls("grGlideShutdown"), 1);
     EXPECT_EQ(countCalls("grSstWinOpen"), 0);
     EXPECT_EQ(windows.windowExists, 0);
@@ -84,7 +84,7 @@ TEST_F(StartupTest, ChosenTrackPlaysToTheEndOfTheDiscAndStopsAtShutdown) {
     cd.insertDisc(3);
     acceptWithTrack("2");
     EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 2\nstop\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n");
     EXPECT_EQ(appState.cdTrackCount, 3u);
 }
 
@@ -141,14 +141,15 @@ TEST_F(StartupTest, SingleAudioTrackDiscIsUsable) {
     cd.insertDisc(1);
     acceptWithTrack("1");
     runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nplay 1\nstop\nclose\n");
+    // Start-up asks for the type of a single track; the dialog asks again.
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n");
 }
 
 TEST_F(StartupTest, FailedPlayClosesTheDeviceAndTheDemoPlaysSilently) {
     cd.insertDisc(3, 1u << 2); // track 2 is data: a multi-track disc is not checked
     acceptWithTrack("2");
     EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 2 failed\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 data\nplay 2 failed\nclose\n");
     EXPECT_EQ(sceneScript.loaded.size(), 5u);
 }
 
@@ -156,7 +157,7 @@ TEST_F(StartupTest, NoSoundKeepsTheDiscSilentButClosesIt) {
     cd.insertDisc(3);
     windows.dialogActions = {{DialogAction::Enter, 0, ""}};
     runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
 }
 
 TEST_F(StartupTest, BoardTypeDecidesTheFrameBufferSize) {
@@ -186,7 +187,7 @@ TEST_F(StartupTest, SceneThatFailsToLoadEndsWithOneMessageBoxAndANormalShutdown)
     acceptWithTrack("1");
     EXPECT_EQ(runProgram(kStartupFailed), "Exiting winMain()\n");
     EXPECT_EQ(windows.messageBoxes, std::vector<std::string>{"Error Loading scene"});
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 1\nstop\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nplay 1\nstop\nclose\n");
     EXPECT_EQ(countCalls("grGlideShutdown"), 1);
 }
 
