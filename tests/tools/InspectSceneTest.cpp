@@ -174,12 +174,17 @@ TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
     const Json& sphere = scene["objects"][1];
     EXPECT_EQ(sphere["mesh"]["polygonCount"], 48 + 240 * 2);
     EXPECT_EQ(sphere["motion"]["scale"][0].get<float>(), 0.5f);
+    // Its file as named and as found, and its placement in the world at frame 30: half
+    // size, moved 2 along x (rows of an object-to-world matrix, row vectors).
+    EXPECT_EQ(sphere["file"]["named"], "Objects\\sphere.lwo");
+    EXPECT_EQ(sphere["file"]["found"], root_ + "/demo/objects/sphere.lwo");
+    EXPECT_EQ(sphere["transform"],
+              Json::parse("[0.5, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 0.5, 0, 2, 0, 0, 1]"));
     EXPECT_EQ(sphere["dissolveIsConstant"], 0);
     EXPECT_EQ(sphere["dissolve"].get<float>(), 0.5f);
     EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 35.0f);
     EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 3.2f);
     EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
     EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);
-    // The loaders' trace lines went to standard error; standard output is the report.
     EXPECT_EQ(out.front(), '{');
 }

@@ -41,12 +41,13 @@ TEST_F(TextureCommandsTest, ConvertExportAndInspectATexture) {
 
     ASSERT_EQ(run("inspect texture wood.3df --json"), 0) << err;
     for (const char* key :
-         {"\"header\"", "\"width\": 32", "\"height\": 16", "\"small_lod\": 8", "\"large_lod\": 3",
-          "\"aspect_ratio\": 2", "\"format\": 10", "\"mem_required\": 1366"}) {
+         {"\"header\"", "\"width\": 32", "\"height\": 16", "\"smallLod\": 8", "\"largeLod\": 3",
+          "\"aspectRatio\": 2", "\"format\": 10", "\"memRequired\": 1366", "\"levelCount\": 6"}) {
         EXPECT_NE(out.find(key), std::string::npos) << key << " in " << out;
     }
     ASSERT_EQ(run("inspect texture wood.3df"), 0) << err;
-    EXPECT_NE(out.find("format: rgb565 (10)"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nformatName: rgb565\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nlevelCount: 6\n"), std::string::npos) << out;
 }
 
 TEST_F(TextureCommandsTest, EveryFormatNameIsAccepted) {
