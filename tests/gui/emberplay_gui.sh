@@ -53,15 +53,19 @@ SDL_AUDIODRIVER=dummy EMBER_MESSAGE_BOXES=stderr "$emberplay" some ignored argum
     >out.txt 2>err.txt &
 player=$!
 
-window=""
-for _ in $(seq 1 100); do
-    window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
-    [[ -n $window ]] && break
-    kill -0 "$player" 2>/dev/null || fail "emberplay ended before showing the dialog"
-    sleep 0.1
-done
-[[ -n $window ]] || fail "no settings dialog appeared"
-sleep 1
+# Waits for the settings dialog of $player; its window id in $window.
+wait_for_dialog() {
+    window=""
+    for _ in $(seq 1 100); do
+        window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
+        [[ -n $window ]] && break
+        kill -0 "$player" 2>/dev/null || fail "emberplay ended before showing the dialog"
+        sleep 0.1
+    done
+    [[ -n $window ]] || fail "no settings dialog appeared"
+    sleep 1
+}
+wait_for_dialog
 shot dialog.png
 not_blank dialog.png
 
@@ -93,15 +97,17 @@ read -r red green blue < <(ffmpeg -hide_banner -loglevel error -i "$artifacts/pl
     -vf "crop=1:1:512:384" -f rawvideo -pix_fmt rgb24 - | od -An -tu1)
 [[ $red -gt $blue ]] || fail "the cube shows as ($red, $green, $blue): channels swapped?"
 
-xdotool key --clearmodifiers x
-for _ in $(seq 1 100); do
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$player" 2>/dev/null; then
+# Types KEY and waits up to ten seconds for the player to end; fails with WHAT if not.
+ends_after_key() { # KEY WHAT
+    xdotool key --clearmodifiers "$1"
+    for _ in $(seq 1 100); do
+        kill -0 "$player" 2>/dev/null || return 0
+        sleep 0.1
+    done
     kill "$player"
-    fail "a typed key did not end the demo"
-fi
+    fail "$2"
+}
+ends_after_key x "a typed key did not end the demo"
 wait "$player" || fail "emberplay exited with status $?"
 grep -qx 'Exiting winMain()' out.txt || fail "no 'Exiting winMain()' line"
 if grep -q "CD audio" err.txt; then fail "the CD did not play: $(grep "CD audio" err.txt)"; fi
@@ -113,13 +119,7 @@ cd ../broken
 failing_run() { # screenshot name
     SDL_AUDIODRIVER=dummy "$emberplay" >out.txt 2>err.txt &
     player=$!
-    for _ in $(seq 1 100); do
-        window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
-        [[ -n $window ]] && break
-        sleep 0.1
-    done
-    [[ -n $window ]] || fail "no settings dialog appeared"
-    sleep 1
+    wait_for_dialog
     xdotool windowfocus --sync "$window" || true
     xdotool key --clearmodifiers Return
     sleep 3
@@ -132,15 +132,7 @@ failing_run() { # screenshot name
         xdotool windowfocus --sync "$box" || true
         xdotool mousemove --window "$box" 20 20
     fi
-    xdotool key --clearmodifiers Return
-    for _ in $(seq 1 50); do
-        kill -0 "$player" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$player" 2>/dev/null; then
-        kill "$player"
-        fail "the message box did not go away with a key"
-    fi
+    ends_after_key Return "the message box did not go away with a key"
     status=0
     wait "$player" || status=$?
     [[ $status -eq 1 ]] || fail "exit status $status after a failed scene, not 1"

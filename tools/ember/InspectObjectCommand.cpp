@@ -124,33 +124,28 @@ void appendPolygon(std::string& out, const MeshPolygon& polygon, bool json) {
     }
 }
 
-// The points and polygons, one to a line.
-void streamMeshArrays(StreamBuffer& buffer, const Mesh& mesh, bool json) {
+// One array of the mesh, one element to a line: `"name": [...]` in JSON (after the
+// fields before it), "name:" and indexed lines in text.
+template <typename Element, typename Append>
+void streamArray(StreamBuffer& buffer, const char* name, const Element* elements, int32_t count,
+                 bool json, Append append) {
     std::string& out = buffer.text();
-    const char* const lineStart = json ? "\n      " : "\n  ";
-    out += json ? ",\n    \"points\": [" : "points:";
-    for (int32_t i = 0; i < mesh.pointCount; ++i) {
-        out += i > 0 && json ? "," : "";
-        out += lineStart;
+    out += json ? std::string(",\n    \"") + name + "\": [" : std::string(name) + ":";
+    for (int32_t i = 0; i < count; ++i) {
+        out += json ? (i > 0 ? ",\n      " : "\n      ") : "\n  ";
         if (!json) {
             appendNumber(out, i);
         }
-        appendPoint(out, mesh.points[i], json);
+        append(out, elements[i], json);
         buffer.flushIfFull();
     }
-    out += json
-               ? (mesh.pointCount > 0 ? "\n    ],\n    \"polygons\": [" : "],\n    \"polygons\": [")
-               : "\npolygons:";
-    for (int32_t i = 0; i < mesh.polygonCount; ++i) {
-        out += i > 0 && json ? "," : "";
-        out += lineStart;
-        if (!json) {
-            appendNumber(out, i);
-        }
-        appendPolygon(out, mesh.polygons[i], json);
-        buffer.flushIfFull();
-    }
-    out += json ? (mesh.polygonCount > 0 ? "\n    ]" : "]") : "\n";
+    out += json ? (count > 0 ? "\n    ]" : "]") : "\n";
+}
+
+// The points and polygons.
+void streamMeshArrays(StreamBuffer& buffer, const Mesh& mesh, bool json) {
+    streamArray(buffer, "points", mesh.points.get(), mesh.pointCount, json, appendPoint);
+    streamArray(buffer, "polygons", mesh.polygons.get(), mesh.polygonCount, json, appendPolygon);
 }
 
 void printObject(const InspectJson& summary, const Mesh& mesh, bool json, bool full) {
