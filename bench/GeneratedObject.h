@@ -1,10 +1,10 @@
-// Large generated objects for the benchmarks: LWOB files of any number of triangles on
-// a grid of points (kGridWidth per row, rows = triangles / 16 / kGridWidth) on a wavy
-// sheet, covered many times over by triangles (i, i + 1, i + width) of cells spread over
-// the grid; eight surfaces in bands of rows (points on band borders are split), half of
-// them with a planar or cylindrical image map. objectFile(n) writes the file of n
-// triangles once into a scratch directory (the working directory from then on, removed
-// at exit) and returns its name.
+// Large generated objects for the benchmarks: LWOB files on a grid of points (kGridWidth
+// per row, rows = polygons / 16 / kGridWidth) on a wavy sheet, covered many times over by
+// triangles (i, i + 1, i + width) or quads (i, i + 1, i + width + 1, i + width) of cells
+// spread over the grid; eight surfaces in bands of rows (the band the first point lies
+// in; points on band borders are split), half of them with a planar or cylindrical
+// image map. objectFile(n, quads) writes the file of n polygons once into a scratch
+// directory (the working directory from then on, removed at exit) and returns its name.
 #pragma once
 
 #include <unistd.h>
@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "writers/LwobWriter.h"
@@ -24,7 +25,7 @@ namespace generated_object {
 constexpr int32_t kGridWidth = 256; // points per row
 constexpr int32_t kSurfaces = 8;
 
-inline std::string generate(int32_t triangleCount) {
+inline std::string generate(int32_t triangleCount, bool quads = false) {
     const int32_t rows = triangleCount / 16 / kGridWidth;
     const int32_t pointCount = rows * kGridWidth;
     std::vector<std::array<float, 3>> points;
@@ -35,9 +36,17 @@ inline std::string generate(int32_t triangleCount) {
         }
     }
     std::vector<std::array<uint16_t, 4>> triangles;
+    std::vector<LwobPolygon> quadList;
     triangles.reserve(static_cast<size_t>(triangleCount));
     const int32_t cells = pointCount - kGridWidth - 1;
-    for (int32_t t = 0; t < triangleCount; ++t) {
+    for (int32_t t = 0; quads && t < triangleCount; ++t) {
+        const int32_t i = static_cast<int32_t>((static_cast<int64_t>(t) * 7919) % cells);
+        const auto surface = static_cast<uint16_t>(i / kGridWidth * kSurfaces / rows + 1);
+        quadList.push_back(
+            {{uint16_t(i), uint16_t(i + 1), uint16_t(i + kGridWidth + 1), uint16_t(i + kGridWidth)},
+             surface});
+    }
+    for (int32_t t = 0; !quads && t < triangleCount; ++t) {
         const int32_t i = static_cast<int32_t>((static_cast<int64_t>(t) * 7919) % cells);
         const auto surface = static_cast<uint16_t>(i / kGridWidth * kSurfaces / rows + 1);
         if (t % 2 == 0) {
@@ -52,7 +61,12 @@ inline std::string generate(int32_t triangleCount) {
     for (int s = 0; s < kSurfaces; ++s) {
         names.push_back("Band" + std::to_string(s));
     }
-    lwob.points(points).surfaceNames(names).triangles(triangles);
+    lwob.points(points).surfaceNames(names);
+    if (quads) {
+        lwob.polygons(quadList);
+    } else {
+        lwob.triangles(triangles);
+    }
     for (int s = 0; s < kSurfaces; ++s) {
         LwobSurface surface;
         surface.color(uint8_t(30 * s), 128, 200).flags(0x104);
@@ -65,7 +79,7 @@ inline std::string generate(int32_t triangleCount) {
         }
         lwob.surface(names[s], surface);
     }
-    const std::string path = "band" + std::to_string(triangleCount) + ".lwo";
+    const std::string path = (quads ? "quads" : "band") + std::to_string(triangleCount) + ".lwo";
     if (!lwob.write(path)) {
         std::abort();
     }
@@ -88,12 +102,13 @@ struct ScratchDirectory {
 };
 
 // The generated files, written once.
-inline const std::string& objectFile(int32_t triangleCount) {
+inline const std::string& objectFile(int32_t polygonCount, bool quads = false) {
     static ScratchDirectory scratch;
-    static std::map<int32_t, std::string> files;
-    auto found = files.find(triangleCount);
+    static std::map<std::pair<int32_t, bool>, std::string> files;
+    auto found = files.find({polygonCount, quads});
     if (found == files.end()) {
-        found = files.emplace(triangleCount, generate(triangleCount)).first;
+        found =
+            files.emplace(std::make_pair(polygonCount, quads), generate(polygonCount, quads)).first;
     }
     return found->second;
 }

@@ -5,10 +5,10 @@
 // OUT/object, OUT/scene, OUT/frame, OUT/3df and OUT/png receive small valid inputs that
 // reach every part of their reader: the content of FuzzContent.h, one 3DF file per
 // format and shape, PNG files of every colour type. LWOB_DIR (tests/data/lwob) adds the
-// real LightWave objects, as they are and with their polygons fanned into triangles
-// (the player reads triangles only). DEMO_DIR (a generated demo folder) adds the demo's
-// objects with their texture coordinate files, its textures, and its five scenes with
-// every object replaced by one of the fuzz content (objects\wave0.lwo: the workspace
+// real LightWave objects, as they are and converted to triangles (the player reads
+// triangles only; the fuzz target's second mode reads them as they are). DEMO_DIR (a generated demo
+// folder) adds the demo's objects with their texture coordinate files, its textures, and its five
+// scenes with every object replaced by one of the fuzz content (objects\wave0.lwo: the workspace
 // holds no demo objects, and one object of one point count keeps morph chains valid).
 #include <png.h>
 
@@ -28,6 +28,7 @@
 #include "FuzzWorkspace.h"
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
+#include "ember/ObjectConversion.h"
 #include "writers/LwobWriter.h"
 
 namespace fs = std::filesystem;
@@ -59,7 +60,7 @@ bool objectSeeds(const fs::path& dir, const char* lwobDir) {
             const std::string bytes = fileBytes(entry.path());
             const std::string name = entry.path().stem().string();
             ok = ok && put(dir / (name + ".lwo"), bytes) &&
-                 put(dir / (name + "-triangles.lwo"), triangulatedLwob(bytes));
+                 put(dir / (name + "-triangles.lwo"), convertObject(entry.path()).lwob);
         }
     }
     return ok;

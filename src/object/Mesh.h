@@ -43,6 +43,16 @@ struct MeshPolygon {
     int32_t surface = 0;   // 0-based: the file's 1-based surface number minus 1
 };
 
+// What a triangulating read (ObjectReader.h) made of the file's polygons; all zero and
+// empty after a read of triangles only.
+struct PolygonCensus {
+    std::unique_ptr<int32_t[]> byCorners; // [k]: polygons of k corners, k = 0 .. largest
+    int32_t largest = 0;                  // most corners of any polygon
+    int32_t detailPolygons = 0;           // polygons that are details of another one
+    int32_t pointsAndLines = 0;           // polygons of fewer than three corners, skipped
+    int32_t degenerate = 0;               // polygons of four or more corners without area, skipped
+};
+
 inline constexpr int32_t kSurfaceNameSize = 255; // bytes per name slot, terminator included
 
 struct Mesh {
@@ -54,4 +64,5 @@ struct Mesh {
     std::unique_ptr<char[][kSurfaceNameSize]> surfaceNames; // surfaceCount + 1 slots
     int32_t surfaceCount = 0;
     int32_t anyReflective = 0; // 1 when some surface is reflective
+    PolygonCensus census;
 };

@@ -7,6 +7,7 @@
 #include "object/ObjectLoadFailure.h"
 #include "object/SurfaceReader.h"
 #include "platform/Diagnostics.h"
+#include "player/ReaderExtensions.h"
 
 namespace {
 
@@ -72,6 +73,24 @@ int64_t readSurfaceName(const uint8_t* bytes, int64_t length, int64_t at, char* 
 
 } // namespace
 
+int64_t surfaceNameCount(ObjectFile& file) {
+    const int64_t position = file.position;
+    const int32_t atEnd = file.atEnd;
+    int64_t count = -1;
+    uint32_t length = 0;
+    if (findTag(file, "SRFS") == 1 && readChunkLength(file, length) == 1 &&
+        static_cast<int32_t>(length) >= 0 && length <= remainingBytes(file)) {
+        const uint8_t* bytes = file.bytes.get() + file.position;
+        count = 0;
+        for (int64_t at = 0; at < length; ++count) {
+            at = readSurfaceName(bytes, length, at, nullptr);
+        }
+    }
+    file.position = position;
+    file.atEnd = atEnd;
+    return count;
+}
+
 int32_t readPointsChunk(Mesh& mesh, ObjectFile& file) {
     int32_t length = 0;
     if (openChunk(file, "PNTS", kPointBytes, length) != 0) {
@@ -99,6 +118,9 @@ int32_t readPolygonsChunk(Mesh& mesh, ObjectFile& file) {
     if (openChunk(file, "POLS", kPolygonBytes, length) != 0) {
         return -1;
     }
+    if (readerExtensions().triangulatePolygons != nullptr) {
+        return readAnyPolygons(mesh, file, length, readerExtensions().triangulatePolygons);
+    }
     const int32_t count = static_cast<int32_t>(length / kPolygonBytes);
     mesh.polygons.reset(new (std::nothrow) MeshPolygon[static_cast<size_t>(count) + 2]);
     if (mesh.polygons == nullptr) {
@@ -110,8 +132,8 @@ int32_t readPolygonsChunk(Mesh& mesh, ObjectFile& file) {
         const uint16_t corners = readBigEndianU16(file);
         if (corners != 3) {
             reportUnusableObject(file.name,
-                                 "polygon %d has %u corners; only triangles can be drawn "
-                                 "(triangulate the object)",
+                                 "polygon %d has %u corners; the player draws triangles only "
+                                 "(convert the demo: ember convert demo SRC DST)",
                                  i + 1, static_cast<unsigned>(corners));
             return -1;
         }

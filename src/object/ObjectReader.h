@@ -12,6 +12,18 @@
 //   SRFS  u32 length L; L bytes of zero-terminated names, each padded to an even length
 //   SURF  every occurrence: one surface (SurfaceReader.h)
 //
+// Polygons of any size (the ember tool: ReaderExtensions::triangulatePolygons set). POLS
+// is then read as LightWave 5 writes it: u16 corner count, that many u16 point indices,
+// i16 surface number; a negative number -s is surface s followed by a u16 count of
+// detail polygons, which come next in the same form. Triangles are taken as they are
+// (an object of triangles loads exactly as the player loads it), polygons of four or
+// more corners are triangulated in their own plane with their winding kept, polygons of
+// fewer than three corners (points, lines) and polygons without area are skipped; the
+// Mesh's census counts all of them. Mesh triangles follow the file's polygons in order,
+// each polygon's triangles in the triangulator's order, which is the order of a .txc
+// file beside the object. A polygon's surface number is checked only when it gives
+// triangles, and messages number polygons as the file does.
+//
 // Each returns 0 on success and -1 when the file cannot be used; the reason has then
 // been reported (ObjectLoadFailure.h) and the caller empties the mesh. Refused: a missing
 // chunk, a polygon other than a triangle, a length that runs past the end of the file
@@ -31,9 +43,20 @@
 #include "object/ObjectFile.h"
 
 struct TextureTable;
+struct Vector3;
 
 inline constexpr int32_t kMaxSurfaceCount = 65535; // surface numbers are u16 from 1
 
 int32_t readPointsChunk(Mesh& mesh, ObjectFile& file);
 int32_t readPolygonsChunk(Mesh& mesh, ObjectFile& file);
 int32_t readSurfaceChunks(Mesh& mesh, TextureTable& textures, ObjectFile& file);
+
+// readPolygonsChunk's triangulating mode (PolygonsOfAnySize.cpp): the `length` bytes of
+// a POLS chunk at the file's position, polygons of four or more corners given to
+// `triangulate`. 0, or -1 when refused (reported).
+int32_t readAnyPolygons(Mesh& mesh, ObjectFile& file, int32_t length,
+                        int32_t (*triangulate)(const Vector3*, int32_t, int32_t (*)[3]));
+
+// The number of SRFS names that readSurfaceChunks will count, or -1 when the file has no
+// usable SRFS chunk (readSurfaceChunks reports that). Leaves the position alone.
+int64_t surfaceNameCount(ObjectFile& file);

@@ -14,6 +14,7 @@ struct Channels {
     const char* programName = "emberplay";
     FILE* trace = nullptr; // nullptr: standard output in the player, nowhere in a tool
     int32_t traceSet = 0;  // 1: `trace` was chosen explicitly
+    int32_t quiet = 0;     // 1: nothing shown on the terminal
     char lastRefusal[kLineCapacity] = {};
     // FNV-1a hashes of the terminal lines shown so far; once full, lines are shown again.
     uint64_t shown[kRememberedLines] = {};
@@ -46,6 +47,9 @@ bool firstSighting(const char* line) {
 
 // "<program>: <kind><text>" on standard error, backslash runs collapsed, once per text.
 void showOnTerminal(const char* kind, const char* text) {
+    if (channels.quiet) {
+        return;
+    }
     char line[kLineCapacity];
     collapseBackslashes(text, line, sizeof line);
     if (!firstSighting(line)) {
@@ -94,6 +98,10 @@ void useToolDiagnostics(const char* programName, int traceLoaders) {
 void setLoaderTraceStream(FILE* stream) {
     channels.trace = stream;
     channels.traceSet = 1;
+}
+
+void setTerminalQuiet(int quiet) {
+    channels.quiet = quiet != 0;
 }
 
 void appendToErrorLog(const char* first, const char* second, const char* third) {

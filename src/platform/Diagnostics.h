@@ -45,6 +45,10 @@ void useToolDiagnostics(const char* programName, int traceLoaders);
 // Sends the loader trace to `stream` (nullptr: nowhere) whatever the mode; for fuzzers,
 // benchmarks and tests that load a lot.
 void setLoaderTraceStream(FILE* stream);
+// While nonzero, warnings and refusals are not shown on the terminal (lastRefusal()
+// still keeps the reason): for a tool that tries files to learn whether the player
+// takes them, and reports the outcome itself. error.txt is written as usual.
+void setTerminalQuiet(int quiet);
 
 // The error log. Each call writes its texts one after the other as one line.
 void appendToErrorLog(const char* first, const char* second = "", const char* third = "");

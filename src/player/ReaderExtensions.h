@@ -12,7 +12,7 @@
 // to them. Set it before loading; never change it while a load runs.
 //
 // Usage (ember's start-up):
-//   readerExtensions().triangulatePolygons = 1;
+//   readerExtensions().triangulatePolygons = &triangulatePolygon;
 //   readerExtensions().readOtherObject = &readLwo2Object;
 //   readerExtensions().readLaterScene = &readLaterScene;
 #pragma once
@@ -21,13 +21,17 @@
 
 struct ObjectFile;
 struct Scene;
+struct Vector3;
 struct SceneObject;
 struct TextureTable;
 
 struct ReaderExtensions {
-    // 1: LWOB polygons of three or more corners are triangulated on load (points and
-    // lines skipped); 0: only triangles are read, anything else refuses the object.
-    int32_t triangulatePolygons = 0;
+    // Set: LWOB polygons of four or more corners are cut into triangles by this
+    // function (the triangulator of src/content, Triangulator.h) on load, triangles are
+    // taken as they are, points and lines skipped. nullptr: only triangles are read,
+    // anything else refuses the object.
+    int32_t (*triangulatePolygons)(const Vector3* corners, int32_t cornerCount,
+                                   int32_t (*triangles)[3]) = nullptr;
 
     // Reads an object file that is not an LWOB (an LWO2) into the slot, mesh prepared and
     // ready to draw; 1 loaded, 0 refused (with the reason reported). nullptr: such files

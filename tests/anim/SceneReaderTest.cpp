@@ -375,8 +375,8 @@ TEST_F(SceneReaderTest, RefusedObjectsSayWhyOutsideTheErrorLog) {
     EXPECT_EQ(loadBody("LoadObject quad.lwo\n"), 0);
     EXPECT_EQ(log(), line("failed opening object: objects\\\\quad.lwo to, giving up"));
     EXPECT_EQ(std::string(lastRefusal()),
-              "unusable object file objects\\\\quad.lwo: polygon 1 has 4 corners; only "
-              "triangles can be drawn (triangulate the object)");
+              "unusable object file objects\\\\quad.lwo: polygon 1 has 4 corners; the player "
+              "draws triangles only (convert the demo: ember convert demo SRC DST)");
 
     writeFile("error.txt", kEarlierLog);
     writeFile("quad.lwo", readFile("objects/quad.lwo"));

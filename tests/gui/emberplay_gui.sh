@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # GUI test of emberplay under a virtual X server:
-#   emberplay_gui.sh EMBERPLAY MAKE_TEST_DEMO ARTIFACT_DIR
-# In a fresh test demo (with a disc image): the settings dialog comes up (screenshot
+#   emberplay_gui.sh EMBERPLAY MAKE_TEST_DEMO ARTIFACT_DIR [EMBER]
+# With EMBER, the test demo is real content (a cube of quads, the flare as a PNG), which
+# emberplay refuses until `ember convert demo` has made it playable; the converted copy
+# is played. In a fresh test demo (with a disc image): the settings dialog comes up (screenshot
 # dialog.png), Enter accepts it, the demo plays full screen (screenshot playing.png),
 # a typed key ends it, and the program prints "Exiting winMain()". Then in a copy whose
 # second scene is missing: "Error Loading scene" is seen in a message box (error-box.png:
@@ -12,6 +14,7 @@ set -euo pipefail
 emberplay=$1
 make_demo=$2
 artifacts=$3
+ember=${4:-}
 
 for tool in xvfb-run xdotool ffmpeg; do
     if ! command -v "$tool" >/dev/null; then
@@ -23,7 +26,13 @@ done
 mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$make_demo" "$work/demo" 600 --disc
+if [[ -n $ember ]]; then
+    "$make_demo" "$work/real" 600 --disc --real-content
+    "$ember" convert demo "$work/real" "$work/demo"
+    [[ -f $work/demo/textures/flare.3df ]] || { echo "FAIL: no flare.3df converted"; exit 1; }
+else
+    "$make_demo" "$work/demo" 600 --disc
+fi
 
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash

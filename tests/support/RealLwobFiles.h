@@ -1,6 +1,5 @@
 // The real LightWave objects of tests/data/lwob (see its README for where they come
-// from); tests load their triangulated copies (triangulatedLwob) where the player must
-// take them.
+// from).
 #pragma once
 
 #include <gtest/gtest.h>

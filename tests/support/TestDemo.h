@@ -16,10 +16,29 @@
 #include <vector>
 
 #include "accel/ThreeDfFile.h"
+#include "content/PngFile.h"
 #include "support/ThreeDfBuilder.h"
 #include "writers/LwobWriter.h"
 
 namespace test_demo {
+
+// The same cube as a modeller saves it: six quads.
+inline std::string quadCubeObject() {
+    const std::vector<std::array<float, 3>> corners = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1},
+                                                       {-1, 1, -1},  {-1, -1, 1}, {1, -1, 1},
+                                                       {1, 1, 1},    {-1, 1, 1}};
+    LwobWriter lwob;
+    lwob.points(corners)
+        .surfaceNames({"Cube"})
+        .polygons({{{0, 3, 2, 1}, 1},
+                   {{4, 5, 6, 7}, 1},
+                   {{0, 1, 5, 4}, 1},
+                   {{3, 7, 6, 2}, 1},
+                   {{0, 4, 7, 3}, 1},
+                   {{1, 2, 6, 5}, 1}})
+        .surface("Cube", LwobSurface().color(208, 120, 48).flags(4));
+    return lwob.bytes();
+}
 
 // A cube of side 2 centred on the origin, one smooth surface "Cube".
 inline std::string cubeObject() {
@@ -75,16 +94,35 @@ inline bool writeBytes(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-inline bool writeTestDemo(const std::string& dir, int32_t lastFrame, bool withDisc) {
+// Real content: the cube of quads, and the flare as a PNG picture (for ember convert demo).
+inline bool writeTestDemo(const std::string& dir, int32_t lastFrame, bool withDisc,
+                          bool realContent = false) {
     for (const char* sub : {"", "/scenes", "/objects", "/textures", "/cdrom"}) {
         mkdir((dir + sub).c_str(), 0755);
     }
     const char* scenes[] = {"outdoor", "temple", "future", "office", "theend"};
-    bool ok = writeBytes(dir + "/objects/cube.lwo", cubeObject());
+    bool ok = writeBytes(dir + "/objects/cube.lwo", realContent ? quadCubeObject() : cubeObject());
     for (int32_t i = 0; i < 5; ++i) {
         ok = ok && writeBytes(dir + "/scenes/" + scenes[i] + ".lws", sceneFile(lastFrame, i));
     }
-    ok = ok && ThreeDfBuilder::square(GR_TEXFMT_RGB_565, 32, 32).write(dir + "/textures/flare.3df");
+    if (realContent) {
+        RgbaImage flare;
+        flare.allocate(32, 32);
+        for (int32_t y = 0; y < 32; ++y) {
+            for (int32_t x = 0; x < 32; ++x) {
+                const int32_t d = std::abs(x - 16) + std::abs(y - 16);
+                uint8_t* p = flare.at(x, y);
+                p[0] = p[1] = p[2] = static_cast<uint8_t>(d < 16 ? 255 - d * 15 : 0);
+                p[3] = 255;
+            }
+        }
+        char message[256];
+        ok = ok && writePngFile((dir + "/textures/flare.png").c_str(), flare, message,
+                                sizeof message) != 0;
+    } else {
+        ok = ok &&
+             ThreeDfBuilder::square(GR_TEXFMT_RGB_565, 32, 32).write(dir + "/textures/flare.3df");
+    }
     if (withDisc) {
         ok = ok &&
              writeBytes(dir + "/cdrom/demo.bin", toneSectors(2, 440.0) + toneSectors(2, 660.0));

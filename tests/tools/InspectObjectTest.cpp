@@ -6,6 +6,7 @@
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
+#include "support/RealLwobFiles.h"
 #include "texture/TextureTable.h"
 #include "writers/LwobWriter.h"
 
@@ -99,16 +100,36 @@ TEST_F(InspectObjectTest, ASummaryByDefaultThePointsAndPolygonsWithFull) {
     EXPECT_EQ(err.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err;
 }
 
+TEST_F(InspectObjectTest, PolygonsOfAnySizeAreCountedByCornersAndWhatWasSkipped) {
+    writeFile("box.lwo", realLwobFile("box1.5.lwo"));
+    ASSERT_EQ(run("inspect object box.lwo --json"), 0) << err;
+    const nlohmann::json census = nlohmann::json::parse(out)["polygonCensus"];
+    EXPECT_EQ(census["polygonsByCorners"], nlohmann::json({{"4", 6}}));
+    EXPECT_EQ(census["trianglesMade"], 12);
+
+    writeFile("mixed.lwo", LwobWriter()
+                               .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 2, 0}})
+                               .surfaceNames({"A"})
+                               .polygons({{{0, 1, 3, 2}, 1}, {{0, 4}, 1}, {{0, 1, 0, 1}, 1}})
+                               .bytes());
+    ASSERT_EQ(run("inspect object mixed.lwo"), 0) << err;
+    EXPECT_NE(out.find("polygonCensus:\n  polygonsByCorners:\n    2: 1\n    4: 2\n"
+                       "  trianglesMade: 2\n  detailPolygons: 0\n  skippedPointsAndLines: 1\n"
+                       "  skippedWithoutArea: 1\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST_F(InspectObjectTest, AnUnusableFileIsOneLineOnStandardErrorAndStatusOne) {
     writeFile("quad.lwo", LwobWriter()
                               .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}})
                               .surfaceNames({"A"})
-                              .polygons({{{0, 1, 3, 2}, 1}})
+                              .polygons({{{0, 1, 7, 2}, 1}})
                               .bytes());
     EXPECT_EQ(run("inspect object quad.lwo --json"), 1);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "ember: unusable object file quad.lwo: polygon 1 has 4 corners; only "
-                   "triangles can be drawn (triangulate the object)\n");
+    EXPECT_EQ(err, "ember: unusable object file quad.lwo: polygon 1 uses point 7; PNTS holds 4 "
+                   "points\n");
     EXPECT_EQ(run("inspect object missing.lwo"), 1);
     EXPECT_EQ(err, "ember: cannot open object file missing.lwo\n");
 }

@@ -157,10 +157,9 @@ GridSize 1.000000
 
 } // namespace
 
-TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjects) {
-    writeFile("demo/objects/box.lwo", triangulatedLwob(realLwobFile("box1.5.lwo")));
-    writeFile("demo/objects/sphere.lwo",
-              triangulatedLwob(realLwobFile("sphere_with_mat_gloss_10pc.lwo")));
+TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjectsOfQuads) {
+    writeFile("demo/objects/box.lwo", realLwobFile("box1.5.lwo"));
+    writeFile("demo/objects/sphere.lwo", realLwobFile("sphere_with_mat_gloss_10pc.lwo"));
     writeFile("demo/scenes/real.lws", kLightWave5Scene);
     ASSERT_EQ(run("inspect scene demo/scenes/real.lws --json --frame 30"), 0) << err;
     const Json scene = Json::parse(out);

@@ -32,6 +32,7 @@ void addTextureCommands(CLI::App& app, CLI::App& inspect); // TextureCommands.cp
 void addTraceCommand(CLI::App& app);                       // TraceCommand.cpp
 void addRenderCommand(CLI::App& app);                      // RenderCommand.cpp
 void addPlayCommands(CLI::App& app);                       // PlayCommand.cpp
+void addConvertCommands(CLI::App& app);                    // ConvertCommands.cpp
 
 // A reader's message as a user reads it: runs of backslashes collapsed to one.
 inline std::string displayText(const std::string& text) {

@@ -2,10 +2,11 @@
 //
 // Loads with SceneObject::loadObject into a fresh slot and scene texture table (on the
 // inert accelerator device: textures are read, nothing is drawn) and prints the Mesh
-// after mesh preparation. By default a summary: counts, surface names and every Surface
-// field, the bounding box and the textures. With --full also every point and polygon,
-// written as they are formatted (a million triangles are never held as a tree), so the
-// output of a large object costs little more memory than the object itself.
+// after mesh preparation. By default a summary: counts, what became of the file's
+// polygons (by corner count, triangles made, points, lines and polygons without area
+// skipped), surface names and every Surface field, the bounding box and the textures. With --full
+// also every point and polygon, written as they are formatted (a million triangles are never held
+// as a tree), so the output of a large object costs little more memory than the object itself.
 //
 // The summary is one tree (objectSummary) printed as JSON or as "name: value" lines;
 // a field added there appears in both. Schema: docs/inspect.md.
@@ -43,8 +44,24 @@ InspectJson surfaceJson(const Surface& s) {
                        {"textureCenter", jsonNumbers(s.textureCenter, 3)}};
 }
 
+// What the reader made of the file's polygons (the census of a triangulating read).
+InspectJson censusJson(const Mesh& mesh) {
+    const PolygonCensus& census = mesh.census;
+    InspectJson byCorners = InspectJson::object();
+    for (int32_t k = 0; k <= census.largest && census.byCorners != nullptr; ++k) {
+        if (census.byCorners[k] > 0) {
+            byCorners[std::to_string(k)] = census.byCorners[k];
+        }
+    }
+    return InspectJson{{"polygonsByCorners", byCorners},
+                       {"trianglesMade", mesh.polygonCount},
+                       {"detailPolygons", census.detailPolygons},
+                       {"skippedPointsAndLines", census.pointsAndLines},
+                       {"skippedWithoutArea", census.degenerate}};
+}
+
 // Everything but the points and polygons, in the order it is printed: "file", then
-// "mesh" (whose arrays --full appends), "boundingBox", "textures".
+// "mesh" (whose arrays --full appends), "polygonCensus", "boundingBox", "textures".
 InspectJson objectSummary(const std::string& file, const SceneObject& object,
                           const TextureTable& textures) {
     const Mesh& mesh = object.mesh;
@@ -75,6 +92,7 @@ InspectJson objectSummary(const std::string& file, const SceneObject& object,
                          {"anyReflective", mesh.anyReflective},
                          {"surfaceNames", names},
                          {"surfaces", surfaces}}},
+                       {"polygonCensus", censusJson(mesh)},
                        {"boundingBox", box},
                        {"textures", {{"count", textures.count}, {"slots", slots}}}};
 }

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "content/Triangulator.h"
 #include "ember/Commands.h"
 #include "platform/Diagnostics.h"
+#include "player/ReaderExtensions.h"
 
 namespace {
 
@@ -119,6 +121,8 @@ void addHelpCommand(CLI::App& app) {
 
 int main(int argc, char** argv) {
     useToolDiagnostics("ember", 0);
+    // ember reads real content: LWOB polygons of any size are triangulated on load.
+    readerExtensions().triangulatePolygons = &triangulatePolygon;
     CLI::App app{"ember: render, inspect and convert Emberlight demo content", "ember"};
     app.set_version_flag("--version", std::string("ember ") + EMBER_VERSION);
     app.add_flag_callback(
@@ -135,6 +139,7 @@ int main(int argc, char** argv) {
     addTraceCommand(app);
     addRenderCommand(app);
     addPlayCommands(app);
+    addConvertCommands(app);
     addHelpCommand(app);
 
     try {

@@ -173,38 +173,3 @@ bool LwobWriter::write(const std::string& path) const {
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     return static_cast<bool>(out);
 }
-
-std::string triangulatedLwob(const std::string& file) {
-    const auto bigEndian = [](const std::string& bytes, size_t at, int n) {
-        uint32_t value = 0;
-        for (int i = 0; i < n && at + i < bytes.size(); ++i) {
-            value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-        }
-        return value;
-    };
-    LwobWriter out;
-    for (size_t at = 12; at + 8 <= file.size();) {
-        const std::string tag = file.substr(at, 4);
-        const uint32_t length = bigEndian(file, at + 4, 4);
-        const std::string data = file.substr(at + 8, length);
-        if (tag != "POLS") {
-            out.chunk(tag, data);
-        } else {
-            std::vector<std::array<uint16_t, 4>> triangles;
-            for (size_t p = 0; p + 2 <= data.size();) {
-                const uint32_t corners = bigEndian(data, p, 2);
-                const auto point = [&](uint32_t k) {
-                    return static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * k, 2));
-                };
-                const auto surface = static_cast<uint16_t>(bigEndian(data, p + 2 + 2 * corners, 2));
-                for (uint32_t k = 1; k + 1 < corners; ++k) {
-                    triangles.push_back({point(0), point(k), point(k + 1), surface});
-                }
-                p += 4 + 2 * corners;
-            }
-            out.triangles(triangles);
-        }
-        at += 8 + length + (length % 2);
-    }
-    return out.bytes();
-}

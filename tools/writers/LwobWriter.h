@@ -93,8 +93,3 @@ private:
     bool header_ = true;
     std::string body_;
 };
-
-// An LWOB file with every polygon fanned into triangles around its first corner and
-// every other chunk byte-identical: the player reads triangles only, so tests and seeds
-// load real objects this way.
-std::string triangulatedLwob(const std::string& file);

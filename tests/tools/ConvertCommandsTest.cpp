@@ -1,0 +1,71 @@
+// ember convert object: real objects into files the player loads; nothing left behind
+// when it cannot.
+#include <memory>
+
+#include "platform/Diagnostics.h"
+#include "player/SceneObject.h"
+#include "support/EmberProgram.h"
+#include "support/RealLwobFiles.h"
+#include "texture/TextureTable.h"
+
+namespace {
+
+using ConvertCommandsTest = EmberProgramTest;
+
+// Loads with the player's reader (triangles only); the triangle count, or -1.
+int32_t playerTriangles(const char* path, float* lastU = nullptr) {
+    setLoaderTraceStream(nullptr);
+    auto textures = std::make_unique<TextureTable>();
+    auto object = std::make_unique<SceneObject>();
+    const int32_t loaded = object->loadObject(*textures, path);
+    usePlayerDiagnostics();
+    if (loaded == 1 && lastU != nullptr) {
+        *lastU = object->mesh.polygons[object->mesh.polygonCount - 1].corners[2].u;
+    }
+    return loaded == 1 ? object->mesh.polygonCount : -1;
+}
+
+} // namespace
+
+TEST_F(ConvertCommandsTest, RealObjectsBecomeObjectsThePlayerLoads) {
+    const std::pair<const char*, int32_t> files[] = {
+        {"box1.5.lwo", 12}, {"sphere_with_mat_gloss_10pc.lwo", 528}, {"ConcavePolygon.lwo", 64}};
+    for (const auto& [name, triangles] : files) {
+        writeFile(name, realLwobFile(name));
+        EXPECT_EQ(playerTriangles(name), -1) << name;
+        ASSERT_EQ(run(std::string("convert object ") + name + " out.lwo"), 0) << err;
+        EXPECT_EQ(out + err, "");
+        EXPECT_EQ(playerTriangles("out.lwo"), triangles) << name;
+        EXPECT_FALSE(fileExists("out.txc"));
+    }
+}
+
+TEST_F(ConvertCommandsTest, TextureCoordinatesOfTheObjectGoBesideIt) {
+    writeFile("box.lwo", realLwobFile("box1.5.lwo"));
+    std::string txc;
+    for (int i = 0; i < 12 * 6; ++i) {
+        const float value = static_cast<float>(i);
+        txc.append(reinterpret_cast<const char*>(&value), 4);
+    }
+    writeFile("box.txc", txc);
+    ASSERT_EQ(run("convert object box.lwo out.lwo"), 0) << err;
+    EXPECT_EQ(readFile("out.txc"), txc);
+    float lastU = 0;
+    EXPECT_EQ(playerTriangles("out.lwo", &lastU), 12);
+    EXPECT_EQ(lastU, 70.0f);
+}
+
+TEST_F(ConvertCommandsTest, AFailureLeavesTheOutputAsItWas) {
+    writeFile("out.lwo", "old");
+    writeFile("broken.lwo", realLwobFile("box1.5.lwo").substr(0, 100));
+    EXPECT_EQ(run("convert object broken.lwo out.lwo"), 1);
+    EXPECT_NE(err.find("ember: unusable object file broken.lwo"), std::string::npos) << err;
+    EXPECT_EQ(readFile("out.lwo"), "old");
+    writeFile("box.lwo", realLwobFile("box1.5.lwo"));
+    writeFile("out.txc", "stale");
+    EXPECT_EQ(run("convert object box.lwo out.lwo"), 1);
+    EXPECT_NE(err.find("out.txc lies beside the output"), std::string::npos) << err;
+    EXPECT_EQ(readFile("out.lwo"), "old");
+    EXPECT_EQ(run("convert demo missing new"), 1);
+    EXPECT_FALSE(fileExists("new"));
+}
