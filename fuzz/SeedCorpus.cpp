@@ -29,6 +29,7 @@
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
 #include "ember/ObjectConversion.h"
+#include "platform/Diagnostics.h"
 #include "writers/LwobWriter.h"
 
 namespace fs = std::filesystem;
@@ -197,6 +198,7 @@ bool pngSeeds(const fs::path& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    setLoaderTraceStream(nullptr); // the objects converted for seeds trace their surfaces
     if (argc < 2) {
         std::fprintf(stderr, "usage: fuzz_seeds OUT [LWOB_DIR [DEMO_DIR]]\n");
         return 2;

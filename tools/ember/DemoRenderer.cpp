@@ -146,10 +146,6 @@ void estimateLength(void* context, const Scene* scenes) {
     estimate->progress->setTotal(total > 0 ? total : 0);
 }
 
-} // namespace
-
-namespace {
-
 // The soundtrack a video of the demo gets (see DemoRenderOptions); none: empty.
 SoundtrackWriter soundtrackFor(const DemoRenderOptions& options) {
     std::string cue;

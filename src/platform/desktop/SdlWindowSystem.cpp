@@ -50,8 +50,7 @@ uint32_t nextCodePoint(const char*& text) {
     return code;
 }
 
-// The control character a key types, or 0 when it types none (or types printable text,
-// which arrives as a text event).
+// Keys that only change what other keys type.
 bool isModifierKey(SDL_Keycode key) {
     switch (key) {
     case SDLK_LSHIFT:
@@ -69,6 +68,8 @@ bool isModifierKey(SDL_Keycode key) {
     }
 }
 
+// The control character a key types, or 0 when it types none (or types printable text,
+// which arrives as a text event).
 uint32_t controlCharacterOf(const SDL_Keysym& key) {
     switch (key.sym) {
     case SDLK_ESCAPE:
@@ -271,8 +272,7 @@ void SdlWindowSystem::messageBox(WindowHandle /*owner*/, const char* text, const
         SDL_SetWindowFullscreen(sdlWindow_, 0);
     }
     SDL_ShowCursor(SDL_ENABLE);
-    const bool ownBox = mode != nullptr && std::strcmp(mode, "window") == 0;
-    if (ownBox || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, sdlWindow_) != 0) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, sdlWindow_) != 0) {
         showOwnMessageBox(text, caption);
     }
     SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
