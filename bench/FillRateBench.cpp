@@ -1,5 +1,7 @@
-// Fill rate of the software accelerator at 640x480, in pixels written per second
-// (items_per_second; the Mpixels/s counter says the same in millions).
+// Fill rate of the software accelerator at 640x480, in pixels written per second of real
+// time (items_per_second; the Mpixels/s counter says the same in millions), on the
+// rasterising threads EMBER_RASTER_THREADS asks for (default: all), with the span
+// functions EMBER_BENCH_SPANS asks for (see options()).
 //
 //   Gouraud:  opaque vertex colour, W-buffered, dithered RGB565
 //   Textured: bilinear, nearest mip-mapped 256x256 RGB565 texture times vertex colour,
@@ -10,58 +12,35 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "FillRateTriangles.h"
 #include "accel/SoftwareDevice.h"
 #include "accel/TextureLayout.h"
 
 namespace {
 
-constexpr int32_t kWidth = 640;
-constexpr int32_t kHeight = 480;
+using fillrate::kHeight;
+using fillrate::kWidth;
 
-// 1 / w is a plane over the screen (w 1 at the top row, 4 at the bottom), so that every
-// triangle interpolates the same depth at a pixel.
-float oowAt(float y) {
-    return 1.0f - 0.75f * y / kHeight;
-}
-
-GrVertex makeVertex(float x, float y, std::mt19937& random) {
-    std::uniform_real_distribution<float> color(64.0f, 255.0f);
-    GrVertex v;
-    v.x = std::nearbyint(x * 16.0f) / 16.0f;
-    v.y = std::nearbyint(y * 16.0f) / 16.0f;
-    v.r = color(random);
-    v.g = color(random);
-    v.b = color(random);
-    v.a = 255.0f;
-    v.oow = v.tmuvtx[0].oow = oowAt(v.y);
-    v.ooz = 65535.0f * v.oow;
-    // About one texel of the 256-texel level per pixel near the top of the screen.
-    v.tmuvtx[0].sow = v.x * v.oow;
-    v.tmuvtx[0].tow = v.y * v.oow;
-    return v;
-}
-
-// Triangles of about `area` pixels (right triangles with legs sqrt(2 * area)).
-std::vector<GrVertex> makeTriangles(double area, int32_t count) {
-    std::mt19937 random(1234);
-    const float leg = static_cast<float>(std::sqrt(2.0 * area));
-    std::uniform_real_distribution<float> xs(0.0f, kWidth - leg);
-    std::uniform_real_distribution<float> ys(0.0f, kHeight - leg);
-    std::vector<GrVertex> vertices;
-    for (int32_t i = 0; i < count; ++i) {
-        const float x = xs(random), y = ys(random);
-        vertices.push_back(makeVertex(x, y, random));
-        vertices.push_back(makeVertex(x + leg, y, random));
-        vertices.push_back(makeVertex(x, y + leg, random));
-    }
-    return vertices;
+// EMBER_BENCH_SPANS=general|sse2|avx2 restricts the span functions (default: the widest
+// the processor runs), for comparing them.
+SoftwareDeviceOptions options() {
+    SoftwareDeviceOptions options;
+    const char* spans = std::getenv("EMBER_BENCH_SPANS");
+    const std::string name = spans != nullptr ? spans : "";
+    options.spanPath = name == "general" ? SpanPath::General
+                       : name == "sse2"  ? SpanPath::Sse2
+                       : name == "avx2"  ? SpanPath::Avx2
+                                         : SpanPath::Fastest;
+    return options;
 }
 
 struct Device {
-    SoftwareDevice device;
+    SoftwareDevice device{options()};
     std::vector<uint16_t> texels;
 
     explicit Device(bool textured) {
@@ -107,9 +86,8 @@ struct Device {
 
 void fill(benchmark::State& state, bool textured) {
     const double area = static_cast<double>(state.range(0));
-    // Enough triangles per iteration for about two screens of pixels.
-    const int32_t count = static_cast<int32_t>(std::max(8.0, 2.0 * kWidth * kHeight / area));
-    const std::vector<GrVertex> vertices = makeTriangles(area, count);
+    const int32_t count = fillrate::triangleCount(area);
+    const std::vector<GrVertex> vertices = fillrate::makeTriangles(area, count);
     Device device(textured);
     uint64_t pixels = 0;
     for (auto _ : state) {
@@ -135,9 +113,17 @@ void BilinearTexturedWBufferedDithered(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(GouraudWBufferedDithered)->Arg(10)->Arg(100)->Arg(5000)->Unit(benchmark::kMillisecond);
+// Real time: the pixels are drawn by the rasterising threads (EMBER_RASTER_THREADS), not
+// only by the thread that times them.
+BENCHMARK(GouraudWBufferedDithered)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(5000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BilinearTexturedWBufferedDithered)
     ->Arg(10)
     ->Arg(100)
     ->Arg(5000)
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

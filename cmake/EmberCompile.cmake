@@ -14,6 +14,12 @@ if(EMBER_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer, for what runs on more than one thread (the rasterising threads).
+if(EMBER_THREAD_SANITIZE)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 # Fuzzing: every library carries libFuzzer's coverage instrumentation and the
 # sanitizers; only the fuzz programs link the fuzzer's main. The system's classes are
 # built without run-time type information, which the vptr check needs.

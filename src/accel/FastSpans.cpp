@@ -497,3 +497,12 @@ bool processorHasAvx2() {
     return false;
 #endif
 }
+
+bool processorHasAvx512() {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+           __builtin_cpu_supports("avx512vl") != 0;
+#else
+    return false;
+#endif
+}

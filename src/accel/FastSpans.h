@@ -1,7 +1,8 @@
 // The fast spans: the states the player draws with, specialised at compile time so that
 // the per-pixel loop has no branch on state, with the per-pixel arithmetic of four
-// pixels at a time in SSE2 (the x86-64 baseline, FastSpans.cpp) or of eight at a time in
-// AVX2 (FastSpansAvx2.cpp, for processors that have it; chosen at run time).
+// pixels at a time in SSE2 (the x86-64 baseline, FastSpans.cpp), of eight at a time in
+// AVX2 (FastSpansAvx2.cpp) or of sixteen in AVX-512 (FastSpansAvx512.cpp), the wider
+// ones for processors that have them, chosen at run time.
 //
 // Covered: a 16- or 32-bit buffer; W-buffer or no depth buffer, any compare function,
 // mask on or off; colour = vertex colour, vertex colour faded by the constant alpha
@@ -13,6 +14,13 @@
 // Every value is computed with the same operations in the same order as the general
 // span (SpanGeneral.cpp), so all of them give the same bits; a test draws random scenes
 // with each and compares the buffers.
+//
+// Each width is written by hand, one file per instruction set, rather than once with a
+// portable SIMD library (Google Highway would also give ARM vectors): the bits rest on
+// exact instruction choices (truncating conversions and their floor fix-up, 16-bit lane
+// products, pair loads or gathers of the bilinear footprint, masked stores), each width
+// is checked against the general span by the equivalence test, and a port has not been
+// measured against these. Off x86-64 the general span draws everything.
 #pragma once
 
 #include "accel/SpanContext.h"
@@ -27,8 +35,14 @@ SpanFunction fastSpanFunctionSse2(bool rgb565, bool wBuffer, FastColor color, Fa
 // Only for a processor where processorHasAvx2() holds.
 SpanFunction fastSpanFunctionAvx2(bool rgb565, bool wBuffer, FastColor color, FastBlend blend);
 
-// Whether the processor and the operating system run AVX2 code.
+// The sixteen-wide span for a combination, or nullptr when the build has no AVX-512
+// spans. Only for a processor where processorHasAvx512() holds.
+SpanFunction fastSpanFunctionAvx512(bool rgb565, bool wBuffer, FastColor color, FastBlend blend);
+
+// Whether the processor and the operating system run AVX2 code, or AVX-512 code with the
+// F, BW and VL parts.
 bool processorHasAvx2();
+bool processorHasAvx512();
 
 // The instantiation of `Spans<Rgb565, WBuffer, Color, Blend>::draw` for a combination of
 // states; each width of spans keeps its templates in its own file (compiled for its

@@ -22,8 +22,8 @@
 //     never to overflow, and the colour iterators are the same uint32 sums;
 //   - a lane past the end of the span or failing the depth test is computed but never
 //     stored; its texel indices are masked into the level like any other, so even its
-//     loads stay inside the texture, and its depth and colour loads stay inside the
-//     buffer's slack (FrameBuffer.h).
+//     loads stay inside the texture, and its pixel loads stay on the span's row (the
+//     next row may belong to another thread's band).
 //
 // This file is compiled with -mavx2 and nothing else is: so that no shared inline
 // function is ever emitted here in an AVX2 form the linker could pick for baseline
@@ -32,15 +32,11 @@
 // FastSpans.h is static: its copy here is this file's own.)
 #include "accel/FastSpans.h"
 
-#include "accel/FrameBuffer.h"
-
 #if defined(__AVX2__)
 
 #include <immintrin.h>
 
 namespace {
-
-static_assert(kFrameBufferSlack >= 8, "a group's loads may reach 7 pixels past a span");
 
 [[gnu::always_inline]] inline __m256i splat(int32_t v) {
     return _mm256_set1_epi32(v);
@@ -127,15 +123,29 @@ struct Colors {
     return _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
 }
 
-// Eight consecutive pixels' 16-bit values (depths or RGB565), widened to 32-bit lanes.
-// Past the end of a span they are other pixels' values, never used; every buffer has
-// slack after its last row, so the load stays inside it.
-[[gnu::always_inline]] inline __m256i loadWords(const uint16_t* p) {
-    return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+// Eight consecutive pixels' 16-bit values (depths or RGB565), widened to 32-bit lanes,
+// of which the first n (1..8) are the group's. One load when the eight lie in the row
+// (`inRow`): the pixels after a span on its own row are the drawing thread's. Else only
+// the group's pixels are read (the rest are 0): the next row may be another thread's
+// band, being drawn meanwhile.
+[[gnu::always_inline]] inline __m256i loadWords(const uint16_t* p, int32_t n, bool inRow) {
+    if (n == 8 || inRow) {
+        return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
+    alignas(16) uint16_t tail[8] = {};
+    for (int32_t j = 0; j < n; ++j) {
+        tail[j] = p[j];
+    }
+    return _mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
 }
 
-[[gnu::always_inline]] inline __m256i loadPixels32(const uint32_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+[[gnu::always_inline]] inline __m256i loadPixels32(const uint32_t* p, int32_t n, bool inRow) {
+    if (n == 8 || inRow) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    }
+    return _mm256_maskload_epi32(
+        reinterpret_cast<const int*>(p),
+        _mm256_cmpgt_epi32(splat(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
 }
 
 // One of the level tables of SpanContext, looked up by each lane's LOD (0..8).
@@ -311,6 +321,7 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
                      itR = _mm256_add_epi32(itR, stepR), itG = _mm256_add_epi32(itG, stepG),
                      itB = _mm256_add_epi32(itB, stepB)) {
             const int32_t n = count - i0 < 8 ? count - i0 : 8;
+            const bool inRow = span.x + i0 + 8 <= c.width;
             int32_t live = (1 << n) - 1;
             __m256 w = one;
             if (WBuffer || (kTextured && c.sharedOow)) {
@@ -319,7 +330,7 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
             __m256i depth = _mm256_setzero_si256();
             if constexpr (WBuffer) {
                 depth = encodeWDepth8(w);
-                const __m256i stored = loadWords(depths + i0);
+                const __m256i stored = loadWords(depths + i0, n, inRow);
                 const __m256i pass =
                     below ? _mm256_cmpgt_epi32(_mm256_add_epi32(stored, belowBias), depth)
                           : _mm256_or_si256(
@@ -384,8 +395,8 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
                 color.ga = _mm256_sub_epi16(color.ga, mul255Words(color.ga, fade));
             }
             if constexpr (Blend != FastBlend::Replace) {
-                const Colors destination = Rgb565 ? expandRgb565(loadWords(row16 + i0))
-                                                  : unpackArgb(loadPixels32(row32 + i0));
+                const Colors destination = Rgb565 ? expandRgb565(loadWords(row16 + i0, n, inRow))
+                                                  : unpackArgb(loadPixels32(row32 + i0, n, inRow));
                 if constexpr (Blend == FastBlend::Add) {
                     color.rb = _mm256_add_epi16(color.rb, destination.rb);
                     color.ga = _mm256_add_epi16(color.ga, destination.ga);

@@ -18,16 +18,11 @@ constexpr double kValueLimit = 1e30;
 // Attributes in the order of SpanStart, padded to an even count: the plane arithmetic
 // handles them two at a time, each lane the same IEEE operations as one scalar.
 enum Attribute { kRed, kGreen, kBlue, kAlpha, kOow, kOoz, kSow, kTow, kToow, kAttributeCount };
-constexpr int32_t kPaddedCount = kAttributeCount + 1;
-constexpr int32_t kPairCount = kPaddedCount / 2;
+constexpr int32_t kPairCount = kRasterPairCount;
+static_assert(2 * kPairCount == kAttributeCount + 1);
 
-// Two doubles; + - * / act on each (a compiler vector extension, SSE2 on x86-64).
-using Pair = double __attribute__((vector_size(16)));
-
-struct SetupVertex {
-    double x = 0.0, y = 0.0; // screen pixels, origin coordinates
-    Pair value[kPairCount] = {};
-};
+using Pair = RasterPair;
+using SetupVertex = RasterVertex;
 
 double limited(float v, double limit) {
     const double d = v;
@@ -203,23 +198,37 @@ void spanStart(const Pair* at, const StartMask& keep, SpanStart& s) {
 #endif
 }
 
-// Draws a triangle whose vertices lie inside the guard band.
-RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const SetupVertex* v2,
-                             bool cull, const RasterTarget& target, SpanContext& context,
-                             SpanFunction span) {
-    int64_t x[3], y[3];
-    const SetupVertex* v[3] = {v0, v1, v2};
+// Which attribute pairs a state reads (bit k: pair k), so that set-up skips the others.
+uint32_t pairsRead(uint32_t attributes) {
+    uint32_t pairs = 0;
+    pairs |= (attributes & kAttributeColor) != 0 ? 3u : 0u;
+    pairs |= (attributes & kAttributeAlpha) != 0 ? 2u : 0u;
+    pairs |= (attributes & (kAttributeOow | kAttributeOoz)) != 0 ? 4u : 0u;
+    pairs |= (attributes & kAttributeTexture) != 0 ? 24u : 0u;
+    return pairs;
+}
+
+// Snaps, culls and orders a triangle whose vertices lie inside the guard band, and finds
+// the rows and columns it may write. False when it writes nothing (`result` says why).
+bool prepareInBand(const SetupVertex& v0, const SetupVertex& v1, const SetupVertex& v2, bool cull,
+                   const RasterTarget& target, RasterTriangle& t, RasterResult& result) {
+    const SetupVertex* v[3] = {&v0, &v1, &v2};
+    int64_t* x = t.x;
+    int64_t* y = t.y;
     for (int32_t i = 0; i < 3; ++i) {
         x[i] = roundToInt64(v[i]->x * 16.0);
         y[i] = roundToInt64(v[i]->y * 16.0);
     }
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    result = RasterResult::Drawn;
     if (area == 0) {
-        return RasterResult::Rejected;
+        result = RasterResult::Rejected;
+        return false;
     }
     if (cull && ((target.cullMode == GR_CULL_NEGATIVE && area < 0) ||
                  (target.cullMode == GR_CULL_POSITIVE && area > 0))) {
-        return RasterResult::Culled;
+        result = RasterResult::Culled;
+        return false;
     }
     if (area < 0) { // order the vertices so that the interior is on the positive side
         std::swap(x[1], x[2]);
@@ -238,95 +247,20 @@ RasterResult rasterizeInBand(const SetupVertex* v0, const SetupVertex* v1, const
     const int64_t firstColumn = std::max<int64_t>(ceilDiv16(minX - 8), target.clipMinX);
     const int64_t lastColumn = std::min<int64_t>(floorDiv16(maxX - 8), target.clipMaxX - 1);
     if (firstRow > lastRow || firstColumn > lastColumn) {
-        return RasterResult::Drawn;
+        return false;
     }
-
-    Edges edges;
-    int32_t lefts = 0, rights = 0;
     for (int32_t i = 0; i < 3; ++i) {
-        const int32_t j = i == 2 ? 0 : i + 1;
-        edges.add(x[i], y[i], x[j], y[j], firstRow, lefts, rights);
+        t.v[i] = *v[i];
     }
-
-    // Attribute planes over the snapped positions, in pixels: the steps along x and y,
-    // and the value at column 0 of the first row (from the value at the centre of pixel
-    // (0, 0)), stepped by ddy row by row. Every attribute is set up, the ones the state
-    // does not read are dropped below.
-    const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
-    const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
-    const double areaPixels = static_cast<double>(area) / 256.0;
-    const double row0 = static_cast<double>(firstRow);
-    Pair ddx[kPairCount], ddy[kPairCount], rowBase[kPairCount];
-    for (int32_t k = 0; k < kPairCount; ++k) {
-        const Pair d1 = v[1]->value[k] - v[0]->value[k];
-        const Pair d2 = v[2]->value[k] - v[0]->value[k];
-        ddx[k] = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
-        ddy[k] = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
-        const Pair c0 = v[0]->value[k] + ddx[k] * (0.5 - px[0]) + ddy[k] * (0.5 - py[0]);
-        rowBase[k] = c0 + ddx[k] * 0.0 + ddy[k] * row0;
-    }
-    auto stepX = [&](int32_t a) { return ddx[a / 2][a % 2]; };
-    auto stepY = [&](int32_t a) { return ddy[a / 2][a % 2]; };
-
-    // Attributes the state does not read stay 0, steps and starts.
-    StartMask keep;
-    keep.color = (target.attributes & kAttributeColor) != 0 ? -1 : 0;
-    keep.alpha = (target.attributes & kAttributeAlpha) != 0 ? -1 : 0;
-    keep.oow = (target.attributes & kAttributeOow) != 0 ? -1 : 0;
-    keep.ooz = (target.attributes & kAttributeOoz) != 0 ? -1 : 0;
-    keep.texture = (target.attributes & kAttributeTexture) != 0 ? -1 : 0;
-    context.dr = keep.color != 0 ? fixedStep(stepX(kRed)) : 0;
-    context.dg = keep.color != 0 ? fixedStep(stepX(kGreen)) : 0;
-    context.db = keep.color != 0 ? fixedStep(stepX(kBlue)) : 0;
-    context.da = keep.alpha != 0 ? fixedStep(stepX(kAlpha)) : 0;
-    context.doow = keep.oow != 0 ? toFloat(stepX(kOow)) : 0.0f;
-    context.dooz = keep.ooz != 0 ? toFloat(stepX(kOoz)) : 0.0f;
-    context.dsow = keep.texture != 0 ? toFloat(stepX(kSow)) : 0.0f;
-    context.dtow = keep.texture != 0 ? toFloat(stepX(kTow)) : 0.0f;
-    context.dtoow = keep.texture != 0 ? toFloat(stepX(kToow)) : 0.0f;
-    context.dsowdy = keep.texture != 0 ? toFloat(stepY(kSow)) : 0.0f;
-    context.dtowdy = keep.texture != 0 ? toFloat(stepY(kTow)) : 0.0f;
-    context.dtoowdy = keep.texture != 0 ? toFloat(stepY(kToow)) : 0.0f;
-    context.sharedOow = attribute(*v[0], kOow) == attribute(*v[0], kToow) &&
-                        attribute(*v[1], kOow) == attribute(*v[1], kToow) &&
-                        attribute(*v[2], kOow) == attribute(*v[2], kToow);
-
-    const bool flip = target.origin == GR_ORIGIN_LOWER_LEFT;
-    Span batch[kSpanBatch]; // filled before use
-    int32_t batched = 0;
-    // The attributes at column 0 of the current row, in locals (five pairs, written out)
-    // so that they stay in registers from row to row.
-    Pair base0 = rowBase[0], base1 = rowBase[1], base2 = rowBase[2], base3 = rowBase[3],
-         base4 = rowBase[4];
-    for (int64_t row = firstRow; row <= lastRow; ++row) {
-        const int64_t left = std::max(firstColumn, std::max(-edges.left[0].q, -edges.left[1].q));
-        const int64_t right = std::min(lastColumn, std::min(edges.right[0].q, edges.right[1].q));
-        if (edges.c >= 0 && left <= right) {
-            const double column = static_cast<double>(left);
-            const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
-                                         base2 + ddx[2] * column, base3 + ddx[3] * column,
-                                         base4 + ddx[4] * column};
-            Span& out = batch[batched++];
-            out.memoryRow = static_cast<int32_t>(flip ? target.bufferHeight - 1 - row : row);
-            out.x = static_cast<int32_t>(left);
-            out.count = static_cast<int32_t>(right - left + 1);
-            spanStart(at, keep, out.start);
-            if (batched == kSpanBatch) {
-                span(context, batch, batched);
-                batched = 0;
-            }
-        }
-        edges.nextRow();
-        base0 += ddy[0];
-        base1 += ddy[1];
-        base2 += ddy[2];
-        base3 += ddy[3];
-        base4 += ddy[4];
-    }
-    if (batched > 0) {
-        span(context, batch, batched);
-    }
-    return RasterResult::Drawn;
+    t.area = area;
+    t.firstRow = static_cast<int32_t>(firstRow);
+    t.lastRow = static_cast<int32_t>(lastRow);
+    t.firstColumn = static_cast<int32_t>(firstColumn);
+    t.lastColumn = static_cast<int32_t>(lastColumn);
+    t.bufferHeight = target.bufferHeight;
+    t.flip = target.origin == GR_ORIGIN_LOWER_LEFT;
+    t.attributes = target.attributes;
+    return true;
 }
 
 SetupVertex lerp(const SetupVertex& a, const SetupVertex& b, double t) {
@@ -366,9 +300,124 @@ int32_t clipToBand(const SetupVertex* in, int32_t n, SetupVertex* out, int32_t a
 
 } // namespace
 
-RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
-                               const RasterTarget& target, SpanContext& context,
-                               SpanFunction span) {
+void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, SpanContext& context,
+                      SpanFunction span) {
+    const int64_t* x = t.x;
+    const int64_t* y = t.y;
+    const SetupVertex* v[3] = {&t.v[0], &t.v[1], &t.v[2]};
+    const int64_t firstRow = t.firstRow;
+    const int64_t startRow = std::max<int64_t>(firstRow, rowFrom);
+    const int64_t lastRow = std::min<int64_t>(t.lastRow, rowTo);
+    const int64_t firstColumn = t.firstColumn;
+    const int64_t lastColumn = t.lastColumn;
+    if (startRow > lastRow) {
+        return;
+    }
+
+    // The edges on the first row drawn: exact integers, the same whichever row they are
+    // stepped from.
+    Edges edges;
+    int32_t lefts = 0, rights = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        const int32_t j = i == 2 ? 0 : i + 1;
+        edges.add(x[i], y[i], x[j], y[j], startRow, lefts, rights);
+    }
+
+    // Attribute planes over the snapped positions, in pixels: the steps along x and y,
+    // and the value at column 0 of the triangle's first row (from the value at the centre
+    // of pixel (0, 0)), stepped by ddy row by row. Only the pairs the state reads are set
+    // up; the others stay 0 and are dropped below.
+    const uint32_t pairs = pairsRead(t.attributes);
+    const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
+    const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
+    const double areaPixels = static_cast<double>(t.area) / 256.0;
+    const double row0 = static_cast<double>(firstRow);
+    Pair ddx[kPairCount] = {}, ddy[kPairCount] = {}, rowBase[kPairCount] = {};
+    for (int32_t k = 0; k < kPairCount; ++k) {
+        if ((pairs >> k & 1) == 0) {
+            continue;
+        }
+        const Pair d1 = v[1]->value[k] - v[0]->value[k];
+        const Pair d2 = v[2]->value[k] - v[0]->value[k];
+        ddx[k] = (d1 * (py[2] - py[0]) - d2 * (py[1] - py[0])) / areaPixels;
+        ddy[k] = (d2 * (px[1] - px[0]) - d1 * (px[2] - px[0])) / areaPixels;
+        const Pair c0 = v[0]->value[k] + ddx[k] * (0.5 - px[0]) + ddy[k] * (0.5 - py[0]);
+        rowBase[k] = c0 + ddx[k] * 0.0 + ddy[k] * row0;
+    }
+    auto stepX = [&](int32_t a) { return ddx[a / 2][a % 2]; };
+    auto stepY = [&](int32_t a) { return ddy[a / 2][a % 2]; };
+
+    // Attributes the state does not read stay 0, steps and starts.
+    StartMask keep;
+    keep.color = (t.attributes & kAttributeColor) != 0 ? -1 : 0;
+    keep.alpha = (t.attributes & kAttributeAlpha) != 0 ? -1 : 0;
+    keep.oow = (t.attributes & kAttributeOow) != 0 ? -1 : 0;
+    keep.ooz = (t.attributes & kAttributeOoz) != 0 ? -1 : 0;
+    keep.texture = (t.attributes & kAttributeTexture) != 0 ? -1 : 0;
+    context.dr = keep.color != 0 ? fixedStep(stepX(kRed)) : 0;
+    context.dg = keep.color != 0 ? fixedStep(stepX(kGreen)) : 0;
+    context.db = keep.color != 0 ? fixedStep(stepX(kBlue)) : 0;
+    context.da = keep.alpha != 0 ? fixedStep(stepX(kAlpha)) : 0;
+    context.doow = keep.oow != 0 ? toFloat(stepX(kOow)) : 0.0f;
+    context.dooz = keep.ooz != 0 ? toFloat(stepX(kOoz)) : 0.0f;
+    context.dsow = keep.texture != 0 ? toFloat(stepX(kSow)) : 0.0f;
+    context.dtow = keep.texture != 0 ? toFloat(stepX(kTow)) : 0.0f;
+    context.dtoow = keep.texture != 0 ? toFloat(stepX(kToow)) : 0.0f;
+    context.dsowdy = keep.texture != 0 ? toFloat(stepY(kSow)) : 0.0f;
+    context.dtowdy = keep.texture != 0 ? toFloat(stepY(kTow)) : 0.0f;
+    context.dtoowdy = keep.texture != 0 ? toFloat(stepY(kToow)) : 0.0f;
+    context.sharedOow = attribute(*v[0], kOow) == attribute(*v[0], kToow) &&
+                        attribute(*v[1], kOow) == attribute(*v[1], kToow) &&
+                        attribute(*v[2], kOow) == attribute(*v[2], kToow);
+
+    const bool flip = t.flip;
+    Span batch[kSpanBatch]; // filled before use
+    int32_t batched = 0;
+    // The attributes at column 0 of the current row, in locals (five pairs, written out)
+    // so that they stay in registers from row to row.
+    Pair base0 = rowBase[0], base1 = rowBase[1], base2 = rowBase[2], base3 = rowBase[3],
+         base4 = rowBase[4];
+    // Rows above the first one drawn: the same sums, in the same order, as drawing them.
+    for (int64_t row = firstRow; row < startRow; ++row) {
+        base0 += ddy[0];
+        base1 += ddy[1];
+        base2 += ddy[2];
+        base3 += ddy[3];
+        base4 += ddy[4];
+    }
+    for (int64_t row = startRow; row <= lastRow; ++row) {
+        const int64_t left = std::max(firstColumn, std::max(-edges.left[0].q, -edges.left[1].q));
+        const int64_t right = std::min(lastColumn, std::min(edges.right[0].q, edges.right[1].q));
+        if (edges.c >= 0 && left <= right) {
+            const double column = static_cast<double>(left);
+            const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
+                                         base2 + ddx[2] * column, base3 + ddx[3] * column,
+                                         base4 + ddx[4] * column};
+            Span& out = batch[batched++];
+            out.memoryRow = static_cast<int32_t>(flip ? t.bufferHeight - 1 - row : row);
+            out.x = static_cast<int32_t>(left);
+            out.count = static_cast<int32_t>(right - left + 1);
+            spanStart(at, keep, out.start);
+            if (batched == kSpanBatch) {
+                span(context, batch, batched);
+                batched = 0;
+            }
+        }
+        edges.nextRow();
+        base0 += ddy[0];
+        base1 += ddy[1];
+        base2 += ddy[2];
+        base3 += ddy[3];
+        base4 += ddy[4];
+    }
+    if (batched > 0) {
+        span(context, batch, batched);
+    }
+}
+
+RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
+                             const RasterTarget& target, RasterTriangle* pieces, int32_t& count) {
+    count = 0;
     const GrVertex* in[3] = {&a, &b, &c};
     for (const GrVertex* v : in) {
         if (!std::isfinite(v->x) || !std::isfinite(v->y)) {
@@ -386,8 +435,12 @@ RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVer
     for (const SetupVertex& corner : corners) {
         inBand = inBand && std::fabs(corner.x) <= kGuardBand && std::fabs(corner.y) <= kGuardBand;
     }
+    RasterResult result = RasterResult::Drawn;
     if (inBand) {
-        return rasterizeInBand(&corners[0], &corners[1], &corners[2], true, target, context, span);
+        count = prepareInBand(corners[0], corners[1], corners[2], true, target, pieces[0], result)
+                    ? 1
+                    : 0;
+        return result;
     }
 
     SetupVertex polygon[8] = {corners[0], corners[1], corners[2]};
@@ -406,8 +459,23 @@ RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVer
     n = clipToBand(other, n, polygon, 0, -1.0);
     n = clipToBand(polygon, n, other, 1, 1.0);
     n = clipToBand(other, n, polygon, 1, -1.0);
-    for (int32_t k = 1; k + 1 < n; ++k) {
-        rasterizeInBand(&polygon[0], &polygon[k], &polygon[k + 1], false, target, context, span);
+    for (int32_t k = 1; k + 1 < n && count < kMaxRasterPieces; ++k) {
+        if (prepareInBand(polygon[0], polygon[k], polygon[k + 1], false, target, pieces[count],
+                          result)) {
+            ++count;
+        }
     }
     return RasterResult::Drawn;
+}
+
+RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
+                               const RasterTarget& target, SpanContext& context,
+                               SpanFunction span) {
+    RasterTriangle pieces[kMaxRasterPieces];
+    int32_t count = 0;
+    const RasterResult result = prepareTriangle(a, b, c, target, pieces, count);
+    for (int32_t k = 0; k < count; ++k) {
+        drawTriangleRows(pieces[k], INT32_MIN, INT32_MAX, context, span);
+    }
+    return result;
 }

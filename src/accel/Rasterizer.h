@@ -57,7 +57,49 @@ inline constexpr uint32_t kAttributeTexture = 16; // sow, tow and the texture un
 // What happened to one triangle.
 enum class RasterResult { Drawn, Culled, Rejected };
 
-// Rasterises a triangle, calling `span` for every non-empty span with `context`'s start
-// values set. Counts no pixels itself (the span functions do).
+// Two doubles; + - * / act on each (a compiler vector extension, SSE2 on x86-64).
+using RasterPair = double __attribute__((vector_size(16)));
+// Attribute pairs of a vertex: (r, g), (b, a), (oow, ooz), (sow, tow), (texture oow, 0).
+inline constexpr int32_t kRasterPairCount = 5;
+
+// A vertex as set-up reads it: position in screen pixels (origin coordinates) and the
+// attributes limited to finite values. A plain aggregate, so that arrays of pieces cost
+// nothing to declare.
+struct RasterVertex {
+    double x, y;
+    RasterPair value[kRasterPairCount];
+};
+
+// A triangle ready to draw, inside the guard band, culled and ordered: its vertices with
+// positive area, their positions in 1/16 pixels, and the rows and columns (origin
+// coordinates) where it may write, already limited to the clip window. Everything the
+// drawing of any of its rows needs, so that rows can be drawn apart (and elsewhere).
+struct RasterTriangle {
+    RasterVertex v[3];
+    int64_t x[3], y[3]; // 1/16 pixels
+    int64_t area;       // twice the area, in 1/256 pixels; > 0
+    int32_t firstRow, lastRow, firstColumn, lastColumn;
+    int32_t bufferHeight;
+    bool flip;           // lower-left origin: memory row = bufferHeight - 1 - row
+    uint32_t attributes; // kAttribute* bits the state reads
+};
+
+// Pieces of one triangle (a triangle beyond the guard band is cut into a fan).
+inline constexpr int32_t kMaxRasterPieces = 6;
+
+// Checks, snaps, culls and (beyond the guard band) cuts a triangle into at most
+// kMaxRasterPieces pieces that write pixels; `count` may be 0 for a triangle that is
+// drawn but covers no pixel of the clip window.
+RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
+                             const RasterTarget& target, RasterTriangle* pieces, int32_t& count);
+
+// Draws the rows rowFrom..rowTo (origin coordinates, inclusive) of a prepared triangle,
+// calling `span` for every non-empty span with `context`'s start values set. The pixels
+// of a row are the same whichever rows are drawn with it. Counts no pixels itself (the
+// span functions do).
+void drawTriangleRows(const RasterTriangle& triangle, int32_t rowFrom, int32_t rowTo,
+                      SpanContext& context, SpanFunction span);
+
+// Rasterises a triangle: prepareTriangle, then every row of every piece.
 RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
                                const RasterTarget& target, SpanContext& context, SpanFunction span);

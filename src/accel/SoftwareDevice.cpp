@@ -31,6 +31,9 @@ bool resolutionSize(GrScreenResolution_t resolution, int32_t& width, int32_t& he
     }
 }
 
+// Triangles after which a batch goes to the workers without waiting for the swap.
+constexpr size_t kBatchTriangles = 16384;
+
 int32_t boundedTo(uint32_t value, int32_t limit) {
     return value > static_cast<uint32_t>(limit) ? limit : static_cast<int32_t>(value);
 }
@@ -49,9 +52,116 @@ void DeviceCounters::add(const DeviceCounters& o) {
     frames += o.frames;
 }
 
-SoftwareDevice::SoftwareDevice(const SoftwareDeviceOptions& options) : options_(options) {}
+SoftwareDevice::SoftwareDevice(const SoftwareDeviceOptions& options) : options_(options) {
+    const int32_t threads =
+        options.rasterThreads > 0 ? options.rasterThreads : defaultRasterThreads();
+    if (threads > 1) {
+        workers_ = std::make_unique<RasterWorkers>(threads);
+        cache_.setReleaseHook(&SoftwareDevice::completeDrawingHook, this);
+    }
+}
 
-SoftwareDevice::~SoftwareDevice() = default;
+SoftwareDevice::~SoftwareDevice() {
+    // Recorded drawing is dropped (nothing is presented), but the batch in flight is
+    // drawn before its memory goes.
+    if (workers_ != nullptr) {
+        workers_->wait();
+    }
+}
+
+int32_t SoftwareDevice::rasterThreads() const {
+    return workers_ != nullptr ? workers_->threads() : 1;
+}
+
+void SoftwareDevice::setPresenter(FramePresenter* presenter) {
+    finish();
+    presenter_ = presenter;
+}
+
+// ---- Recorded drawing ------------------------------------------------------------------
+
+void SoftwareDevice::beginBatch() {
+    DrawTarget target;
+    target.rgb565 = frame_.isRgb565();
+    if (frame_.isAllocated()) {
+        target.color16 = frame_.isRgb565() ? frame_.backRow16(0) : nullptr;
+        target.color32 = frame_.isRgb565() ? nullptr : frame_.backRow32(0);
+        target.depth = frame_.depthRow(0);
+    }
+    target.width = frame_.width();
+    target.height = frame_.height();
+    recording().begin(target, bandHeight_);
+    stateRecorded_ = false;
+}
+
+void SoftwareDevice::waitForWorkers() {
+    const DrawBatch* batch = workers_->batchInFlight();
+    if (batch == nullptr) {
+        return;
+    }
+    const uint64_t frame = batch->frame;
+    const uint64_t pixels = workers_->wait();
+    // A batch belongs to the frame being recorded or to the one swapped before it.
+    if (frame == frameSerial_) {
+        counters_.pixelsWritten += pixels;
+    } else {
+        lastFrame_.pixelsWritten += pixels;
+        total_.pixelsWritten += pixels;
+    }
+}
+
+void SoftwareDevice::submitRecording() {
+    waitForWorkers();
+    if (recording().empty()) {
+        return;
+    }
+    recording().frame = frameSerial_;
+    workers_->submit(recording());
+    recording_ = 1 - recording_;
+    beginBatch();
+}
+
+void SoftwareDevice::completeDrawing() {
+    submitRecording();
+    waitForWorkers();
+}
+
+void SoftwareDevice::completeDrawingHook(void* device) {
+    static_cast<SoftwareDevice*>(device)->completeDrawing();
+}
+
+void SoftwareDevice::presentWaitingFrame() {
+    if (!framePending_) {
+        return;
+    }
+    framePending_ = false;
+    if (presenter_ != nullptr) {
+        const bool wasFinishing = finishing_;
+        finishing_ = true; // the presenter reads the front buffer as it is
+        presenter_->present(*this, pendingInterval_);
+        finishing_ = wasFinishing;
+    }
+}
+
+void SoftwareDevice::finish() {
+    if (workers_ == nullptr || finishing_) {
+        return;
+    }
+    finishing_ = true;
+    completeDrawing();
+    finishing_ = false;
+    presentWaitingFrame();
+}
+
+const DeviceCounters& SoftwareDevice::frameCounters() const {
+    finishForReading();
+    return counters_;
+}
+
+const DeviceCounters& SoftwareDevice::lastFrameCounters() const {
+    finishForReading();
+    return lastFrame_;
+}
 
 void SoftwareDevice::reportOnce(Diagnostic which, const char* line) {
     if (reported_[which]) {
@@ -66,6 +176,7 @@ void SoftwareDevice::reportOnce(Diagnostic which, const char* line) {
 }
 
 DeviceCounters SoftwareDevice::totalCounters() const {
+    finishForReading();
     DeviceCounters total = total_;
     total.add(counters_);
     return total;
@@ -113,6 +224,10 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
         reportOnce(kOutOfMemory, "not enough memory for the frame buffers and texture memory");
         return FXFALSE;
     }
+    bandHeight_ = drawBandHeight(width, height, rgb565);
+    if (recordsDrawing()) {
+        beginBatch();
+    }
     state_ = RenderState();
     state_.origin = origin;
     state_.clipMaxX = static_cast<uint32_t>(width);
@@ -122,6 +237,7 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
 }
 
 void SoftwareDevice::grGlideShutdown() {
+    finish();
     frame_.release();
     textureMemory_.release();
     cache_.clear();
@@ -155,25 +271,100 @@ void SoftwareDevice::grBufferClear(GrColor_t color, GrAlpha_t /*alpha*/, FxU16 d
     const uint32_t pixel = frame_.isRgb565()
                                ? ditherPixel(ditherTables(GR_DITHER_DISABLE), 0, 0, r, g, b)
                                : 0xFF000000u | (color & 0x00FFFFFFu);
-    frame_.fill(t.clipMinX, row0, t.clipMaxX, row1, pixel, depth);
+    if (recordsDrawing()) {
+        recording().addClear(t.clipMinX, row0, t.clipMaxX, row1, pixel, depth);
+    } else {
+        frame_.fill(t.clipMinX, row0, t.clipMaxX, row1, pixel, depth);
+    }
 }
 
 void SoftwareDevice::grBufferSwap(int swapInterval) {
     if (!isOpen()) {
         return;
     }
+    if (recordsDrawing()) {
+        // This frame goes to the workers; the one before it, drawn by now, is presented
+        // while they draw this one.
+        submitRecording();
+        presentWaitingFrame();
+    }
     frame_.swap();
     counters_.frames = 1;
     total_.add(counters_);
     lastFrame_ = counters_;
     counters_ = DeviceCounters();
+    ++frameSerial_;
+    if (recordsDrawing()) {
+        beginBatch(); // into the new back buffer
+        framePending_ = true;
+        pendingInterval_ = swapInterval;
+    }
     if (presenter_ != nullptr) {
-        presenter_->present(*this, swapInterval);
+        presenter_->swapped(*this, swapInterval);
+        if (!recordsDrawing()) {
+            presenter_->present(*this, swapInterval);
+        }
+    }
+}
+
+namespace {
+
+// The bytes R, G, B, 255 of every RGB565 pixel, as one little-endian word each.
+const uint32_t* rgb565BytesTable() {
+    static const struct Table {
+        uint32_t bytes[65536];
+        Table() {
+            for (uint32_t p = 0; p < 65536; ++p) {
+                const uint32_t argb = rgb565ToArgb(p);
+                bytes[p] =
+                    (argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16 | 0xFF000000u;
+            }
+        }
+    } table;
+    return table.bytes;
+}
+
+} // namespace
+
+// Read-back without the output filter, the common case (every frame ember render writes):
+// one word per pixel from a table or a byte swap, stored whole; for three channels each
+// store's fourth byte is the next pixel's first, which that pixel then writes.
+void SoftwareDevice::readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels,
+                                               size_t stride) const {
+    const int32_t width = frame_.width();
+    const uint32_t* table = frame_.isRgb565() ? rgb565BytesTable() : nullptr;
+    for (int32_t y = 0; y < frame_.height(); ++y) {
+        uint8_t* out = pixels + static_cast<size_t>(y) * stride;
+        const uint16_t* row16 = table != nullptr ? frame_.frontRow16(y) : nullptr;
+        const uint32_t* row32 = table != nullptr ? nullptr : frame_.frontRow32(y);
+        auto bytesAt = [&](int32_t x) {
+            if (table != nullptr) {
+                return table[row16[x]];
+            }
+            const uint32_t v = row32[x];
+            return (v >> 16 & 0xFF) | (v & 0xFF00) | (v & 0xFF) << 16 | 0xFF000000u;
+        };
+        const int32_t whole = channels == 4 ? width : width - 1;
+        for (int32_t x = 0; x < whole; ++x) {
+            uint32_t word = bytesAt(x);
+#if __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+            word = __builtin_bswap32(word);
+#endif
+            std::memcpy(out + static_cast<size_t>(x) * static_cast<size_t>(channels), &word, 4);
+        }
+        if (channels == 3) {
+            const uint32_t last = bytesAt(width - 1);
+            uint8_t* p = out + static_cast<size_t>(width - 1) * 3;
+            p[0] = static_cast<uint8_t>(last);
+            p[1] = static_cast<uint8_t>(last >> 8);
+            p[2] = static_cast<uint8_t>(last >> 16);
+        }
     }
 }
 
 bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                                      OutputFilter filter) const {
+    finishForReading();
     if (!isOpen() || pixels == nullptr || (channels != 3 && channels != 4) ||
         stride < static_cast<size_t>(frame_.width()) * static_cast<size_t>(channels)) {
         return false;
@@ -184,6 +375,10 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
         return false;
     }
     const bool filtered = filter == OutputFilter::Smooth && frame_.isRgb565();
+    if (!filtered) {
+        readFrontBufferUnfiltered(pixels, channels, stride);
+        return true;
+    }
     for (int32_t y = 0; y < frame_.height(); ++y) {
         uint32_t* argb = row.get();
         if (frame_.isRgb565()) {
@@ -211,7 +406,23 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
     return true;
 }
 
+SoftwareDevice::FrontBufferView SoftwareDevice::frontBuffer() const {
+    finishForReading();
+    FrontBufferView view;
+    if (!isOpen()) {
+        return view;
+    }
+    view.rgb565 = frame_.isRgb565();
+    view.pixels = view.rgb565 ? static_cast<const void*>(frame_.frontRow16(0))
+                              : static_cast<const void*>(frame_.frontRow32(0));
+    view.width = frame_.width();
+    view.height = frame_.height();
+    view.pitch = frame_.width() * frame_.bytesPerPixel();
+    return view;
+}
+
 uint32_t SoftwareDevice::backPixel(int32_t column, int32_t memoryRow) const {
+    finishForReading();
     if (!isOpen() || column < 0 || memoryRow < 0 || column >= width() || memoryRow >= height()) {
         return 0;
     }
@@ -219,6 +430,7 @@ uint32_t SoftwareDevice::backPixel(int32_t column, int32_t memoryRow) const {
 }
 
 uint32_t SoftwareDevice::frontPixel(int32_t column, int32_t memoryRow) const {
+    finishForReading();
     if (!isOpen() || column < 0 || memoryRow < 0 || column >= width() || memoryRow >= height()) {
         return 0;
     }
@@ -226,6 +438,7 @@ uint32_t SoftwareDevice::frontPixel(int32_t column, int32_t memoryRow) const {
 }
 
 uint32_t SoftwareDevice::depthValue(int32_t column, int32_t memoryRow) const {
+    finishForReading();
     if (!isOpen() || column < 0 || memoryRow < 0 || column >= width() || memoryRow >= height()) {
         return 0xFFFF;
     }
@@ -486,6 +699,7 @@ void SoftwareDevice::prepareToDraw() {
         context_.state = &state_;
         context_.dither = &ditherTables(state_.ditherMode);
         span_ = selectSpanFunction(context_, options_.spanPath);
+        stateRecorded_ = false;
         attributes_ = kAttributeColor;
         if (state_.alpha.local == GR_COMBINE_LOCAL_ITERATED ||
             state_.alpha.other == GR_COMBINE_OTHER_ITERATED) {
@@ -516,9 +730,26 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
         return;
     }
     prepareToDraw();
-    context_.pixelsWritten = 0;
-    const RasterResult result = rasterizeTriangle(*a, *b, *c, rasterTarget(), context_, span_);
-    counters_.pixelsWritten += context_.pixelsWritten;
+    RasterResult result;
+    if (recordsDrawing()) {
+        RasterTriangle pieces[kMaxRasterPieces];
+        int32_t count = 0;
+        result = prepareTriangle(*a, *b, *c, rasterTarget(), pieces, count);
+        if (count > 0 && !stateRecorded_) {
+            stateBlock_ = recording().addState(state_, context_, span_);
+            stateRecorded_ = true;
+        }
+        for (int32_t k = 0; k < count; ++k) {
+            recording().addTriangle(pieces[k], stateBlock_);
+        }
+        if (recording().triangleCount() >= kBatchTriangles) {
+            submitRecording(); // a long frame: the workers start on its first part
+        }
+    } else {
+        context_.pixelsWritten = 0;
+        result = rasterizeTriangle(*a, *b, *c, rasterTarget(), context_, span_);
+        counters_.pixelsWritten += context_.pixelsWritten;
+    }
     if (result == RasterResult::Culled) {
         ++counters_.trianglesCulled;
     } else if (result == RasterResult::Rejected) {

@@ -17,18 +17,26 @@
 //   device.readFrontBuffer(pixels, 4, stride, OutputFilter::None);
 //   grGlideShutdown();                      // every call stays safe afterwards
 //
-// Coordinates are the current origin's (upper left: y = 0 is the top row). The device
-// is synchronous: grBufferNumPending() is always 0 and grBufferSwap presents at once
-// (the presenter decides whether to wait for vertical sync). It does not open windows.
+// Coordinates are the current origin's (upper left: y = 0 is the top row). With one
+// rasterising thread the device is synchronous: every triangle is drawn when it is
+// issued and grBufferSwap presents at once. With more, drawing is recorded and drawn in
+// bands by a pool of threads (DrawBatch.h, RasterWorkers.h) with the same bits, and a
+// frame is presented once drawn, at the latest one frame later (see FramePresenter);
+// every read of pixels or counters waits for the drawing first. Either way
+// grBufferNumPending() is 0 (the presenter decides whether to wait for vertical sync).
+// It does not open windows.
 // Diagnostics (texture memory overruns and the like) go to the report function once
 // each, standard error by default.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "accel/Device.h"
+#include "accel/DrawBatch.h"
 #include "accel/FrameBuffer.h"
 #include "accel/OutputFilter.h"
+#include "accel/RasterWorkers.h"
 #include "accel/Rasterizer.h"
 #include "accel/RenderState.h"
 #include "accel/SpanContext.h"
@@ -58,6 +66,10 @@ struct SoftwareDeviceOptions {
     bool controlSucceeds = true;
     // Tests: which span functions shade pixels (all give the same bits).
     SpanPath spanPath = SpanPath::Fastest;
+    // Threads that rasterise: 1 draws every triangle at once on the calling thread; more
+    // record the drawing and draw it in bands on that many threads (the same bits); 0
+    // takes defaultRasterThreads() (RasterWorkers.h).
+    int32_t rasterThreads = 0;
     // One-line diagnostics; nullptr writes them to standard error.
     DeviceReportFunction report = nullptr;
     void* reportContext = nullptr;
@@ -81,11 +93,17 @@ struct DeviceCounters {
 
 class SoftwareDevice;
 
-// Receives each finished frame. present() runs inside grBufferSwap, after the swap: the
-// frame is the device's front buffer.
+// Receives each finished frame. swapped() runs inside grBufferSwap, after the swap, for
+// what must keep pace with the caller (clocks, requests to stop); the frame may still be
+// being drawn. present() runs once the frame is drawn, with the frame as the device's
+// front buffer: inside grBufferSwap when one thread rasterises, else up to one frame
+// later (inside the next grBufferSwap, or the next call that reads pixels or counters),
+// so that the caller's next frame overlaps the drawing of this one. Both run on the
+// thread that calls the device.
 class FramePresenter {
 public:
     virtual ~FramePresenter() = default;
+    virtual void swapped(const SoftwareDevice& /*device*/, int /*swapInterval*/) {}
     virtual void present(const SoftwareDevice& device, int swapInterval) = 0;
 };
 
@@ -95,7 +113,13 @@ public:
     ~SoftwareDevice() override;
 
     const SoftwareDeviceOptions& options() const { return options_; }
-    void setPresenter(FramePresenter* presenter) { presenter_ = presenter; }
+    // Presents a frame still waiting for the old presenter first.
+    void setPresenter(FramePresenter* presenter);
+    // Threads that rasterise (1: at once, on the calling thread).
+    int32_t rasterThreads() const;
+    // Finishes every recorded drawing and presents a frame that waits for it. Every read
+    // of pixels or counters does this first.
+    void finish();
 
     // The open surface (0 x 0 when closed).
     bool isOpen() const { return frame_.isAllocated(); }
@@ -108,6 +132,17 @@ public:
     // surface is closed or the arguments cannot hold the frame.
     bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                          OutputFilter filter = OutputFilter::None) const;
+    // The front buffer's memory as it is, for presenters that show it without
+    // converting it: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes apart, top row
+    // first; valid until the next device call. `pixels` is nullptr when closed.
+    struct FrontBufferView {
+        const void* pixels = nullptr;
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t pitch = 0;
+        bool rgb565 = true;
+    };
+    FrontBufferView frontBuffer() const;
     // One pixel of the back or front buffer as 0xAARRGGBB (alpha 255), by memory
     // position (row 0 at the top); 0 outside the buffer or when closed.
     uint32_t backPixel(int32_t column, int32_t memoryRow) const;
@@ -115,8 +150,8 @@ public:
     // The depth buffer value at a memory position (0xFFFF outside or when closed).
     uint32_t depthValue(int32_t column, int32_t memoryRow) const;
 
-    const DeviceCounters& frameCounters() const { return counters_; } // since the last swap
-    const DeviceCounters& lastFrameCounters() const { return lastFrame_; }
+    const DeviceCounters& frameCounters() const; // since the last swap
+    const DeviceCounters& lastFrameCounters() const;
     DeviceCounters totalCounters() const;
 
     // Operations.
@@ -184,6 +219,18 @@ private:
     void prepareToDraw();
     RasterTarget rasterTarget() const;
 
+    // Recorded drawing (more than one rasterising thread).
+    bool recordsDrawing() const { return workers_ != nullptr; }
+    DrawBatch& recording() { return batches_[recording_]; }
+    void beginBatch();
+    void waitForWorkers();  // the batch in flight is drawn and counted
+    void submitRecording(); // ... and the recorded one is in flight
+    void completeDrawing(); // ... and drawn
+    void presentWaitingFrame();
+    static void completeDrawingHook(void* device);
+    void finishForReading() const { const_cast<SoftwareDevice*>(this)->finish(); }
+    void readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels, size_t stride) const;
+
     SoftwareDeviceOptions options_;
     FramePresenter* presenter_ = nullptr;
 
@@ -206,4 +253,15 @@ private:
     DeviceCounters lastFrame_;
     DeviceCounters total_; // frames before the current one
     bool reported_[kDiagnosticCount] = {};
+
+    std::unique_ptr<RasterWorkers> workers_; // nullptr: one thread, drawing at once
+    DrawBatch batches_[2];
+    int32_t recording_ = 0;      // the batch being recorded; the other may be in flight
+    bool stateRecorded_ = false; // the recording batch holds the current state
+    uint32_t stateBlock_ = 0;
+    int32_t bandHeight_ = 16;
+    uint64_t frameSerial_ = 0;  // swaps so far: the frame being recorded
+    bool framePending_ = false; // swapped, drawing, not yet presented
+    int32_t pendingInterval_ = 0;
+    bool finishing_ = false; // inside finish() or a presenter: no nested finishing
 };

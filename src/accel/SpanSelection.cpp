@@ -38,6 +38,13 @@ bool avx2SpansAvailable() {
     return available;
 }
 
+bool avx512SpansAvailable() {
+    static const bool available =
+        processorHasAvx512() &&
+        fastSpanFunctionAvx512(true, true, FastColor::Iterated, FastBlend::Replace) != nullptr;
+    return available;
+}
+
 SpanFunction selectSpanFunction(SpanContext& context, SpanPath path) {
     const RenderState& st = *context.state;
     const CombineUnit& color = st.color;
@@ -93,7 +100,10 @@ SpanFunction selectSpanFunction(SpanContext& context, SpanPath path) {
     }
     const bool wBuffer = st.depthMode == GR_DEPTHBUFFER_WBUFFER;
     SpanFunction fast = nullptr;
-    if (path == SpanPath::Fastest && avx2SpansAvailable()) {
+    if (path == SpanPath::Fastest && avx512SpansAvailable()) {
+        fast = fastSpanFunctionAvx512(context.rgb565, wBuffer, kind, blend);
+    }
+    if (fast == nullptr && path != SpanPath::Sse2 && avx2SpansAvailable()) {
         fast = fastSpanFunctionAvx2(context.rgb565, wBuffer, kind, blend);
     }
     if (fast == nullptr) {

@@ -82,6 +82,7 @@ DecodedTexture* TextureCache::freeEntry(uint32_t texelsNeeded) {
         if (oldest == nullptr) {
             return empty; // nothing left to evict: the budget allows one texture of any size
         }
+        beforeRelease();
         texelsHeld_ -= oldest->texelCount;
         oldest->texels.reset();
         oldest->texelCount = 0;
@@ -184,8 +185,13 @@ bool TextureCache::decode(DecodedTexture& entry, const TextureSource& source,
 }
 
 void TextureCache::invalidate(uint64_t begin, uint64_t end) {
+    bool released = false;
     for (DecodedTexture& entry : entries_) {
         if (entry.valid && entry.memoryBegin < end && begin < entry.memoryEnd) {
+            if (!released) {
+                beforeRelease();
+                released = true;
+            }
             texelsHeld_ -= entry.texelCount;
             entry.texels.reset();
             entry.texelCount = 0;

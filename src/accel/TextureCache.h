@@ -71,6 +71,14 @@ inline constexpr uint32_t kTextureCacheTexelBudget = 16u << 20; // 64 MB of texe
 
 class TextureCache {
 public:
+    // Called before any decoded texels are freed (eviction, invalidation, clear): the
+    // device finishes the drawing it has recorded, which may still read them.
+    using ReleaseHook = void (*)(void* context);
+    void setReleaseHook(ReleaseHook hook, void* context) {
+        releaseHook_ = hook;
+        releaseContext_ = context;
+    }
+
     // The decoded form of `source` (decoding it if needed), or nullptr when the source is
     // inactive or invalid, or memory is short.
     const DecodedTexture* lookup(const TextureSource& source, const TextureTables& tables,
@@ -88,6 +96,14 @@ private:
     bool decode(DecodedTexture& entry, const TextureSource& source, const TextureTables& tables,
                 const TextureMemory& memory);
 
+    void beforeRelease() const {
+        if (releaseHook_ != nullptr) {
+            releaseHook_(releaseContext_);
+        }
+    }
+
+    ReleaseHook releaseHook_ = nullptr;
+    void* releaseContext_ = nullptr;
     DecodedTexture entries_[kTextureCacheEntries];
     uint32_t texelsHeld_ = 0;
     uint64_t clock_ = 0;

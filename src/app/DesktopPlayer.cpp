@@ -41,30 +41,24 @@ public:
         }
     }
 
+    // The front buffer goes to the window as it is: one copy, into the window's texture.
     void present(const SoftwareDevice& device, int swapInterval) override {
-        const size_t stride = static_cast<size_t>(device.width()) * 4;
-        const size_t bytes = stride * static_cast<size_t>(device.height());
-        if (bytes != pixelBytes_) {
-            pixels_.reset(new (std::nothrow) uint8_t[bytes]);
-            pixelBytes_ = pixels_ != nullptr ? bytes : 0;
-        }
-        if (pixels_ == nullptr || !device.readFrontBuffer(pixels_.get(), 4, stride)) {
+        const FrontBufferView view = device.frontBuffer();
+        if (view.pixels == nullptr) {
             return;
         }
         PresentedFrame frame;
-        frame.pixels = pixels_.get();
-        frame.width = device.width();
-        frame.height = device.height();
-        frame.pitch = static_cast<int32_t>(stride);
-        frame.format = PixelFormat::Rgba32;
+        frame.pixels = view.pixels;
+        frame.width = view.width;
+        frame.height = view.height;
+        frame.pitch = view.pitch;
+        frame.format = view.rgb565 ? PixelFormat::Rgb565 : PixelFormat::Xrgb8888;
         frame.swapInterval = swapInterval;
         windows_.presentFrame(frame);
     }
 
 private:
     WindowSystem& windows_;
-    std::unique_ptr<uint8_t[]> pixels_;
-    size_t pixelBytes_ = 0;
 };
 
 } // namespace

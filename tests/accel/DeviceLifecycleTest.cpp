@@ -5,7 +5,9 @@ namespace {
 class DeviceLifecycleTest : public DeviceTest {};
 
 struct RecordingPresenter : FramePresenter {
+    int32_t swaps = 0;
     int32_t frames = 0;
+    void swapped(const SoftwareDevice&, int) override { ++swaps; }
     int lastInterval = -1;
     uint32_t firstPixel = 0;
     void present(const SoftwareDevice& device, int swapInterval) override {
@@ -152,6 +154,8 @@ TEST_F(DeviceLifecycleTest, SwapPresentsTheBackBufferAndReadBackGivesItsPixels) 
     gouraudState();
     rectangle(0, 1, 3, 2, vertex(0, 0, 200, 100, 50));
     grBufferSwap(1);
+    EXPECT_EQ(presenter.swaps, 1);
+    device_->finish(); // drawn on other threads, the frame may be presented only now
     EXPECT_EQ(presenter.frames, 1);
     EXPECT_EQ(presenter.lastInterval, 1);
     EXPECT_EQ(presenter.firstPixel, 0xFF102030u);

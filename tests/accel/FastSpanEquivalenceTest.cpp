@@ -1,12 +1,16 @@
-// The fast spans must give exactly the pixels of the general span: the same random
-// scenes are drawn by a device restricted to the general span, one restricted to the
-// four-wide SSE2 spans and one free to use the eight-wide AVX2 spans (where the processor
-// has them), in every state the fast spans cover (and some they do not), and the buffers
-// compared.
+// Every way of drawing must give exactly the pixels of the general span drawn at once on
+// one thread: the same random scenes are drawn by a device restricted to the general
+// span, one restricted to the four-wide SSE2 spans, one to the eight-wide AVX2 spans, one
+// free to use the sixteen-wide AVX-512 spans (where the processor has them), and devices
+// drawing in bands on 2, 3 and 8
+// threads, in every state the fast spans cover (and some they do not), with clears, clip
+// windows, both origins, swaps and texture downloads over textures that recorded
+// triangles still use; the buffers and the counters are compared.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "accel/SoftwareDevice.h"
@@ -72,6 +76,31 @@ void drawScene(uint32_t seed, int32_t width, int32_t height) {
     const GrCmpFnc_t compares[] = {GR_CMP_LESS, GR_CMP_LEQUAL, GR_CMP_ALWAYS, GR_CMP_GREATER,
                                    GR_CMP_NOTEQUAL};
     for (int32_t batch = 0; batch < 24; ++batch) {
+        switch (random() % 8) {
+        case 0: // a swap, and the next frame starts from the other buffer
+            grBufferSwap(0);
+            break;
+        case 1: // a clear of part of the screen
+            grClipWindow(random() % width, random() % height, random() % (width + 5),
+                         random() % (height + 5));
+            grBufferClear(static_cast<GrColor_t>(random()), 0, static_cast<FxU16>(random()));
+            break;
+        case 2: // new texels where the big texture lies, used by triangles drawn before
+            for (uint16_t& t : bigTexels) {
+                t = static_cast<uint16_t>(random());
+            }
+            grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &big);
+            break;
+        default:
+            break;
+        }
+        grSstOrigin(random() % 3 == 0 ? GR_ORIGIN_UPPER_LEFT : GR_ORIGIN_LOWER_LEFT);
+        if (random() % 3 == 0) {
+            grClipWindow(random() % width, random() % height, width - random() % 8,
+                         height - random() % 8);
+        } else {
+            grClipWindow(0, 0, width, height);
+        }
         grDitherMode(dithers[random() % 3]);
         grDepthBufferMode(random() % 4 == 0 ? GR_DEPTHBUFFER_DISABLE : GR_DEPTHBUFFER_WBUFFER);
         grDepthBufferFunction(compares[random() % 5]);
@@ -130,13 +159,14 @@ namespace {
 
 // Draws the scene with one span path; the caller compares the devices.
 std::unique_ptr<SoftwareDevice> drawWith(SpanPath path, const Scene& scene, int32_t width,
-                                         int32_t height) {
+                                         int32_t height, int32_t threads = 1) {
     SoftwareDeviceOptions options;
     options.width = width;
     options.height = height;
     options.colorMode = scene.mode;
     options.report = [](void*, const char*) {};
     options.spanPath = path;
+    options.rasterThreads = threads;
     auto device = std::make_unique<SoftwareDevice>(options);
     setAcceleratorDevice(device.get());
     EXPECT_TRUE(grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
@@ -148,12 +178,15 @@ std::unique_ptr<SoftwareDevice> drawWith(SpanPath path, const Scene& scene, int3
 
 void expectSamePixels(const SoftwareDevice& fast, const SoftwareDevice& general, const char* name) {
     SCOPED_TRACE(name);
-    ASSERT_GT(fast.frameCounters().pixelsWritten, 1000u);
+    ASSERT_GT(fast.totalCounters().pixelsWritten, 1000u);
+    EXPECT_EQ(fast.totalCounters().pixelsWritten, general.totalCounters().pixelsWritten);
     EXPECT_EQ(fast.frameCounters().pixelsWritten, general.frameCounters().pixelsWritten);
+    EXPECT_EQ(fast.totalCounters().frames, general.totalCounters().frames);
     int32_t differences = 0;
     for (int32_t y = 0; y < general.height(); ++y) {
         for (int32_t x = 0; x < general.width(); ++x) {
             if (fast.backPixel(x, y) != general.backPixel(x, y) ||
+                fast.frontPixel(x, y) != general.frontPixel(x, y) ||
                 fast.depthValue(x, y) != general.depthValue(x, y)) {
                 if (++differences <= 5) {
                     ADD_FAILURE() << "pixel " << x << "," << y << ": fast " << std::hex
@@ -174,10 +207,28 @@ TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) 
     const int32_t width = 61, height = 47; // odd sizes: spans of every length and offset
     const auto general = drawWith(SpanPath::General, scene, width, height);
     expectSamePixels(*drawWith(SpanPath::Sse2, scene, width, height), *general, "SSE2");
-    if (!avx2SpansAvailable()) {
-        GTEST_SKIP() << "this processor has no AVX2: only the SSE2 spans were compared";
+    expectSamePixels(*drawWith(SpanPath::Avx2, scene, width, height), *general, "AVX2");
+    expectSamePixels(*drawWith(SpanPath::Fastest, scene, width, height), *general, "fastest");
+    if (!avx512SpansAvailable()) {
+        GTEST_SKIP() << "this processor has no AVX-512: the widest spans compared were "
+                     << (avx2SpansAvailable() ? "AVX2" : "SSE2");
     }
-    expectSamePixels(*drawWith(SpanPath::Fastest, scene, width, height), *general, "AVX2");
+}
+
+TEST_P(FastSpanEquivalenceTest, DrawingInBandsOnManyThreadsWritesTheSamePixelsAndDepths) {
+    const Scene scene = GetParam();
+    // Bands of 4 rows at the small size; of several sizes, and a last band cut short, at
+    // the other.
+    for (const auto& [width, height] : {std::pair{61, 47}, std::pair{203, 157}}) {
+        const auto general = drawWith(SpanPath::General, scene, width, height);
+        for (const int32_t threads : {2, 8}) {
+            SCOPED_TRACE(threads);
+            expectSamePixels(*drawWith(SpanPath::Fastest, scene, width, height, threads), *general,
+                             "fastest spans in bands");
+        }
+        expectSamePixels(*drawWith(SpanPath::General, scene, width, height, 3), *general,
+                         "general span in bands");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

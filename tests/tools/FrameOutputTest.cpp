@@ -7,6 +7,7 @@
 
 #include "ember/Commands.h"
 #include "ember/FrameOutput.h"
+#include "ember/FrameQueue.h"
 #include "ember/Soundtrack.h"
 #include "support/ScratchDirectory.h"
 
@@ -22,6 +23,35 @@ protected:
         return f;
     }
 };
+
+// A sink that records the first byte of each frame and fails on the third.
+struct RecordingSink : FrameSink {
+    std::vector<uint8_t> shades;
+    void write(const RgbFrame& frame) override {
+        if (written_ == 2) {
+            throw ToolError("disk full");
+        }
+        shades.push_back(frame.rgb[0]);
+        ++written_;
+    }
+};
+
+TEST_F(FrameOutputTest, QueuedFramesAreWrittenInOrderAndTheSinksFailureComesBack) {
+    RecordingSink sink;
+    FrameQueue queue(sink, 1);
+    for (uint8_t shade = 1; shade <= 2; ++shade) {
+        RgbFrame& f = queue.next(2, 1);
+        EXPECT_EQ(f.rgb.size(), 6u);
+        f.rgb[0] = shade;
+        queue.push();
+    }
+    queue.finish();
+    EXPECT_EQ(sink.shades, (std::vector<uint8_t>{1, 2}));
+    queue.next(2, 1);
+    queue.push();                            // the third frame fails on the queue's thread ...
+    EXPECT_THROW(queue.finish(), ToolError); // ... and the failure reaches the caller
+    EXPECT_THROW(queue.next(2, 1), ToolError);
+}
 
 TEST_F(FrameOutputTest, OutputKindFollowsThePath) {
     EXPECT_EQ(frameOutputKind("shot.PNG"), FrameOutputKind::Png);

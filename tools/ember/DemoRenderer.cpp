@@ -14,6 +14,7 @@
 #include "app/ProcessState.h"
 #include "ember/Commands.h"
 #include "ember/FrameOutput.h"
+#include "ember/FrameQueue.h"
 #include "ember/ProgressBar.h"
 #include "ember/Soundtrack.h"
 #include "fx/RandomGenerator.h"
@@ -74,19 +75,25 @@ struct OfflinePlatform {
 
 class FrameWriter : public FramePresenter {
 public:
-    FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameSink& sink,
+    FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameQueue& frames,
                 ProgressBar& progress)
-        : options_(options), platform_(platform), sink_(sink), progress_(progress) {}
+        : options_(options), platform_(platform), frames_(frames), progress_(progress) {}
 
-    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
-        const int64_t index = presented_++;
+    // The clock and the end of the render keep pace with the swaps; the pixels of a
+    // frame come when it has been drawn (present), possibly a frame later.
+    void swapped(const SoftwareDevice& /*device*/, int /*swapInterval*/) override {
+        const int64_t index = swapped_++;
         platform_.clock.setMicroseconds(kStartMicroseconds +
-                                        static_cast<uint64_t>(presented_) * 1000000u /
+                                        static_cast<uint64_t>(swapped_) * 1000000u /
                                             static_cast<uint64_t>(options_.fps));
         if (options_.lastFrame >= 0 && index >= options_.lastFrame) {
             // The pump that follows this swap ends the demo, as a closed window would.
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
+    }
+
+    void present(const SoftwareDevice& device, int /*swapInterval*/) override {
+        const int64_t index = presented_++;
         if (!error_.empty() || index < options_.firstFrame ||
             (options_.lastFrame >= 0 && index > options_.lastFrame)) {
             return;
@@ -95,26 +102,39 @@ public:
         // pass through: a failure stops the demo and is raised once it has returned.
         try {
             writeFrame(device);
-            progress_.update(sink_.framesWritten());
+            progress_.update(frames_.framesPushed());
         } catch (const ToolError& failure) {
             error_ = failure.what();
-            platform_.windows.requestClose(static_cast<int32_t>(presented_));
+            platform_.windows.requestClose(static_cast<int32_t>(swapped_));
         }
     }
 
     const std::string& error() const { return error_; }
-    int64_t framesShown() const { return presented_; }
+    int64_t framesShown() const { return swapped_; }
 
 private:
+    // The frame is read straight into its place in the output frame, which the queue's
+    // thread then encodes while the next frames are drawn.
     void writeFrame(const SoftwareDevice& device) {
-        sink_.write(framedFrontBuffer(device, static_cast<int32_t>(options_.width),
-                                      static_cast<int32_t>(options_.height)));
+        RgbFrame& frame = frames_.next(static_cast<int32_t>(options_.width),
+                                       static_cast<int32_t>(options_.height));
+        const int32_t left = (frame.width - device.width()) / 2;
+        const int32_t top = (frame.height - device.height()) / 2;
+        const size_t stride = static_cast<size_t>(frame.width) * 3;
+        if (left < 0 || top < 0 ||
+            !device.readFrontBuffer(
+                &frame.rgb[static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 3], 3,
+                stride)) {
+            throw ToolError("the accelerator surface is not open");
+        }
+        frames_.push();
     }
 
     const DemoRenderOptions& options_;
     OfflinePlatform& platform_;
-    FrameSink& sink_;
+    FrameQueue& frames_;
     ProgressBar& progress_;
+    int64_t swapped_ = 0;
     int64_t presented_ = 0;
     std::string error_;
 };
@@ -235,7 +255,8 @@ void renderDemo(const DemoRenderOptions& options) {
 
     ProgressBar progress("rendering", 0);
     progress.enabled = progress.enabled && options.progress;
-    FrameWriter writer(options, platform, *sink, progress);
+    FrameQueue frames(*sink);
+    FrameWriter writer(options, platform, frames, progress);
     platform.device->setPresenter(&writer);
     ProgressEstimate estimate{&options, &progress};
     DemoPlaybackOptions playback;
@@ -254,6 +275,7 @@ void renderDemo(const DemoRenderOptions& options) {
         throw ToolError(platform.windows.messageBoxes.front() +
                         (reason.empty() ? std::string() : ": " + displayText(reason)));
     }
+    frames.finish();
     if (sink->framesWritten() == 0) {
         throw ToolError("the demo ended after " + std::to_string(writer.framesShown()) +
                         " displayed frames (0 to " + std::to_string(writer.framesShown() - 1) +

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "content/Lwo2Object.h"
 #include "content/Triangulator.h"
 #include "ember/Commands.h"
 #include "platform/Diagnostics.h"
@@ -121,8 +122,11 @@ void addHelpCommand(CLI::App& app) {
 
 int main(int argc, char** argv) {
     useToolDiagnostics("ember", 0);
-    // ember reads real content: LWOB polygons of any size are triangulated on load.
+    // ember reads real content: LWOB polygons of any size are triangulated on load, and
+    // objects of later versions (LWO2) are read too; the player does neither.
     readerExtensions().triangulatePolygons = &triangulatePolygon;
+    readerExtensions().readOtherObject = &readLwo2Object;
+
     CLI::App app{"ember: render, inspect and convert Emberlight demo content", "ember"};
     app.set_version_flag("--version", std::string("ember ") + EMBER_VERSION);
     app.add_flag_callback(

@@ -1,0 +1,123 @@
+#include "accel/DrawBatch.h"
+
+#include <algorithm>
+
+void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
+    target_ = target;
+    bandHeight_ = bandHeight < 1 ? 1 : bandHeight;
+    bandCount_ = target.height > 0 ? (target.height + bandHeight_ - 1) / bandHeight_ : 0;
+    if (static_cast<int32_t>(bands_.size()) < bandCount_) {
+        bands_.resize(static_cast<size_t>(bandCount_));
+    }
+    for (std::vector<uint32_t>& band : bands_) {
+        band.clear();
+    }
+    states_.clear();
+    triangles_.clear();
+    triangleStates_.clear();
+    clears_.clear();
+    nextBand.store(0, std::memory_order_relaxed);
+}
+
+uint32_t DrawBatch::addState(const RenderState& state, const SpanContext& context,
+                             SpanFunction span) {
+    states_.push_back(StateBlock{state, context, span});
+    return static_cast<uint32_t>(states_.size() - 1);
+}
+
+void DrawBatch::file(uint32_t command, int32_t row0, int32_t row1) {
+    row0 = std::max(row0, 0);
+    row1 = std::min(row1, target_.height - 1);
+    for (int32_t band = row0 / bandHeight_; row0 <= row1 && band <= row1 / bandHeight_; ++band) {
+        bands_[static_cast<size_t>(band)].push_back(command);
+    }
+}
+
+void DrawBatch::addTriangle(const RasterTriangle& triangle, uint32_t state) {
+    const uint32_t index = static_cast<uint32_t>(triangles_.size());
+    triangles_.push_back(triangle);
+    triangleStates_.push_back(state);
+    if (triangle.flip) {
+        file(index, triangle.bufferHeight - 1 - triangle.lastRow,
+             triangle.bufferHeight - 1 - triangle.firstRow);
+    } else {
+        file(index, triangle.firstRow, triangle.lastRow);
+    }
+}
+
+void DrawBatch::addClear(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint32_t pixel,
+                         uint16_t depth) {
+    if (x0 >= x1 || row0 >= row1) {
+        return;
+    }
+    const uint32_t index = static_cast<uint32_t>(clears_.size());
+    clears_.push_back(Clear{x0, row0, x1, row1, pixel, depth});
+    file(index | kClearBit, row0, row1 - 1);
+}
+
+void DrawBatch::fill(const Clear& clear, int32_t row0, int32_t row1) const {
+    const size_t width = static_cast<size_t>(target_.width);
+    const int32_t first = std::max(clear.row0, row0);
+    const int32_t last = std::min(clear.row1 - 1, row1);
+    for (int32_t row = first; row <= last; ++row) {
+        const size_t at = static_cast<size_t>(row) * width;
+        if (target_.rgb565) {
+            std::fill(target_.color16 + at + clear.x0, target_.color16 + at + clear.x1,
+                      static_cast<uint16_t>(clear.pixel));
+        } else {
+            std::fill(target_.color32 + at + clear.x0, target_.color32 + at + clear.x1,
+                      clear.pixel);
+        }
+        std::fill(target_.depth + at + clear.x0, target_.depth + at + clear.x1, clear.depth);
+    }
+}
+
+uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
+    const int32_t row0 = band * bandHeight_;
+    const int32_t row1 = std::min(row0 + bandHeight_, target_.height) - 1;
+    uint32_t current = UINT32_MAX;
+    SpanFunction span = nullptr;
+    scratch.pixelsWritten = 0;
+    for (const uint32_t command : bands_[static_cast<size_t>(band)]) {
+        if ((command & kClearBit) != 0) {
+            fill(clears_[command & ~kClearBit], row0, row1);
+            continue;
+        }
+        const RasterTriangle& triangle = triangles_[command];
+        const uint32_t state = triangleStates_[command];
+        if (state != current) {
+            const uint64_t written = scratch.pixelsWritten;
+            const StateBlock& block = states_[state];
+            scratch = block.context;
+            scratch.state = &block.state;
+            scratch.rgb565 = target_.rgb565;
+            scratch.color16 = target_.color16;
+            scratch.color32 = target_.color32;
+            scratch.depth = target_.depth;
+            scratch.width = target_.width;
+            scratch.pixelsWritten = written;
+            span = block.span;
+            current = state;
+        }
+        // Memory rows to the triangle's own rows.
+        if (triangle.flip) {
+            const int32_t h = triangle.bufferHeight;
+            drawTriangleRows(triangle, h - 1 - row1, h - 1 - row0, scratch, span);
+        } else {
+            drawTriangleRows(triangle, row0, row1, scratch, span);
+        }
+    }
+    return scratch.pixelsWritten;
+}
+
+int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565) {
+    // About 96 KB of colour and depth per band, 4 to 64 rows, and at least 16 bands
+    // where the buffer has the rows for them.
+    const int32_t rowBytes = width * (rgb565 ? 4 : 6);
+    int32_t rows = rowBytes > 0 ? (96 * 1024) / rowBytes : 64;
+    rows = std::clamp(rows, 4, 64);
+    while (rows > 4 && height / rows < 16) {
+        rows /= 2;
+    }
+    return rows;
+}

@@ -1,0 +1,96 @@
+// DrawBatch: drawing work recorded in submission order, to be carried out later band by
+// band, each band by whichever thread takes it.
+//
+// The device records into a batch what it would otherwise draw at once: clears and
+// prepared triangles (Rasterizer.h), each triangle with the render state it was issued
+// under (a copy, so that later state changes never reach it). Every command is also
+// filed under each band of rows it touches. A band is a strip of whole rows of the back
+// buffer; drawing one band means carrying out that band's commands in submission order,
+// restricted to its rows. Since every pixel belongs to exactly one band and a triangle's
+// row draws the same pixels whichever rows are drawn with it, bands can be drawn by
+// different threads in any order and still give the bits of drawing everything at once,
+// in order.
+//
+// What a batch does not hold: texels. A state refers to the decoded texture of the
+// device's cache; the device keeps every texture a recorded state refers to alive until
+// the batch has been drawn.
+//
+// Usage (one thread records; after submission the batch is read-only until it is done):
+//   batch.begin(target, bandHeight);
+//   uint32_t state = batch.addState(renderState, context, span);
+//   batch.addTriangle(triangle, state);  batch.addClear(...);
+//   ... per band, on any thread: pixels += batch.drawBand(band, scratchContext);
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "accel/Rasterizer.h"
+#include "accel/RenderState.h"
+#include "accel/SpanContext.h"
+
+// The back buffer a batch draws into (see SpanContext for the formats).
+struct DrawTarget {
+    bool rgb565 = true;
+    uint16_t* color16 = nullptr;
+    uint32_t* color32 = nullptr;
+    uint16_t* depth = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+class DrawBatch {
+public:
+    void begin(const DrawTarget& target, int32_t bandHeight);
+    bool empty() const { return triangles_.empty() && clears_.empty(); }
+    size_t triangleCount() const { return triangles_.size(); }
+    int32_t bandCount() const { return bandCount_; }
+
+    // A render state for the triangles that follow; `context` holds its span constants.
+    uint32_t addState(const RenderState& state, const SpanContext& context, SpanFunction span);
+    void addTriangle(const RasterTriangle& triangle, uint32_t state);
+    // Fills columns [x0, x1) of memory rows [row0, row1) with a colour pixel (in the
+    // buffer's format) and a depth value.
+    void addClear(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint32_t pixel,
+                  uint16_t depth);
+
+    // Carries out band `band`'s commands; `scratch` is the calling thread's own. Returns
+    // the pixels the triangles wrote.
+    uint64_t drawBand(int32_t band, SpanContext& scratch) const;
+
+    // For the thread pool: the next band to hand out, and the frame the batch belongs to
+    // (the device's bookkeeping).
+    std::atomic<int32_t> nextBand{0};
+    uint64_t frame = 0;
+
+private:
+    struct StateBlock {
+        RenderState state;
+        SpanContext context;
+        SpanFunction span;
+    };
+    struct Clear {
+        int32_t x0, row0, x1, row1;
+        uint32_t pixel;
+        uint16_t depth;
+    };
+    // A band's command: a triangle index, or a clear index with kClearBit set.
+    static constexpr uint32_t kClearBit = 0x80000000u;
+
+    void file(uint32_t command, int32_t row0, int32_t row1); // memory rows, inclusive
+    void fill(const Clear& clear, int32_t row0, int32_t row1) const;
+
+    DrawTarget target_;
+    int32_t bandHeight_ = 1;
+    int32_t bandCount_ = 0;
+    std::vector<StateBlock> states_;
+    std::vector<RasterTriangle> triangles_; // copied once, in place
+    std::vector<uint32_t> triangleStates_;  // the state of each triangle
+    std::vector<Clear> clears_;
+    std::vector<std::vector<uint32_t>> bands_; // command lists, kept between batches
+};
+
+// Rows per band for a buffer: a band's colour and depth stay in a core's cache, and a
+// frame has enough bands to share among threads.
+int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565);

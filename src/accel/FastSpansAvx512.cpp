@@ -1,0 +1,385 @@
+// The fast spans sixteen pixels at a time in AVX-512 (F, BW and VL), for processors that
+// have it (chosen at run time by the span selection). They cover exactly the states of
+// the other fast spans (FastSpans.h) and give exactly their bits, which are the general
+// span's.
+//
+// The loop is the eight-wide one's (FastSpansAvx2.cpp) at twice the width, with what
+// AVX-512 adds: per-lane masks for the depth test and for partial groups, so that a
+// partial group loads and stores only its own pixels (masked loads and stores, no tail
+// copies); the level tables in one permute; and the 2x2 bilinear footprints by four
+// 64-bit gathers (a texel and its right neighbour per lane, see TextureCache.h) split
+// into left and right texels by two-source permutes.
+//
+// Why it matches the other spans bit for bit: the same single IEEE operations in the same
+// order (mul, add, div; no fused multiply-add: -ffp-contract=off, and no embedded
+// rounding), the same truncating conversion with the same floor fix-up, MAX with the
+// same operand order, the integer colour arithmetic of PixelMath.h on 16-bit lanes, and
+// the colour iterators as the same uint32 sums. A lane past the end of a span or failing
+// the depth test is computed but never stored, and never loads a pixel.
+//
+// Like the AVX2 file, this one is compiled for its instruction set alone: it calls no
+// inline function of another header and keeps all it defines in an anonymous namespace
+// (a test checks its object for weak symbols).
+#include "accel/FastSpans.h"
+
+#if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512VL__)
+
+#include <immintrin.h>
+
+namespace {
+
+[[gnu::always_inline]] inline __m512i splat(int32_t v) {
+    return _mm512_set1_epi32(v);
+}
+
+// The 16-bit W-buffer value of sixteen depths (encodeWDepth on each lane).
+[[gnu::always_inline]] inline __m512i encodeWDepth16(__m512 w) {
+    const __m512i bits = _mm512_castps_si512(w);
+    const __mmask16 low = _mm512_cmplt_epu32_mask(bits, splat(0x3F800000));
+    const __mmask16 high = _mm512_cmpgt_epu32_mask(bits, splat(0x477FFFFF));
+    const __m512i v = _mm512_srli_epi32(_mm512_sub_epi32(bits, splat(0x3F800000)), 11);
+    return _mm512_mask_mov_epi32(_mm512_maskz_mov_epi32(static_cast<__mmask16>(~(low | high)), v),
+                                 high, splat(0xFFFF));
+}
+
+// floorToInt on each lane.
+[[gnu::always_inline]] inline __m512i floorToInt16(__m512 x) {
+    const __m512i t = _mm512_cvttps_epi32(x);
+    const __m512 back = _mm512_cvtepi32_ps(t);
+    return _mm512_mask_sub_epi32(t, _mm512_cmp_ps_mask(back, x, _CMP_GT_OQ), t, splat(1));
+}
+
+// Sixteen pixels' colours on 16-bit lanes: per 32-bit lane (one pixel) the words (b, r)
+// in `rb` and (g, a) in `ga`, each 0..255.
+struct Colors {
+    __m512i rb;
+    __m512i ga;
+};
+
+[[gnu::always_inline]] inline Colors unpackArgb(__m512i argb) {
+    return {_mm512_and_si512(argb, splat(0x00FF00FF)), _mm512_srli_epi16(argb, 8)};
+}
+
+// (a * (256 - f) + b * f + 128) >> 8 per word, weights g = 256 - f and f per word.
+[[gnu::always_inline]] inline __m512i lerpWords(__m512i a, __m512i b, __m512i g, __m512i f) {
+    const __m512i sum = _mm512_add_epi16(_mm512_mullo_epi16(a, g), _mm512_mullo_epi16(b, f));
+    return _mm512_srli_epi16(_mm512_add_epi16(sum, _mm512_set1_epi16(128)), 8);
+}
+
+// mul255 per word.
+[[gnu::always_inline]] inline __m512i mul255Words(__m512i a, __m512i b) {
+    const __m512i t = _mm512_add_epi16(_mm512_mullo_epi16(a, b), _mm512_set1_epi16(128));
+    return _mm512_srli_epi16(_mm512_add_epi16(t, _mm512_srli_epi16(t, 8)), 8);
+}
+
+// The iterated colour channel of sixteen pixels, rounded and clamped to 0..255.
+[[gnu::always_inline]] inline __m512i iteratedChannel(__m512i iterator) {
+    return _mm512_min_epi32(_mm512_max_epi32(_mm512_srai_epi32(iterator, 16), splat(0)),
+                            splat(255));
+}
+
+// RGB565 pixels (low words of 32-bit lanes) expanded to 8 bits by replication.
+[[gnu::always_inline]] inline Colors expandRgb565(__m512i p) {
+    const __m512i r5 = _mm512_srli_epi32(p, 11);
+    const __m512i g6 = _mm512_and_si512(_mm512_srli_epi32(p, 5), splat(63));
+    const __m512i b5 = _mm512_and_si512(p, splat(31));
+    const __m512i r8 = _mm512_or_si512(_mm512_slli_epi32(r5, 3), _mm512_srli_epi32(r5, 2));
+    const __m512i g8 = _mm512_or_si512(_mm512_slli_epi32(g6, 2), _mm512_srli_epi32(g6, 4));
+    const __m512i b8 = _mm512_or_si512(_mm512_slli_epi32(b5, 3), _mm512_srli_epi32(b5, 2));
+    return {_mm512_or_si512(b8, _mm512_slli_epi32(r8, 16)), g8};
+}
+
+// Dithered RGB565 of sixteen pixels (the formula of Dither.h), in the low words of 32-bit
+// lanes; `thresholds` holds each lane's threshold in both words.
+[[gnu::always_inline]] inline __m512i ditherColors(const Colors& c, __m512i thresholds) {
+    const __m512i erb = _mm512_add_epi16(c.rb, _mm512_srli_epi16(c.rb, 7));
+    const __m512i ega = _mm512_add_epi16(c.ga, _mm512_srli_epi16(c.ga, 7));
+    const __m512i qrb = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(erb, _mm512_set1_epi16(31)), thresholds),
+        8); // b5, r5
+    const __m512i qg =
+        _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(ega, splat(63)), thresholds),
+                          8); // g6, 0
+    return _mm512_or_si512(
+        _mm512_or_si512(_mm512_and_si512(qrb, splat(31)), _mm512_srli_epi32(qrb, 5)),
+        _mm512_slli_epi32(qg, 5));
+}
+
+[[gnu::always_inline]] inline __m512i packArgb(const Colors& c) {
+    return _mm512_or_si512(
+        _mm512_or_si512(c.rb, _mm512_slli_epi32(_mm512_and_si512(c.ga, splat(255)), 8)),
+        splat(static_cast<int32_t>(0xFF000000u)));
+}
+
+// The 16-bit values (depths or RGB565) of the pixels of `lanes`, widened to 32-bit
+// lanes; the others are 0 and their memory is not read.
+[[gnu::always_inline]] inline __m512i loadWords(const uint16_t* p, __mmask16 lanes) {
+    return _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(lanes, p));
+}
+
+// The texels at sixteen indices.
+[[gnu::always_inline]] inline __m512i texelsAt(const uint32_t* texels, __m512i index) {
+    return _mm512_i32gather_epi32(index, texels, 4);
+}
+
+// Where each lane samples: the texel index (from texelBase) of the top-left texel, its
+// row stride, and the 8-bit fractions of the position (bilinear only).
+struct Footprint {
+    __m512i index;
+    __m512i stride;
+    __m512i u;
+    __m512i v;
+};
+
+[[gnu::always_inline]] inline Footprint footprint(__m512i u, __m512i v, __m512i offset,
+                                                  __m512i shape) {
+    const __m512i x0 =
+        _mm512_and_si512(_mm512_srai_epi32(u, 8), _mm512_and_si512(shape, splat(255)));
+    const __m512i y0 = _mm512_and_si512(_mm512_srai_epi32(v, 8),
+                                        _mm512_and_si512(_mm512_srli_epi32(shape, 8), splat(255)));
+    const __m512i stride = _mm512_srli_epi32(shape, 16);
+    // y0 * stride < 2^16, so one 16-bit multiply on the low words gives it.
+    const __m512i index =
+        _mm512_add_epi32(_mm512_add_epi32(offset, _mm512_mullo_epi16(y0, stride)), x0);
+    return {index, stride, u, v};
+}
+
+// A texel and its right neighbour for each lane of `index` (decoded levels repeat their
+// first column and row past the last, see TextureCache.h), split into the left texels
+// and the right ones.
+[[gnu::always_inline]] inline void texelPairs(const uint32_t* texels, __m512i index, __m512i& left,
+                                              __m512i& right) {
+    const __m512i first = _mm512_i32gather_epi64(_mm512_castsi512_si256(index), texels, 4);
+    const __m512i second = _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(index, 1), texels, 4);
+    const __m512i evens =
+        _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    left = _mm512_permutex2var_epi32(first, evens, second);
+    right = _mm512_permutex2var_epi32(first, _mm512_add_epi32(evens, splat(1)), second);
+}
+
+// Sixteen bilinear texels' filter (lerpTexel along s on both rows, then along t).
+[[gnu::always_inline]] inline Colors bilinear(const uint32_t* texels, const Footprint& f) {
+    __m512i t00, t10, t01, t11;
+    texelPairs(texels, f.index, t00, t10);
+    texelPairs(texels, _mm512_add_epi32(f.index, f.stride), t01, t11);
+    const Colors c00 = unpackArgb(t00);
+    const Colors c10 = unpackArgb(t10);
+    const Colors c01 = unpackArgb(t01);
+    const Colors c11 = unpackArgb(t11);
+    const __m512i fu = _mm512_and_si512(f.u, splat(255));
+    const __m512i fv = _mm512_and_si512(f.v, splat(255));
+    const __m512i fu2 = _mm512_or_si512(fu, _mm512_slli_epi32(fu, 16));
+    const __m512i fv2 = _mm512_or_si512(fv, _mm512_slli_epi32(fv, 16));
+    const __m512i gu2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fu2);
+    const __m512i gv2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fv2);
+    const __m512i topRb = lerpWords(c00.rb, c10.rb, gu2, fu2);
+    const __m512i topGa = lerpWords(c00.ga, c10.ga, gu2, fu2);
+    const __m512i bottomRb = lerpWords(c01.rb, c11.rb, gu2, fu2);
+    const __m512i bottomGa = lerpWords(c01.ga, c11.ga, gu2, fu2);
+    return {lerpWords(topRb, bottomRb, gv2, fv2), lerpWords(topGa, bottomGa, gv2, fv2)};
+}
+
+template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
+void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
+    constexpr bool kTextured =
+        Color == FastColor::TexturedPoint || Color == FastColor::TexturedBilinear;
+    // Per triangle: the state's constants and the steps.
+    const RenderState& st = *c.state;
+    const bool depthWrite = WBuffer && st.depthMask != FXFALSE;
+    const uint32_t compare = static_cast<uint32_t>(st.depthFunction) & 7u; // compareMask
+    const __mmask16 passLess = (compare & 1) != 0 ? 0xFFFF : 0;
+    const __mmask16 passEqual = (compare & 2) != 0 ? 0xFFFF : 0;
+    const __mmask16 passGreater = (compare & 4) != 0 ? 0xFFFF : 0;
+    // LESS and LEQUAL (what the player uses) as one compare: stored + (LEQUAL ? 1 : 0) > new.
+    const bool below = compare == 1 || compare == 3;
+    const __m512i belowBias = splat(compare == 3 ? 1 : 0);
+    const __m512i fade = _mm512_set1_epi16(static_cast<int16_t>(c.constantAlpha));
+    const __m512i sourceWeight = _mm512_set1_epi16(static_cast<int16_t>(255 - c.blendAlpha));
+    const __m512i destinationWeight = _mm512_set1_epi16(static_cast<int16_t>(c.blendAlpha));
+    const __m512i full = _mm512_set1_epi16(255);
+
+    const __m512 oowStep = _mm512_set1_ps(c.doow);
+    const __m512 sowStep = _mm512_set1_ps(c.dsow);
+    const __m512 towStep = _mm512_set1_ps(c.dtow);
+    const __m512 toowStep = _mm512_set1_ps(c.dtoow);
+    const __m512 sowDy = _mm512_set1_ps(c.dsowdy), towDy = _mm512_set1_ps(c.dtowdy);
+    const __m512 toowDy = _mm512_set1_ps(c.dtoowdy);
+    const __m512 one = _mm512_set1_ps(1.0f);
+
+    const DecodedTexture* texture = c.texture;
+    const bool mipMapped =
+        kTextured && st.mipMapMode == GR_MIPMAP_NEAREST && texture->smallLod > texture->largeLod;
+    const GrLOD_t largeLod = kTextured ? texture->largeLod : 0;
+    const __m512i largeLod16 = splat(largeLod);
+    const __m512i smallLod16 = splat(kTextured ? texture->smallLod : 0);
+    // 2^(8 - lod): u * 256 = s * 2^(8 - lod), from the exponent bits.
+    const __m512 largeScale = _mm512_castsi512_ps(_mm512_slli_epi32(splat(127 + 8 - largeLod), 23));
+    const __m512i largeOffset = splat(c.levelOffset[largeLod]);
+    const __m512i largeShape = splat(c.levelShape[largeLod]);
+    const __m512i offsets = _mm512_loadu_si512(c.levelOffset);
+    const __m512i shapes = _mm512_loadu_si512(c.levelShape);
+    const __m512i centre = splat(Color == FastColor::TexturedBilinear ? 128 : 0);
+
+    // Colour iterators: start + lane * step, then + 16 * step per group.
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i rampR = _mm512_mullo_epi32(lane, splat(c.dr));
+    const __m512i rampG = _mm512_mullo_epi32(lane, splat(c.dg));
+    const __m512i rampB = _mm512_mullo_epi32(lane, splat(c.db));
+    const __m512i stepR = _mm512_slli_epi32(splat(c.dr), 4);
+    const __m512i stepG = _mm512_slli_epi32(splat(c.dg), 4);
+    const __m512i stepB = _mm512_slli_epi32(splat(c.db), 4);
+    const __m512 lanes = _mm512_cvtepi32_ps(lane);
+    const __m512 sixteen = _mm512_set1_ps(16.0f);
+    uint64_t written = 0;
+
+    for (int32_t k = 0; k < spanCount; ++k) {
+        const Span& span = spans[k];
+        const int32_t count = span.count;
+        const size_t rowOffset =
+            static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
+            static_cast<size_t>(span.x);
+        uint16_t* const depths = c.depth + rowOffset;
+        uint16_t* const row16 = Rgb565 ? c.color16 + rowOffset : nullptr;
+        uint32_t* const row32 = Rgb565 ? nullptr : c.color32 + rowOffset;
+        // Every group starts on a column x + 16m, and the dither pattern repeats every four
+        // columns, so the lanes' thresholds are the same in every group of the span.
+        const __m512i thresholds =
+            _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(
+                c.dither->laneThresholds[((span.memoryRow & 3) << 2) | (span.x & 3)])));
+        const __m512 oow0 = _mm512_set1_ps(span.start.oow);
+        const __m512 sow0 = _mm512_set1_ps(span.start.sow);
+        const __m512 tow0 = _mm512_set1_ps(span.start.tow);
+        const __m512 toow0 = _mm512_set1_ps(span.start.toow);
+        __m512i itR = _mm512_add_epi32(splat(span.start.r), rampR);
+        __m512i itG = _mm512_add_epi32(splat(span.start.g), rampG);
+        __m512i itB = _mm512_add_epi32(splat(span.start.b), rampB);
+
+        __m512 fi = lanes; // the span offsets of the group's pixels, as floats
+        for (int32_t i0 = 0; i0 < count; i0 += 16, fi = _mm512_add_ps(fi, sixteen),
+                     itR = _mm512_add_epi32(itR, stepR), itG = _mm512_add_epi32(itG, stepG),
+                     itB = _mm512_add_epi32(itB, stepB)) {
+            const int32_t n = count - i0 < 16 ? count - i0 : 16;
+            const __mmask16 inSpan = static_cast<__mmask16>((1u << n) - 1u);
+            __mmask16 live = inSpan;
+            __m512 w = one;
+            if (WBuffer || (kTextured && c.sharedOow)) {
+                w = _mm512_div_ps(one, _mm512_add_ps(oow0, _mm512_mul_ps(fi, oowStep)));
+            }
+            __m512i depth = _mm512_setzero_si512();
+            if constexpr (WBuffer) {
+                depth = encodeWDepth16(w);
+                const __m512i stored = loadWords(depths + i0, inSpan);
+                const __mmask16 pass =
+                    below ? _mm512_cmpgt_epi32_mask(_mm512_add_epi32(stored, belowBias), depth)
+                          : static_cast<__mmask16>(
+                                (_mm512_cmpgt_epi32_mask(stored, depth) & passLess) |
+                                (_mm512_cmpeq_epi32_mask(depth, stored) & passEqual) |
+                                (_mm512_cmpgt_epi32_mask(depth, stored) & passGreater));
+                live &= pass;
+                if (live == 0) {
+                    continue;
+                }
+            }
+
+            Colors color = {
+                _mm512_or_si512(iteratedChannel(itB), _mm512_slli_epi32(iteratedChannel(itR), 16)),
+                iteratedChannel(itG)};
+            if constexpr (kTextured) {
+                const __m512 wt =
+                    c.sharedOow
+                        ? w
+                        : _mm512_div_ps(one, _mm512_add_ps(toow0, _mm512_mul_ps(fi, toowStep)));
+                const __m512 s = _mm512_mul_ps(_mm512_add_ps(sow0, _mm512_mul_ps(fi, sowStep)), wt);
+                const __m512 t = _mm512_mul_ps(_mm512_add_ps(tow0, _mm512_mul_ps(fi, towStep)), wt);
+                __m512 scale = largeScale;
+                __m512i offset = largeOffset;
+                __m512i shape = largeShape;
+                if (mipMapped) {
+                    const __m512 dsdx =
+                        _mm512_mul_ps(wt, _mm512_sub_ps(sowStep, _mm512_mul_ps(s, toowStep)));
+                    const __m512 dtdx =
+                        _mm512_mul_ps(wt, _mm512_sub_ps(towStep, _mm512_mul_ps(t, toowStep)));
+                    const __m512 dsdy =
+                        _mm512_mul_ps(wt, _mm512_sub_ps(sowDy, _mm512_mul_ps(s, toowDy)));
+                    const __m512 dtdy =
+                        _mm512_mul_ps(wt, _mm512_sub_ps(towDy, _mm512_mul_ps(t, toowDy)));
+                    const __m512 footprintSquared = _mm512_max_ps(
+                        _mm512_add_ps(_mm512_mul_ps(dsdx, dsdx), _mm512_mul_ps(dtdx, dtdx)),
+                        _mm512_add_ps(_mm512_mul_ps(dsdy, dsdy), _mm512_mul_ps(dtdy, dtdy)));
+                    // floorLog2, then the nearest level clamped to the texture's.
+                    const __m512i exponent = _mm512_sub_epi32(
+                        _mm512_and_si512(
+                            _mm512_srli_epi32(_mm512_castps_si512(footprintSquared), 23),
+                            splat(0xFF)),
+                        splat(127));
+                    __m512i lod = _mm512_srai_epi32(_mm512_add_epi32(exponent, splat(1)), 1);
+                    lod = _mm512_min_epi32(_mm512_max_epi32(lod, largeLod16), smallLod16);
+                    scale = _mm512_castsi512_ps(
+                        _mm512_slli_epi32(_mm512_sub_epi32(splat(127 + 8), lod), 23));
+                    offset = _mm512_permutexvar_epi32(lod, offsets);
+                    shape = _mm512_permutexvar_epi32(lod, shapes);
+                }
+                const __m512i u = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(s, scale)), centre);
+                const __m512i v = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(t, scale)), centre);
+                const Footprint where = footprint(u, v, offset, shape);
+                const Colors texel = Color == FastColor::TexturedBilinear
+                                         ? bilinear(c.texelBase, where)
+                                         : unpackArgb(texelsAt(c.texelBase, where.index));
+                color = {mul255Words(texel.rb, color.rb), mul255Words(texel.ga, color.ga)};
+            }
+            if constexpr (Color == FastColor::Faded) {
+                color.rb = _mm512_sub_epi16(color.rb, mul255Words(color.rb, fade));
+                color.ga = _mm512_sub_epi16(color.ga, mul255Words(color.ga, fade));
+            }
+            if constexpr (Blend != FastBlend::Replace) {
+                const Colors destination =
+                    Rgb565 ? expandRgb565(loadWords(row16 + i0, live))
+                           : unpackArgb(_mm512_maskz_loadu_epi32(live, row32 + i0));
+                if constexpr (Blend == FastBlend::Add) {
+                    color.rb = _mm512_add_epi16(color.rb, destination.rb);
+                    color.ga = _mm512_add_epi16(color.ga, destination.ga);
+                } else {
+                    color.rb = _mm512_add_epi16(mul255Words(color.rb, sourceWeight),
+                                                mul255Words(destination.rb, destinationWeight));
+                    color.ga = _mm512_add_epi16(mul255Words(color.ga, sourceWeight),
+                                                mul255Words(destination.ga, destinationWeight));
+                }
+                color.rb = _mm512_min_epi16(color.rb, full);
+                color.ga = _mm512_min_epi16(color.ga, full);
+            }
+
+            if constexpr (Rgb565) {
+                _mm256_mask_storeu_epi16(row16 + i0, live,
+                                         _mm512_cvtepi32_epi16(ditherColors(color, thresholds)));
+            } else {
+                _mm512_mask_storeu_epi32(row32 + i0, live, packArgb(color));
+            }
+            if (depthWrite) {
+                _mm256_mask_storeu_epi16(depths + i0, live, _mm512_cvtepi32_epi16(depth));
+            }
+            written += static_cast<uint64_t>(__builtin_popcount(static_cast<uint32_t>(live)));
+        }
+    }
+    c.pixelsWritten += written;
+}
+
+template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
+struct Avx512Spans {
+    static void draw(SpanContext& c, const Span* spans, int32_t spanCount) {
+        fastSpans16<Rgb565, WBuffer, Color, Blend>(c, spans, spanCount);
+    }
+};
+
+} // namespace
+
+SpanFunction fastSpanFunctionAvx512(bool rgb565, bool wBuffer, FastColor color, FastBlend blend) {
+    return selectFastSpan<Avx512Spans>(rgb565, wBuffer, color, blend);
+}
+
+#else
+
+SpanFunction fastSpanFunctionAvx512(bool, bool, FastColor, FastBlend) {
+    return nullptr;
+}
+
+#endif
