@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/ProcessState.h"
 #include "platform/CdDevice.h"
@@ -52,7 +53,7 @@ int32_t readDecimal(const char* text, int32_t* value) {
 }
 
 // The track OK would choose from the box's text.
-uint32_t chosenTrack(const DialogBox& dialog) {
+uint32_t chosenTrack(const DialogControls& dialog) {
     char text[25];
     dialog.getDlgItemText(kTrackBox, text, sizeof(text));
     uint32_t track = demoSettings.cdTrack;
@@ -100,7 +101,7 @@ uint32_t firstAudioTrack() {
 }
 
 // Says so below the resolutions when CD audio would play a data track.
-void updateTrackNote(DialogBox& dialog) {
+void updateTrackNote(DialogControls& dialog) {
     char note[64] = "";
     if (appState.cdAvailable == 1 && dialog.isDlgButtonChecked(kCdAudioButton) == BST_CHECKED) {
         const uint32_t track = chosenTrack(dialog);
@@ -111,7 +112,7 @@ void updateTrackNote(DialogBox& dialog) {
     dialog.setDlgItemText(kTrackNote, note);
 }
 
-void readButtons(DialogBox& dialog) {
+void readButtons(DialogControls& dialog) {
     demoSettings.swapInterval = dialog.isDlgButtonChecked(kVsyncBox) == BST_CHECKED ? 1 : 0;
     demoSettings.playLooped = dialog.isDlgButtonChecked(kPlayLoopedBox) == BST_CHECKED ? 1 : 0;
     demoSettings.noSound = dialog.isDlgButtonChecked(kNoSoundButton) == BST_CHECKED ? 1 : 0;
@@ -133,9 +134,9 @@ void readButtons(DialogBox& dialog) {
 } // namespace
 
 const DialogTemplate kSettingsDialogTemplate = {
-    "", 263, 119, kControls, static_cast<int32_t>(sizeof(kControls) / sizeof(kControls[0]))};
+    "", 263, 119, kControls, static_cast<int32_t>(std::size(kControls)), kSettingsDialogResource};
 
-intptr_t settingsDialogProc(DialogBox& dialog, uint32_t message, uintptr_t wordParam,
+intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
                             intptr_t /*longParam*/) {
     if (message == WM_INITDIALOG) {
         dialog.checkDlgButton(k640x480Button, BST_CHECKED);

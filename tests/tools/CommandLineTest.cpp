@@ -20,7 +20,8 @@ struct Answer {
 
 TEST_F(CommandLineTest, NamesWhatItCannotUseAndPointsToHelp) {
     const Answer answers[] = {
-        {"", 2, "ember: 'ember' needs a command: inspect, texture, trace, render, play, convert, help\n"},
+        {"", 2,
+         "ember: 'ember' needs a command: inspect, texture, trace, render, play, convert, help\n"},
         {"rendr", 2, "ember: unknown command 'rendr' for 'ember' (commands: inspect"},
         {"render --bogus", 2, "ember: unknown option --bogus for 'ember render'\n"},
         {"inspect objekt", 2,

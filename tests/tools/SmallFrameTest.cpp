@@ -58,7 +58,7 @@ protected:
         options.width = width;
         options.height = height;
         testing::internal::CaptureStdout(); // "Exiting winMain()"
-        const int32_t status = runPlayer(options, windows, cd, clock);
+        const int32_t status = runWindowedPlayer(windows, cd, clock, options, nullptr);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(windows.framesPresented, 1) << width << "x" << height;
         return status;
