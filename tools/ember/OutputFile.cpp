@@ -3,13 +3,13 @@
 // process has at most a handful at a time (a video and its soundtrack).
 #include "ember/OutputFile.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
