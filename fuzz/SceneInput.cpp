@@ -11,7 +11,7 @@
 #include "anim/SceneAnimation.h"
 #include "fx/FireSeeding.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/Scene.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool hasKeys(const Motion& motion) {
 } // namespace
 
 void prepareSceneInput() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     writeSceneContent();
 }
 

@@ -6,7 +6,7 @@
 // texture kind, image and projection). Sub-chunks are found by a byte scan for their
 // tags inside the chunk, exactly as the player always read them, so data that happens to
 // spell a tag is taken for one. Texture images are loaded into the scene's TextureTable.
-// Every attribute read is traced on the object trace stream (ObjectTrace.h).
+// Every attribute read is traced on the loader trace (platform/Diagnostics.h).
 //
 // Units: colour bytes, 16-bit transparency and reflectivity become fractions of 256;
 // texture size and centre are in object units; the wrap width in repeats per cylinder.

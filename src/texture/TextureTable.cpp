@@ -15,7 +15,7 @@
 #include <new>
 
 #include "accel/ThreeDfFile.h"
-#include "texture/ErrorLog.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 

@@ -138,11 +138,9 @@ std::vector<Case> cases() {
         {"ObjectThatIsADirectory", body("LoadObject objects\n"), 0,
          "failed opening object: objects\\\\objects to, giving up\n"},
         {"ObjectThatIsTheSceneFile", body("LoadObject scenes\\hostile.lws\n"), 0,
-         "failed opening object: objects\\\\scenes\\hostile.lws to, giving up\n"
-         "unusable object file scenes\\hostile.lws: no PNTS chunk\n"},
+         "failed opening object: objects\\\\scenes\\hostile.lws to, giving up\n"},
         {"ObjectThatIsATexture", body("LoadObject textures\\wood.3df\n"), 0,
-         "failed opening object: objects\\\\textures\\wood.3df to, giving up\n"
-         "unusable object file textures\\wood.3df: no PNTS chunk\n"},
+         "failed opening object: objects\\\\textures\\wood.3df to, giving up\n"},
         {"TextureNameTooLongForItsSlot",
          body("AddFire 1 1 1\nFireTexture " + std::string(1000, 't') + "\n"), 1,
          "TEXTURE PATH TOO LONG textures\\ttt",

@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "accel/Device.h"
+#include "anim/SceneReader.h"
 #include "ember/Commands.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
@@ -36,16 +35,10 @@ private:
 // Enough for a scene of over ten minutes at 30 displayed frames per second.
 constexpr int32_t kMaxPlayedFrames = 20000;
 
-std::string firstLineOf(const char* path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
 std::string loadFailure(const char* fileName) {
-    const std::string reason = firstLineOf("error.txt");
-    return std::string("Error Loading scene ") + fileName + (reason.empty() ? "" : ": " + reason);
+    const std::string reason = lastSceneLoadMessage();
+    return std::string("Error Loading scene ") + fileName +
+           (reason.empty() ? "" : ": " + displayText(reason));
 }
 
 } // namespace
@@ -80,7 +73,6 @@ const char* SceneSession::fileName() const {
 }
 
 void SceneSession::load() {
-    setObjectTraceStream(stderr); // standard output carries the command's own output
     resetRandomGenerator();
     const int32_t firstLoaded = seeding_ == SceneSeeding::Alone ? sceneIndex_ : 0;
     for (int32_t i = firstLoaded; i < sceneIndex_; ++i) {

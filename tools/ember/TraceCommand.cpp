@@ -45,6 +45,8 @@ void runTrace(const TraceOptions& options) {
     setAcceleratorDevice(&trace);
     try {
         session.load();
+        requireFramesInScene(session.scene().lastFrame, session.fileName(), options.frame,
+                             options.frame);
         session.start();
         session.playUpTo(options.frame, options.displayRate);
         trace.clear();
