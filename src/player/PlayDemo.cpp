@@ -77,11 +77,11 @@ void setDefaultPlayback(const DemoPlaybackOptions& options) {
     defaultPlayback = options;
 }
 
-void playDemo() {
-    playDemoWith(defaultPlayback);
+int32_t playDemo() {
+    return playDemoWith(defaultPlayback);
 }
 
-void playDemoWith(const DemoPlaybackOptions& options) {
+int32_t playDemoWith(const DemoPlaybackOptions& options) {
     DemoLoop loop;
     if (options.onlyScene >= 0 && options.onlyScene < kDemoSceneCount) {
         loop.firstScene = options.onlyScene;
@@ -98,7 +98,7 @@ void playDemoWith(const DemoPlaybackOptions& options) {
     std::unique_ptr<Scene[]> scenes(new (std::nothrow) Scene[kDemoSceneCount]);
     if (scenes == nullptr) {
         reportLoadFailure();
-        return;
+        return 0;
     }
 
     grSstSelect(0);
@@ -114,7 +114,7 @@ void playDemoWith(const DemoPlaybackOptions& options) {
         if (!scenes[i].load(options.sceneFile != nullptr ? options.sceneFile
                                                          : kDemoSceneFiles[i])) {
             reportLoadFailure();
-            return;
+            return 0;
         }
     }
 
@@ -168,4 +168,5 @@ void playDemoWith(const DemoPlaybackOptions& options) {
 
     timeEndPeriod(1);
     grGlideShutdown();
+    return 1;
 }

@@ -1,6 +1,8 @@
 // ember play DIR [--color 16|32] [--size WxH]: the player, as emberplay runs it, in DIR.
 // With a scene file (any version) in place of DIR: that scene alone, in its content
-// directory.
+// directory. Like every ember command it writes nothing into DIR: the error.txt lines come on
+// standard error as warnings, and a scene that fails names its reason there after the
+// message box.
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "anim/SceneReader.h"
 #include "app/DesktopPlayer.h"
 #include "ember/CommandOptions.h"
 #include "ember/Commands.h"
@@ -52,9 +55,13 @@ void addPlayCommands(CLI::App& app) {
         if (chdir(root.c_str()) != 0) {
             throw ToolError("cannot enter " + root + ": " + std::strerror(errno));
         }
-        if (!runDesktopPlayer(options)) {
+        const int32_t status = runDesktopPlayer(options);
+        if (status == kNoWindow) {
             throw ToolError("cannot open a window here (is there a display?); "
                             "`ember render` records the demo without one");
+        }
+        if (status != 0) {
+            throw ToolError(displayText(lastSceneLoadMessage())); // the box said the rest
         }
     });
 }

@@ -9,15 +9,22 @@
 //   session.playUpTo(frame, fps);   // the frames before `frame`, drawn on no device
 //   session.scene().renderFrame(frame);
 //
-// As the player's one-scene playback does, only the chosen scene is loaded, so its
-// fires are seeded as when it is the first scene read. playUpTo runs the frames a
-// player on a virtual clock of `fps` displayed frames per second would have drawn
-// before `frame` (displayed frame k at k × 1000 / fps whole milliseconds, its scene
-// frame that times framesPerSecond × 0.001), so the animated state that carries from
-// frame to frame (fire particles, NCC table alternation) is the one playback reaches.
-// Those frames go to a device that keeps nothing but answers the queries as the
-// current device does; they stop at the scene's lastFrame (the player would move on)
-// and after at most 20,000 displayed frames. Failures are thrown as ToolError.
+// Seeding: the fire emitters of all scenes draw from one random sequence, in the order
+// the player loads the scenes. By default load() therefore loads the scenes before the
+// chosen one first, in the player's order, and drops them, so that its fires get the
+// particles they get in the player (the scenes after it are seeded later and change
+// nothing before the scene plays again). SceneSeeding::Alone loads the chosen scene
+// only, its fires seeded as when it is the first scene read: quicker, and it needs
+// none of the other scene files.
+//
+// playUpTo runs the frames a player on a virtual clock of `fps` displayed frames per
+// second would have drawn before `frame` (displayed frame k at k × 1000 / fps whole
+// milliseconds, its scene frame that times framesPerSecond × 0.001), so the animated
+// state that carries from frame to frame (fire particles, NCC table alternation) is the
+// one playback reaches. Those frames go to a device that keeps nothing but answers the
+// queries as the current device does; they stop at the scene's lastFrame (the player
+// would move on) and after at most 20,000 displayed frames. Failures are thrown as
+// ToolError.
 #pragma once
 
 #include <cstdint>
@@ -26,11 +33,17 @@
 
 struct Scene;
 
+enum class SceneSeeding {
+    AsThePlayer, // the scenes before the chosen one are loaded first
+    Alone,       // the chosen scene only
+};
+
 class SceneSession {
 public:
-    SceneSession(const std::string& directory, int32_t sceneIndex);
+    SceneSession(const std::string& directory, int32_t sceneIndex,
+                 SceneSeeding seeding = SceneSeeding::AsThePlayer);
     // One scene file of any version: works in its content directory (the folder above
-    // its "scenes" folder, else its own folder) and loads it from there.
+    // its "scenes" folder, else its own folder) and loads it from there, alone.
     explicit SceneSession(const std::string& sceneFile);
     ~SceneSession();
 
@@ -43,6 +56,7 @@ public:
 
 private:
     int32_t sceneIndex_;
+    SceneSeeding seeding_;
     std::string sceneFile_; // content path of a single scene file; "" for the demo's
     std::unique_ptr<Scene> scene_;
 };
@@ -53,3 +67,9 @@ std::string sceneIndexHelp();
 // The content directory of a scene file given on the command line, and the scene's path
 // relative to it: the folder above its "scenes" folder, else its own folder.
 void splitSceneFile(const std::string& sceneFile, std::string* root, std::string* relative);
+
+// Help of the option that asks for SceneSeeding::Alone.
+inline constexpr char kAloneHelp[] =
+    "Load only this scene, its fires seeded as if it were the first scene read (by default "
+    "the scenes before it are loaded first, as the player loads them, so that its fires are "
+    "the player's)";
