@@ -14,8 +14,10 @@ void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     }
     states_.clear();
     triangles_.clear();
+    corners_.clear();
     triangleStates_.clear();
     clears_.clear();
+    work_ = 0;
     nextBand.store(0, std::memory_order_relaxed);
 }
 
@@ -33,9 +35,18 @@ void DrawBatch::file(uint32_t command, int32_t row0, int32_t row1) {
     }
 }
 
-void DrawBatch::addTriangle(const RasterTriangle& triangle, uint32_t state) {
+void DrawBatch::addTriangle(const RasterTriangle& triangle, const RasterVertex* corners,
+                            uint32_t state) {
     const uint32_t index = static_cast<uint32_t>(triangles_.size());
+    work_ +=
+        kSetUpWork + static_cast<uint64_t>(triangle.lastRow - triangle.firstRow + 1) *
+                         static_cast<uint64_t>(triangle.lastColumn - triangle.firstColumn + 1) / 2;
     triangles_.push_back(triangle);
+    if (triangle.piece >= 0) {
+        const RasterVertex* first = corners + 3 * triangle.piece;
+        triangles_.back().piece = static_cast<int32_t>(corners_.size() / 3);
+        corners_.insert(corners_.end(), first, first + 3);
+    }
     triangleStates_.push_back(state);
     if (triangle.flip) {
         file(index, triangle.bufferHeight - 1 - triangle.lastRow,
@@ -102,9 +113,9 @@ uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
         // Memory rows to the triangle's own rows.
         if (triangle.flip) {
             const int32_t h = triangle.bufferHeight;
-            drawTriangleRows(triangle, h - 1 - row1, h - 1 - row0, scratch, span);
+            drawTriangleRows(triangle, corners_.data(), h - 1 - row1, h - 1 - row0, scratch, span);
         } else {
-            drawTriangleRows(triangle, row0, row1, scratch, span);
+            drawTriangleRows(triangle, corners_.data(), row0, row1, scratch, span);
         }
     }
     return scratch.pixelsWritten;
