@@ -98,6 +98,6 @@ private:
     std::vector<std::vector<uint32_t>> bands_; // command lists, kept between batches
 };
 
-// Rows per band for a buffer: a band's colour and depth stay in a core's cache, and a
-// frame has enough bands to share among threads.
-int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565);
+// Rows per band for a buffer drawn by `threads` threads: a band's colour and depth stay
+// in a core's cache, and a frame has enough bands to share among the threads.
+int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565, int32_t threads);

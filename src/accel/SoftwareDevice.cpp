@@ -226,7 +226,7 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
         reportOnce(kOutOfMemory, "not enough memory for the frame buffers and texture memory");
         return FXFALSE;
     }
-    bandHeight_ = drawBandHeight(width, height, rgb565);
+    bandHeight_ = drawBandHeight(width, height, rgb565, rasterThreads());
     if (recordsDrawing()) {
         beginBatch();
     }

@@ -220,8 +220,8 @@ TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) 
 
 TEST_P(FastSpanEquivalenceTest, DrawingInBandsOnManyThreadsWritesTheSamePixelsAndDepths) {
     const Scene scene = GetParam();
-    // Bands of 4 rows at the small size; of several sizes, and a last band cut short, at
-    // the other.
+    // Bands of 8 rows at the small size; of 8 and 16 rows, the last one cut short, at the
+    // other.
     for (const auto& [width, height] : {std::pair{61, 47}, std::pair{203, 157}}) {
         const auto general = drawWith(SpanPath::General, scene, width, height);
         for (const int32_t threads : {2, 8}) {
