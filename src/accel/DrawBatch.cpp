@@ -1,5 +1,7 @@
 #include "accel/DrawBatch.h"
 
+#include "accel/FrameBuffer.h"
+
 #include <algorithm>
 
 void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
@@ -72,14 +74,13 @@ void DrawBatch::fill(const Clear& clear, int32_t row0, int32_t row1) const {
     const int32_t last = std::min(clear.row1 - 1, row1);
     for (int32_t row = first; row <= last; ++row) {
         const size_t at = static_cast<size_t>(row) * width;
+        const size_t count = static_cast<size_t>(clear.x1 - clear.x0);
         if (target_.rgb565) {
-            std::fill(target_.color16 + at + clear.x0, target_.color16 + at + clear.x1,
-                      static_cast<uint16_t>(clear.pixel));
+            fillValues(target_.color16 + at + clear.x0, count, static_cast<uint16_t>(clear.pixel));
         } else {
-            std::fill(target_.color32 + at + clear.x0, target_.color32 + at + clear.x1,
-                      clear.pixel);
+            fillValues(target_.color32 + at + clear.x0, count, clear.pixel);
         }
-        std::fill(target_.depth + at + clear.x0, target_.depth + at + clear.x1, clear.depth);
+        fillValues(target_.depth + at + clear.x0, count, clear.depth);
     }
 }
 
