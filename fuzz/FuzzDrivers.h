@@ -29,6 +29,10 @@
 //   png     the bytes of a PNG file: read, and when it is at most 512 x 512 pixels,
 //           converted to a 3DF texture (format and mip-maps chosen by the input's
 //           length), written, read back and compared
+//   lwo2    the bytes of an LWO2 object file (objects/fuzz.lwo, beside objects/boxuv.png),
+//           loaded whole with the LWO2 reader switched on, then one layer alone
+//   picture the bytes of a picture of any kind: read, and when it is at most 512 x 512
+//           pixels, converted to a texture as a clip picture is
 #pragma once
 
 #include <cstddef>
@@ -50,3 +54,9 @@ const char* runThreeDfInput(const uint8_t* data, size_t size);
 
 void preparePngInput();
 const char* runPngInput(const uint8_t* data, size_t size);
+
+void prepareLwo2Input();
+const char* runLwo2Input(const uint8_t* data, size_t size);
+
+void preparePictureInput();
+const char* runPictureInput(const uint8_t* data, size_t size);

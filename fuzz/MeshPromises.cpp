@@ -51,8 +51,9 @@ const char* brokenMeshPromise(const SceneObject& object, const TextureTable& tex
             !isTextureIndex(surface.reflectionTexture, textures)) {
             return "a surface's texture outside the texture table";
         }
-        if (surface.textureMapping < 0 || surface.textureMapping > 3) {
-            return "a texture mapping other than 0 to 3";
+        // 4 to 6 (cubic, front, UV) are the LWO2 reader's.
+        if (surface.textureMapping < 0 || surface.textureMapping > 6) {
+            return "a texture mapping other than 0 to 6";
         }
         anyReflective |= surface.reflective != 0 ? 1 : 0;
     }

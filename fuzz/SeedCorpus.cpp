@@ -2,6 +2,9 @@
 //
 //   fuzz_seeds OUT [LWOB_DIR [DEMO_DIR]]
 //
+// OUT/lwo2 receives the real LWO2 objects of LWOB_DIR's siblings lwo2/ and polygons/;
+// OUT/picture small pictures of every kind and IFF variant.
+//
 // OUT/object, OUT/scene, OUT/frame, OUT/3df and OUT/png receive small valid inputs that
 // reach every part of their reader: the content of FuzzContent.h, one 3DF file per
 // format and shape, PNG files of every colour type. LWOB_DIR (tests/data/lwob) adds the
@@ -30,6 +33,10 @@
 #include "accel/ThreeDfFile.h"
 #include "ember/ObjectConversion.h"
 #include "writers/LwobWriter.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
 
 namespace fs = std::filesystem;
 
@@ -194,6 +201,103 @@ bool pngSeeds(const fs::path& dir) {
            pngSeed(dir / "palette-alpha-5x2.png", PNG_FORMAT_RGBA_COLORMAP, 5, 2);
 }
 
+bool lwo2Seeds(const fs::path& dir, const char* lwobDir) {
+    bool ok = true;
+    if (lwobDir == nullptr) {
+        return ok;
+    }
+    for (const char* sibling : {"lwo2", "polygons"}) {
+        for (const fs::path& file : filesOf(fs::path(lwobDir) / ".." / sibling, ".lwo", 32768)) {
+            ok = ok && put(dir / file.filename(), fileBytes(file));
+        }
+    }
+    return ok;
+}
+
+// An IFF picture: FORM `type` with a BMHD of the given shape, optional CMAP and CAMG,
+// and `body`.
+std::string iffPicture(const char* type, int width, int height, int planes, int masking,
+                       int compression, const std::string& cmap, int64_t camg,
+                       const std::string& body) {
+    auto u2 = [](int v) { return std::string{static_cast<char>(v >> 8), static_cast<char>(v)}; };
+    auto u4 = [&](uint32_t v) {
+        return u2(static_cast<int>(v >> 16)) + u2(static_cast<int>(v & 0xFFFF));
+    };
+    auto chunk = [&](const char* id, const std::string& data) {
+        return std::string(id, 4) + u4(static_cast<uint32_t>(data.size())) + data +
+               (data.size() % 2 != 0 ? std::string(1, '\0') : std::string());
+    };
+    const std::string bmhd = u2(width) + u2(height) + u4(0) + static_cast<char>(planes) +
+                             static_cast<char>(masking) + static_cast<char>(compression) +
+                             std::string(1, '\0') + u2(0) + "\x01\x01" + u2(width) + u2(height);
+    std::string chunks = chunk("BMHD", bmhd);
+    if (!cmap.empty()) {
+        chunks += chunk("CMAP", cmap);
+    }
+    if (camg >= 0) {
+        chunks += chunk("CAMG", u4(static_cast<uint32_t>(camg)));
+    }
+    chunks += chunk("BODY", body);
+    return "FORM" + u4(static_cast<uint32_t>(chunks.size() + 4)) + type + chunks;
+}
+
+void appendTo(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                               static_cast<size_t>(size));
+}
+
+bool pictureSeeds(const fs::path& dir) {
+    std::string palette;
+    for (int i = 0; i < 64 * 3; ++i) {
+        palette += static_cast<char>(i * 37);
+    }
+    // 16 x 4 pixels: rows of 2 bytes per plane; ByteRun1 as literal runs of one row.
+    auto planar = [](int planes, int extra, bool compressed) {
+        std::string body;
+        for (int y = 0; y < 4; ++y) {
+            std::string row;
+            for (int p = 0; p < planes + extra; ++p) {
+                row += static_cast<char>(0x5A ^ (p * 17 + y));
+                row += static_cast<char>(0xC3 + p + y);
+            }
+            body += compressed ? static_cast<char>(row.size() - 1) + row : row;
+        }
+        return body;
+    };
+    std::string rgb(8 * 6 * 3, '\0');
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        rgb[i] = static_cast<char>(i * 5);
+    }
+    std::string jpeg, bmp, tga;
+    stbi_write_jpg_to_func(appendTo, &jpeg, 8, 6, 3, rgb.data(), 80);
+    stbi_write_bmp_to_func(appendTo, &bmp, 8, 6, 3, rgb.data());
+    stbi_write_tga_to_func(appendTo, &tga, 8, 6, 3, rgb.data());
+    return put(dir / "ilbm-4-planes.iff",
+               iffPicture("ILBM", 16, 4, 4, 0, 0, palette.substr(0, 48), 0, planar(4, 0, false))) &&
+           put(dir / "ilbm-byterun1-mask.iff",
+               iffPicture("ILBM", 16, 4, 3, 1, 1, palette.substr(0, 24), -1, planar(3, 1, true))) &&
+           put(dir / "ilbm-ehb.iff", iffPicture("ILBM", 16, 4, 6, 2, 0, palette.substr(0, 96), 0x80,
+                                                planar(6, 0, false))) &&
+           put(dir / "ilbm-ham6.iff", iffPicture("ILBM", 16, 4, 6, 0, 1, palette.substr(0, 48),
+                                                 0x800, planar(6, 0, true))) &&
+           put(dir / "ilbm-ham8.iff",
+               iffPicture("ILBM", 16, 4, 8, 0, 0, palette, 0x800, planar(8, 0, false))) &&
+           put(dir / "ilbm-deep24.iff",
+               iffPicture("ILBM", 16, 4, 24, 0, 1, "", -1, planar(24, 0, true))) &&
+           put(dir / "ilbm-deep32.iff",
+               iffPicture("ILBM", 16, 4, 32, 0, 0, "", -1, planar(32, 0, false))) &&
+           put(dir / "pbm.iff", iffPicture("PBM ", 3, 2, 8, 0, 0, palette, -1,
+                                           "\x01\x02\x03\x00\x04\x05\x06\x00")) &&
+           put(dir / "rgb8.iff",
+               iffPicture(
+                   "RGB8", 3, 3, 25, 0, 4, "", -1,
+                   std::string("\x0a\x14\x1e\x02\x28\x32\x3c\x80\x00\x00\x06\x46\x50\x5a\x01",
+                               15))) &&
+           put(dir / "rgbn.iff", iffPicture("RGBN", 2, 2, 13, 0, 4, "", -1, "\xf0\x03\x12\x39")) &&
+           put(dir / "picture.jpg", jpeg) && put(dir / "picture.bmp", bmp) &&
+           put(dir / "picture.tga", tga);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -202,13 +306,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = argv[1];
-    for (const char* target : {"object", "scene", "frame", "3df", "png"}) {
+    for (const char* target : {"object", "scene", "frame", "3df", "png", "lwo2", "picture"}) {
         fs::create_directories(out / target);
     }
     const bool ok = objectSeeds(out / "object", argc > 2 ? argv[2] : nullptr) &&
                     sceneSeeds(out / "scene") && sceneSeeds(out / "frame") &&
                     threeDfSeeds(out / "3df") && pngSeeds(out / "png") &&
-                    (argc < 4 || demoSeeds(out, argv[3]));
+                    lwo2Seeds(out / "lwo2", argc > 2 ? argv[2] : nullptr) &&
+                    pictureSeeds(out / "picture") && (argc < 4 || demoSeeds(out, argv[3]));
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
         return 1;

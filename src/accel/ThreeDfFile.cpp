@@ -1,13 +1,12 @@
 #include "accel/ThreeDfFile.h"
 
-#include <strings.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "accel/TextureLayout.h"
+#include "platform/AsciiCase.h"
 #include "platform/HostPath.h"
 
 namespace {
@@ -112,7 +111,7 @@ bool readNumber(const char*& p, long& value) {
 bool readWord(const char*& p, const char* word) {
     p = skipBlanks(p);
     const size_t n = std::strlen(word);
-    if (strncasecmp(p, word, n) != 0) {
+    if (asciiCompareNoCase(p, word, n) != 0) {
         return false;
     }
     p += n;
@@ -165,7 +164,7 @@ bool parseHeader(FILE* file, ParsedHeader& parsed) {
     GrTextureFormat_t format = -1;
     for (const FormatName& f : kFormatNames) {
         const size_t n = std::strlen(f.name);
-        if (strncasecmp(p, f.name, n) == 0 && atLineEnd(p + n)) {
+        if (asciiCompareNoCase(p, f.name, n) == 0 && atLineEnd(p + n)) {
             format = f.format;
         }
     }

@@ -5,24 +5,15 @@
 // The accelerator is the software device; its surface is the SDL window in full screen,
 // each swapped frame scaled to the display with its aspect kept. The CD is the disc
 // image in cdrom/ or the first drive; the clock is the monotonic clock. Everything is
-// installed for the call and removed afterwards.
+// installed for the call and removed afterwards (see WindowedPlayer.h).
 #pragma once
 
 #include <cstdint>
 
-#include "accel/SoftwareDevice.h"
+#include "app/WindowedPlayer.h"
 
-struct DesktopPlayerOptions {
-    AccelColorMode colorMode = AccelColorMode::Authentic16;
-    // Rendering size instead of the dialog's resolution (0 x 0: the dialog's). It is
-    // fitted to the largest 4:3 size inside, so that the field keeps its shape.
-    uint32_t width = 0;
-    uint32_t height = 0;
-};
+using DesktopPlayerOptions = PlayerOptions;
 
 // Runs the program in the working directory. Returns 1 once it has run, 0 when no window
 // could be opened (no display; the reason is on standard error).
 int32_t runDesktopPlayer(const DesktopPlayerOptions& options);
-
-// The largest size of aspect 4:3 that fits in width x height (at least 4 x 3).
-void fitFourByThree(uint32_t width, uint32_t height, uint32_t* fittedWidth, uint32_t* fittedHeight);

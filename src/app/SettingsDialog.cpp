@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/ProcessState.h"
 #include "platform/WindowSystem.h"
@@ -48,7 +49,7 @@ int32_t readDecimal(const char* text, int32_t* value) {
     return 1;
 }
 
-void readTrack(DialogBox& dialog) {
+void readTrack(DialogControls& dialog) {
     char text[25];
     dialog.getDlgItemText(kTrackBox, text, sizeof(text));
     int32_t number = 0;
@@ -64,7 +65,7 @@ void readTrack(DialogBox& dialog) {
     }
 }
 
-void readButtons(DialogBox& dialog) {
+void readButtons(DialogControls& dialog) {
     demoSettings.swapInterval = dialog.isDlgButtonChecked(kVsyncBox) == BST_CHECKED ? 1 : 0;
     demoSettings.playLooped = dialog.isDlgButtonChecked(kPlayLoopedBox) == BST_CHECKED ? 1 : 0;
     demoSettings.noSound = dialog.isDlgButtonChecked(kNoSoundButton) == BST_CHECKED ? 1 : 0;
@@ -86,9 +87,9 @@ void readButtons(DialogBox& dialog) {
 } // namespace
 
 const DialogTemplate kSettingsDialogTemplate = {
-    "", 263, 119, kControls, static_cast<int32_t>(sizeof(kControls) / sizeof(kControls[0]))};
+    "", 263, 119, kControls, static_cast<int32_t>(std::size(kControls)), kSettingsDialogResource};
 
-intptr_t settingsDialogProc(DialogBox& dialog, uint32_t message, uintptr_t wordParam,
+intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
                             intptr_t /*longParam*/) {
     if (message == WM_INITDIALOG) {
         dialog.checkDlgButton(k640x480Button, BST_CHECKED);

@@ -15,6 +15,8 @@
 
 #include "platform/DialogBox.h"
 
+inline constexpr int32_t kSettingsDialogResource = 101; // the program's dialog resource
+
 inline constexpr int32_t kNoSoundButton = 1000;
 inline constexpr int32_t kCdAudioButton = 1001;
 inline constexpr int32_t k512x384Button = 1004;
@@ -26,7 +28,7 @@ inline constexpr int32_t kPlayLoopedBox = 1011;
 
 extern const DialogTemplate kSettingsDialogTemplate;
 
-intptr_t settingsDialogProc(DialogBox& dialog, uint32_t message, uintptr_t wordParam,
+intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
                             intptr_t longParam);
 
 int32_t runSettingsDialog(void* instance);

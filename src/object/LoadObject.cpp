@@ -1,10 +1,12 @@
 // SceneObject::loadObject: an object file into its slot, ready to draw.
+#include <cstring>
 #include <new>
 
 #include "object/MeshPreparation.h"
 #include "object/ObjectFile.h"
 #include "object/ObjectLoadFailure.h"
 #include "object/ObjectReader.h"
+#include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
 
 namespace {
@@ -13,6 +15,12 @@ namespace {
 int32_t fail(Mesh& mesh) {
     mesh = Mesh{};
     return 0;
+}
+
+// FORM ... LWO2: an object of LightWave 6 or later.
+bool isLwo2(const ObjectFile& file) {
+    return file.size >= 12 && std::memcmp(file.bytes.get(), "FORM", 4) == 0 &&
+           std::memcmp(file.bytes.get() + 8, "LWO2", 4) == 0;
 }
 
 } // namespace
@@ -26,6 +34,13 @@ int32_t SceneObject::loadObject(TextureTable& textures, const char* fileName) {
     ObjectFile file;
     if (readObjectFile(file, fileName) == 0) {
         return fail(mesh);
+    }
+    // Without a reader for later objects (the player), an LWO2 file goes to the LWOB
+    // reader below, which refuses it as it always did.
+    int32_t (*const readOther)(SceneObject&, TextureTable&, ObjectFile&) =
+        readerExtensions().readOtherObject;
+    if (readOther != nullptr && isLwo2(file)) {
+        return readOther(*this, textures, file) == 1 ? 1 : fail(mesh);
     }
     if (readPointsChunk(mesh, file) != 0 || readPolygonsChunk(mesh, file) != 0 ||
         readSurfaceChunks(mesh, textures, file) != 0) {

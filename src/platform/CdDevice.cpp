@@ -103,7 +103,7 @@ MCIERROR play(uint32_t flags, uintptr_t parameters) {
     if (track < 1 || track > count) {
         return MCIERR_OUTOFRANGE;
     }
-    return device->playToEnd(track);
+    return device->playToEnd(track, (flags & MCI_NOTIFY) != 0 ? request->dwCallback : 0);
 }
 
 } // namespace

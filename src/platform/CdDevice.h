@@ -22,7 +22,8 @@
 // Every command but MCI_OPEN needs the id of the open device; after MCI_CLOSE they all
 // fail with MCIERR_INVALID_DEVICE_ID and change nothing. Results are 0 for success.
 //
-// Completion notifications are not delivered: nothing in the system reacts to them.
+// Completion notifications are delivered by the system's own device alone (Win32): nothing
+// in the system reacts to them.
 #pragma once
 
 #include <cstdint>
@@ -110,7 +111,10 @@ public:
     virtual MCIERROR setTimeFormatTmsf() { return 0; }
     virtual MCIERROR numberOfTracks(uint32_t* count) = 0;
     virtual MCIERROR isAudioTrack(uint32_t track, int32_t* isAudio) = 0;
-    virtual MCIERROR playToEnd(uint32_t track) = 0; // from the track's start to the disc's end
+    // From the track's start to the disc's end. `notifyWindow` is the play command's
+    // callback window when it asked for MCI_NOTIFY, else 0; only the system's own device
+    // delivers the notification.
+    virtual MCIERROR playToEnd(uint32_t track, uintptr_t notifyWindow) = 0;
     virtual MCIERROR stop() = 0;
     virtual void close() = 0;
 };

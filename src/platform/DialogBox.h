@@ -1,6 +1,12 @@
 // DialogBox: a modal dialog built from a template, with the behaviour of the window
 // system's standard controls, apart from any drawing.
 //
+// A dialog procedure sees its dialog only through DialogControls, the calls it makes on
+// the dialog, named as the window system's. DialogBox implements them on its own model
+// of the controls; the Win32 window system implements them on the system's real dialog,
+// made from the resource the template names, and uses the DialogBox only for its
+// procedure and template.
+//
 // A dialog is described by a DialogTemplate (its controls in template order, positions
 // and sizes in dialog units) and driven by a DialogProcedure that receives
 // WM_INITDIALOG and WM_COMMAND (wordParam: the control id) and calls back into the box
@@ -59,31 +65,48 @@ struct DialogTemplate {
     int32_t width, height; // dialog units
     const DialogControlTemplate* controls;
     int32_t controlCount;
+    int32_t resourceId = 0; // the same dialog as a resource of the program (0: none)
 };
 
-class DialogBox;
-using DialogProcedure = intptr_t (*)(DialogBox& dialog, uint32_t message, uintptr_t wordParam,
+// The procedure's side of a dialog, named as the window system's calls.
+class DialogControls {
+public:
+    virtual void checkDlgButton(int32_t id, uint32_t state) = 0; // BM_SETCHECK
+    virtual uint32_t isDlgButtonChecked(int32_t id) const = 0;   // BM_GETCHECK
+    virtual void enableWindow(int32_t id, int32_t enable) = 0;
+    virtual void setDlgItemText(int32_t id, const char* text) = 0;
+    // WM_GETTEXT: copies at most bufferSize - 1 bytes and a terminator; returns the
+    // number of bytes copied before the terminator.
+    virtual int32_t getDlgItemText(int32_t id, char* buffer, int32_t bufferSize) const = 0;
+    virtual int32_t getFocus() const = 0; // the id of the focused control, 0 for none
+    virtual void postNextDlgCtl() = 0;    // WM_NEXTDLGCTL (0, 0), acted on after the procedure
+    virtual void endDialog(intptr_t result) = 0;
+
+protected:
+    ~DialogControls() = default;
+};
+
+using DialogProcedure = intptr_t (*)(DialogControls& dialog, uint32_t message, uintptr_t wordParam,
                                      intptr_t longParam);
 
-class DialogBox {
+class DialogBox : public DialogControls {
 public:
     static constexpr int32_t kMaxControls = 24;
     static constexpr int32_t kMaxTextLength = 63;
 
     DialogBox(const DialogTemplate& layout, DialogProcedure procedure);
+    virtual ~DialogBox() = default;
 
-    // --- The procedure's side, named as the window system's calls.
-    void checkDlgButton(int32_t id, uint32_t state); // BM_SETCHECK
-    uint32_t isDlgButtonChecked(int32_t id) const;   // BM_GETCHECK
-    void enableWindow(int32_t id, int32_t enable);
+    // --- The procedure's side.
+    void checkDlgButton(int32_t id, uint32_t state) override;
+    uint32_t isDlgButtonChecked(int32_t id) const override;
+    void enableWindow(int32_t id, int32_t enable) override;
     int32_t isWindowEnabled(int32_t id) const;
-    void setDlgItemText(int32_t id, const char* text);
-    // WM_GETTEXT: copies at most bufferSize - 1 bytes and a terminator; returns the
-    // number of bytes copied before the terminator.
-    int32_t getDlgItemText(int32_t id, char* buffer, int32_t bufferSize) const;
-    int32_t getFocus() const { return focusIndex_ >= 0 ? controls_[focusIndex_].id : 0; }
-    void postNextDlgCtl() { nextControlPosted_ = 1; }
-    void endDialog(intptr_t result);
+    void setDlgItemText(int32_t id, const char* text) override;
+    int32_t getDlgItemText(int32_t id, char* buffer, int32_t bufferSize) const override;
+    int32_t getFocus() const override { return focusIndex_ >= 0 ? controls_[focusIndex_].id : 0; }
+    void postNextDlgCtl() override { nextControlPosted_ = 1; }
+    void endDialog(intptr_t result) override;
 
     // --- The user's side.
     void open(); // sends WM_INITDIALOG
@@ -102,6 +125,7 @@ public:
     int32_t hasEnded() const { return ended_; }
     intptr_t result() const { return result_; }
     const DialogTemplate& layout() const { return layout_; }
+    DialogProcedure procedure() const { return procedure_; }
     int32_t isChecked(int32_t index) const { return controls_[index].checked; }
     int32_t isEnabled(int32_t index) const { return controls_[index].enabled; }
     const char* text(int32_t index) const { return controls_[index].text; }

@@ -1,11 +1,12 @@
 // DiscImage: an audio CD kept as files, described by a cue sheet.
 //
 // The CD stand-in of the player reads `cdrom/*.cue` in the working directory (the first
-// in name order). The sheet is parsed with libcue; each FILE it names is looked up beside
-// it with the content path rules (backslashes, case-insensitive fallback), so sheets
-// written on Windows work. Files hold the disc's sectors either raw (BINARY: 2352-byte
-// audio sectors, data sectors of their mode's size, in disc order) or as sound files
-// (WAVE, and FLAC or Ogg under the WAVE or other keywords: anything libsndfile decodes).
+// in name order). The sheet is read by parseCueSheet (CueSheet.h); each FILE it names is
+// looked up beside it with the content path rules (backslashes, case-insensitive
+// fallback), so sheets written on Windows work. Files hold the disc's sectors either raw
+// (BINARY: 2352-byte audio sectors, data sectors of their mode's size, in disc order) or
+// as sound files (WAVE, and FLAC or Ogg under the WAVE or other keywords: whatever
+// openSoundFile decodes).
 //
 // Positions are CD sectors (frames of 1/75 s; 588 stereo samples at 44.1 kHz). Per
 // track: `start` is INDEX 01 (where playing "from the track" begins), `regionStart` is
@@ -27,7 +28,7 @@ inline constexpr int32_t kCdSampleRate = 44100;
 enum class DiscFileKind : int32_t {
     Binary,          // raw sectors, samples little-endian
     BinaryBigEndian, // raw sectors, samples big-endian (MOTOROLA)
-    SoundFile,       // decoded with libsndfile
+    SoundFile,       // decoded by openSoundFile (SoundFile.h)
 };
 
 struct DiscFile {

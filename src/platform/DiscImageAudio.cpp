@@ -1,7 +1,6 @@
 #include "platform/DiscImageAudio.h"
 
-#include <sndfile.h>
-
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -30,10 +29,7 @@ void DiscImageAudio::closeFile() {
         std::fclose(binary_);
         binary_ = nullptr;
     }
-    if (sound_ != nullptr) {
-        sf_close(sound_);
-        sound_ = nullptr;
-    }
+    sound_.reset();
 }
 
 int32_t DiscImageAudio::start(const DiscImage& image, uint32_t track) {
@@ -60,32 +56,26 @@ int32_t DiscImageAudio::openTrack(int32_t index, int32_t fromRegionStart) {
     const int64_t sectors = track.end >= 0 ? track.end - startSector : -1;
 
     if (file.kind == DiscFileKind::SoundFile) {
-        SF_INFO info;
-        std::memset(&info, 0, sizeof(info));
-        sound_ = sf_open(file.hostPath.c_str(), SFM_READ, &info);
-        if (sound_ == nullptr || info.channels < 1 || info.samplerate < 1) {
-            closeFile();
+        sound_ = openSoundFile(file.hostPath.c_str());
+        if (sound_ == nullptr) {
             return 0;
         }
-        channels_ = info.channels;
-        rateRatio_ = static_cast<double>(info.samplerate) / kCdSampleRate;
-        if (channels_ > 64) {
-            closeFile(); // no disc's sound file has that many
-            return 0;
-        }
-        chunk_.reset(new (std::nothrow) short[static_cast<size_t>(kChunkFrames) * channels_]);
+        channels_ = sound_->channels();
+        const int64_t rate = sound_->sampleRate();
+        rateRatio_ = static_cast<double>(rate) / kCdSampleRate;
+        chunk_.reset(new (std::nothrow) int16_t[static_cast<size_t>(kChunkFrames) * channels_]);
         if (chunk_ == nullptr) {
             closeFile();
             return 0;
         }
         chunkFrames_ = 0;
         chunkUsed_ = 0;
-        const int64_t firstFrame = startSector * info.samplerate / 75;
-        if (firstFrame > 0 && sf_seek(sound_, firstFrame, SEEK_SET) < 0) {
+        const int64_t firstFrame = startSector * rate / 75;
+        if (firstFrame > 0 && !sound_->seek(firstFrame)) {
             closeFile();
             return 0;
         }
-        framesLeft_ = sectors >= 0 ? sectors * info.samplerate / 75 : -1;
+        framesLeft_ = sectors >= 0 ? sectors * rate / 75 : -1;
         position_ = 0.0;
         primed_ = 0;
         return 1;
@@ -98,7 +88,9 @@ int32_t DiscImageAudio::openTrack(int32_t index, int32_t fromRegionStart) {
     bigEndian_ = file.kind == DiscFileKind::BinaryBigEndian;
     const int64_t offset =
         track.regionByteOffset + (startSector - track.regionStart) * track.sectorBytes;
-    if (fseeko(binary_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+    // fseek's offset is a long, 32 bits on Windows: enough for any CD (under 1 GB).
+    if (offset < 0 || offset > LONG_MAX ||
+        std::fseek(binary_, static_cast<long>(offset), SEEK_SET) != 0) {
         closeFile();
         return 0;
     }
@@ -108,21 +100,20 @@ int32_t DiscImageAudio::openTrack(int32_t index, int32_t fromRegionStart) {
 
 int64_t DiscImageAudio::readSoundFile(int16_t* samples, int64_t frames) {
     if (channels_ == 2 && rateRatio_ == 1.0) {
-        const sf_count_t got = sf_readf_short(sound_, samples, frames);
-        return got > 0 ? got : 0;
+        return sound_->read(samples, frames);
     }
     // Converted one source frame at a time, from a buffer of whole frames.
     int64_t produced = 0;
     auto nextSourceFrame = [&](int16_t out[2]) -> bool {
         if (chunkUsed_ == chunkFrames_) {
-            const sf_count_t got = sf_readf_short(sound_, chunk_.get(), kChunkFrames);
+            const int64_t got = sound_->read(chunk_.get(), kChunkFrames);
             chunkFrames_ = got > 0 ? static_cast<int32_t>(got) : 0;
             chunkUsed_ = 0;
             if (chunkFrames_ == 0) {
                 return false;
             }
         }
-        const short* frame = chunk_.get() + static_cast<size_t>(chunkUsed_++) * channels_;
+        const int16_t* frame = chunk_.get() + static_cast<size_t>(chunkUsed_++) * channels_;
         out[0] = frame[0];
         out[1] = channels_ >= 2 ? frame[1] : frame[0];
         return true;

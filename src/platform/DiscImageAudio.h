@@ -13,8 +13,7 @@
 
 #include "platform/DiscAudioSource.h"
 #include "platform/DiscImage.h"
-
-struct sf_private_tag;
+#include "platform/SoundFile.h"
 
 class DiscImageAudio : public DiscAudioSource {
 public:
@@ -39,14 +38,14 @@ private:
     int64_t framesLeft_ = -1; // in this track; -1: to the end of its file
     FILE* binary_ = nullptr;
     int32_t bigEndian_ = 0;
-    sf_private_tag* sound_ = nullptr;
+    std::unique_ptr<SoundFile> sound_;
     int32_t channels_ = 2;
     double rateRatio_ = 1.0;   // source frames per output frame
     double position_ = 0.0;    // source frame position of the next output frame, from bufferStart_
     int16_t previous_[2] = {}; // the last source frame, for interpolation across reads
     int16_t current_[2] = {};
     int32_t primed_ = 0;
-    std::unique_ptr<short[]> chunk_; // source frames read ahead, `channels_` samples each
+    std::unique_ptr<int16_t[]> chunk_; // source frames read ahead, `channels_` samples each
     int32_t chunkFrames_ = 0;
     int32_t chunkUsed_ = 0;
 };

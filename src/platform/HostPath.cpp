@@ -1,10 +1,15 @@
+// The directory calls are POSIX's opendir/readdir and stat, which MinGW-w64 provides on
+// Windows too, with the same narrow (code page) names that fopen takes. The standard
+// library's std::filesystem is avoided on purpose: on Windows it converts names to wide
+// characters and throws on bytes that do not convert, and content names are arbitrary.
 #include "platform/HostPath.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstring>
+
+#include "platform/AsciiCase.h"
 
 namespace {
 
@@ -44,7 +49,7 @@ bool findCaseInsensitive(const char* directory, const char* component, size_t n,
     bool any = false;
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
-        if (std::strlen(name) != n || strncasecmp(name, component, n) != 0) {
+        if (std::strlen(name) != n || asciiCompareNoCase(name, component, n) != 0) {
             continue;
         }
         if (n + 1 > foundSize) {

@@ -9,6 +9,8 @@
 //                         (desktop/)
 //   HeadlessWindowSystem  scripted characters, close requests and dialog actions;
 //                         message boxes to standard error and a log (headless/)
+//   Win32WindowSystem     the system's own window class, message queue, dialog resource
+//                         and message boxes; frames drawn with GDI (win32/)
 //
 // Call order: setWindowSystem(&system); createWindow(); then any of the rest;
 // destroyWindow(); setWindowSystem(nullptr). The base class is inert: no window can be
@@ -79,11 +81,11 @@ public:
     // Queues a message behind those waiting (PostMessage).
     virtual void postMessage(const WindowMessage& /*message*/) {}
     // Hands a message to the window's procedure and returns its result.
-    intptr_t dispatchMessage(const WindowMessage& message);
+    virtual intptr_t dispatchMessage(const WindowMessage& message);
     // What the system does with a message its procedure leaves alone: WM_CLOSE destroys
     // the window; everything else is ignored. Returns 0.
-    intptr_t defaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wordParam,
-                               intptr_t longParam);
+    virtual intptr_t defaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wordParam,
+                                       intptr_t longParam);
 
     // A modal box with one OK button; returns when it is dismissed.
     virtual void messageBox(WindowHandle /*owner*/, const char* /*text*/, const char* /*caption*/) {

@@ -59,6 +59,17 @@ int32_t TextureSlot::loadFile(const char* filePath) {
     if (!gu3dfLoad(path, &record)) {
         return 0;
     }
+    adoptImage(path, record, std::move(image));
+    return 1;
+}
+
+void TextureSlot::adoptImage(const char* key, const Gu3dfInfo& record,
+                             std::unique_ptr<uint8_t[]> image) {
+    isDownloaded = 0;
+    if (key != path) {
+        std::strncpy(path, key, kTexturePathSize - 1);
+        path[kTexturePathSize - 1] = '\0';
+    }
     info.smallLod = record.header.small_lod;
     info.largeLod = record.header.large_lod;
     info.aspectRatio = record.header.aspect_ratio;
@@ -71,7 +82,6 @@ int32_t TextureSlot::loadFile(const char* filePath) {
     }
     hostImage = std::move(image);
     memoryRequired = grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &info);
-    return 1;
 }
 
 int32_t TextureSlot::download(GrChipID_t tmu, uint32_t address) {
@@ -132,6 +142,33 @@ int32_t TextureTable::loadTexture(const char* name) {
     if (!slots[count].loadFile(path)) {
         appendToErrorLog("UNABLE TO OPEN TEXTURE ", path);
     }
+    ++count;
+    return count - 1;
+}
+
+int32_t TextureTable::findTexture(const char* key) const {
+    for (int32_t i = 0; i < count; ++i) {
+        if (std::strcmp(slots[i].path, key) == 0) {
+            return i;
+        }
+    }
+    return kNoTexture;
+}
+
+int32_t TextureTable::addTexture(const char* key, const Gu3dfInfo& record,
+                                 std::unique_ptr<uint8_t[]> image) {
+    if (std::strlen(key) >= static_cast<size_t>(kTexturePathSize)) {
+        appendToErrorLog("TEXTURE PATH TOO LONG ", key);
+        return kNoTexture;
+    }
+    if (count >= kTextureSlotCount) {
+        appendToErrorLog("TOO MANY TEXTURES (200), NOT LOADED ", key);
+        return kNoTexture;
+    }
+    if (count == 0) {
+        memoryNext = grTexMinAddress(GR_TMU0);
+    }
+    slots[count].adoptImage(key, record, std::move(image));
     ++count;
     return count - 1;
 }

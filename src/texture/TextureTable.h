@@ -44,7 +44,10 @@ struct TextureSlot {
 
     bool isLoaded() const { return hostImage != nullptr; }
 
-    int32_t loadFile(const char* path);                 // 1 loaded, 0 failed
+    int32_t loadFile(const char* path); // 1 loaded, 0 failed
+    // Ours: takes a texture made in memory (the image `record` describes, texels owned
+    // by `image`) under the identity `key`.
+    void adoptImage(const char* key, const Gu3dfInfo& record, std::unique_ptr<uint8_t[]> image);
     int32_t download(GrChipID_t tmu, uint32_t address); // always 1
     void makeSource(GrChipID_t tmu, int32_t table);     // table: 0 NCC0, 1 NCC1, 2 none
 };
@@ -58,6 +61,13 @@ struct TextureTable {
 
     int32_t loadTexture(const char* name);
     void selectTexture(int32_t index);
+    // Ours, for readers of real content: textures made in memory from pictures. A key
+    // names the picture and how it was made ("picture <path> ..."), so it cannot meet a
+    // texture file's path ("textures\<base>.3df"). findTexture: the slot with that key, or kNoTexture.
+    // addTexture: a new slot, or kNoTexture when the table is full or the key too long
+    // (reported in error.txt like a texture file's).
+    int32_t findTexture(const char* key) const;
+    int32_t addTexture(const char* key, const Gu3dfInfo& record, std::unique_ptr<uint8_t[]> image);
     void reloadAll();
 
 private:

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <random>
 
 #include "DeviceTestSupport.h"
@@ -58,7 +59,7 @@ TEST_F(RasterizerTest, FansAroundAPointCoverEveryPixelOfTheirAreaExactlyOnce) {
         std::vector<Point> polygon;
         const double phase = std::uniform_real_distribution<double>(0, 6.3)(random);
         for (int32_t i = 0; i < corners; ++i) {
-            const double angle = phase + 2.0 * M_PI * i / corners;
+            const double angle = phase + 2.0 * std::numbers::pi * i / corners;
             polygon.push_back({snap(std::round((c.x + 14.0 * std::cos(angle)) / grid) * grid),
                                snap(std::round((c.y + 14.0 * std::sin(angle)) / grid) * grid)});
         }

@@ -48,7 +48,7 @@ protected:
         return scene_->load(kScenePath);
     }
     int32_t loadBody(const std::string& body) { return load("LWSC\n3\n\n" + body); }
-    std::string log() const { return readFile("error.txt"); }
+    std::string log() const { return readTextFile("error.txt"); }
     // The line a failed load left: the only content of error.txt.
     static std::string line(const std::string& text) { return text + "\n"; }
 

@@ -18,9 +18,13 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"object", prepareObjectInput, runObjectInput}, {"scene", prepareSceneInput, runSceneInput},
-    {"frame", prepareFrameInput, runFrameInput},    {"3df", prepareThreeDfInput, runThreeDfInput},
+    {"object", prepareObjectInput, runObjectInput},
+    {"scene", prepareSceneInput, runSceneInput},
+    {"frame", prepareFrameInput, runFrameInput},
+    {"3df", prepareThreeDfInput, runThreeDfInput},
     {"png", preparePngInput, runPngInput},
+    {"lwo2", prepareLwo2Input, runLwo2Input},
+    {"picture", preparePictureInput, runPictureInput},
 };
 
 std::filesystem::path hostileDirectory() {

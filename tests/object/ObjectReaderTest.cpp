@@ -1,5 +1,3 @@
-#include <sys/resource.h>
-
 #include <cstdlib>
 #include <fstream>
 
@@ -186,11 +184,6 @@ std::string pointsThenRaw(const std::string& raw) {
     return LwobWriter().points(kThreePoints).raw(raw).bytes();
 }
 
-std::string manyNames(int count) {
-    std::vector<std::string> names(static_cast<size_t>(count), "");
-    return LwobWriter().points(kThreePoints).triangles({}).surfaceNames(names).bytes();
-}
-
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
@@ -216,34 +209,3 @@ INSTANTIATE_TEST_SUITE_P(
                       Malformation{"MoreNamesThanSurfaceNumbers", manyNames(65536),
                                    "SRFS names 65536 surfaces; at most 65535"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-namespace {
-
-// In a death test's child: leaves 8 MB of address space and loads `path`. (Unused under
-// AddressSanitizer, whose shadow memory needs more address space than any such limit.)
-[[maybe_unused]] void loadWithLittleAddressSpace(const char* path) {
-    std::ifstream status("/proc/self/statm");
-    long pages = 0;
-    status >> pages;
-    const rlim_t limit = static_cast<rlim_t>(pages) * 4096 + (8 << 20);
-    const rlimit bounds{limit, limit};
-    setrlimit(RLIMIT_AS, &bounds);
-    auto textures = std::make_unique<TextureTable>();
-    SceneObject object;
-    object.loadObject(*textures, path);
-    std::exit(0);
-}
-
-} // namespace
-
-TEST_F(ObjectReaderTest, RunningOutOfMemoryForSurfaceNamesEndsTheProcessWithFailure) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "address space limits do not apply under AddressSanitizer";
-#else
-    // 65535 empty names need 16 MB of name slots from a 128 KB file.
-    writeFile("names.lwo", manyNames(65535));
-    EXPECT_EXIT(loadWithLittleAddressSpace("names.lwo"), ::testing::ExitedWithCode(EXIT_FAILURE),
-                "");
-    EXPECT_NE(errorLog().find("out of memory reading the surface names"), std::string::npos);
-#endif
-}

@@ -7,12 +7,23 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "object/ObjectTrace.h"
 #include "player/SceneObject.h"
 #include "support/ScratchDirectory.h"
 #include "texture/TextureTable.h"
 #include "writers/LwobWriter.h"
+
+// An object of three points, no polygons, and `count` empty surface names.
+inline std::string manyNames(int count) {
+    std::vector<std::string> names(static_cast<size_t>(count), "");
+    return LwobWriter()
+        .points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .triangles({})
+        .surfaceNames(names)
+        .bytes();
+}
 
 class ObjectTest : public ScratchDirectoryTest {
 protected:
@@ -47,7 +58,7 @@ protected:
         setObjectTraceStream(trace_);
         return text;
     }
-    std::string errorLog() { return fileExists("error.txt") ? readFile("error.txt") : ""; }
+    std::string errorLog() { return fileExists("error.txt") ? readTextFile("error.txt") : ""; }
 
     // One triangle (0,0,0), (1,0,0), (0,1,0) of surface "A", with `surface` as its SURF.
     static LwobWriter oneTriangle(const LwobSurface& surface = LwobSurface()) {

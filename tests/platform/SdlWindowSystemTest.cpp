@@ -97,7 +97,7 @@ TEST_F(SdlWindowSystemTest, DialogTakesEnterAndTypingAndKeepsThemFromTheWindow) 
     static const DialogTemplate layout = {"", 100, 60, controls, 2};
     static intptr_t commands = 0;
     DialogBox dialog(layout,
-                     [](DialogBox& box, uint32_t message, uintptr_t id, intptr_t) -> intptr_t {
+                     [](DialogControls& box, uint32_t message, uintptr_t id, intptr_t) -> intptr_t {
                          if (message == WM_COMMAND && id == IDOK) {
                              ++commands;
                              if (box.getFocus() == 100) {
@@ -125,7 +125,7 @@ TEST_F(SdlWindowSystemTest, ClosingTheWindowCancelsTheDialog) {
         {IDOK, DialogControlKind::DefaultPushButton, "OK", 10, 10, 50, 14, 1, 0, 0}};
     static const DialogTemplate layout = {"", 100, 60, controls, 1};
     DialogBox dialog(layout,
-                     [](DialogBox&, uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
+                     [](DialogControls&, uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);

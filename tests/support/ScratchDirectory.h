@@ -5,35 +5,44 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 class ScratchDirectoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/ember-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ASSERT_NE(getcwd(previous_, sizeof(previous_)), nullptr);
-        ASSERT_EQ(chdir(root_.c_str()), 0);
+        std::error_code error;
+        const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+        ASSERT_FALSE(error) << error.message();
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
+            const std::filesystem::path candidate =
+                temporary / ("ember-test-" + std::to_string(entropy()));
+            if (std::filesystem::create_directory(candidate, error)) {
+                root_ = candidate.string();
+            }
+        }
+        ASSERT_FALSE(root_.empty()) << "no scratch directory in " << temporary.string();
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(root_);
     }
     void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        const std::string command = "rm -rf '" + root_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::filesystem::current_path(previous_);
+        std::error_code error;
+        std::filesystem::remove_all(root_, error);
+        ASSERT_FALSE(error) << error.message();
     }
 
     // Creates the directories of a relative path ("a/b/c" -> a, a/b).
     static void makeParents(const std::string& path) {
-        for (size_t slash = path.find('/'); slash != std::string::npos;
-             slash = path.find('/', slash + 1)) {
-            mkdir(path.substr(0, slash).c_str(), 0755);
+        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty()) {
+            std::filesystem::create_directories(parent);
         }
     }
     static void writeFile(const std::string& path, const std::string& bytes) {
@@ -47,11 +56,18 @@ protected:
         text << in.rdbuf();
         return text.str();
     }
+    // A text file as the program's lines: on Windows, text files end their lines in CR LF.
+    static std::string readTextFile(const std::string& path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
     static bool fileExists(const std::string& path) {
-        struct stat info;
-        return stat(path.c_str(), &info) == 0;
+        std::error_code error;
+        return std::filesystem::exists(path, error);
     }
 
     std::string root_;
-    char previous_[4096] = {};
+    std::filesystem::path previous_;
 };

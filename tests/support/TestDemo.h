@@ -6,13 +6,13 @@
 // and dir/cdrom. Every scene runs from frame 0 to `lastFrame` at 30 frames per second.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "accel/ThreeDfFile.h"
@@ -98,7 +98,8 @@ inline bool writeBytes(const std::string& path, const std::string& bytes) {
 inline bool writeTestDemo(const std::string& dir, int32_t lastFrame, bool withDisc,
                           bool realContent = false) {
     for (const char* sub : {"", "/scenes", "/objects", "/textures", "/cdrom"}) {
-        mkdir((dir + sub).c_str(), 0755);
+        std::error_code error;
+        std::filesystem::create_directories(dir + sub, error);
     }
     const char* scenes[] = {"outdoor", "temple", "future", "office", "theend"};
     bool ok = writeBytes(dir + "/objects/cube.lwo", realContent ? quadCubeObject() : cubeObject());

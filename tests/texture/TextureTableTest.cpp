@@ -50,9 +50,9 @@ TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
     EXPECT_EQ(table_->loadTexture("two.iff"), 1);
     EXPECT_EQ(table_->loadTexture("three.iff"), 2);
     EXPECT_EQ(table_->loadTexture("two.tga"), 1);
-    EXPECT_EQ(readFile("error.txt"), "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
-                                     "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
-                                     "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
+    EXPECT_EQ(readTextFile("error.txt"), "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
+                                         "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
+                                         "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
     EXPECT_EQ(table_->slots[1].isDownloaded, 0);
     EXPECT_EQ(table_->slots[1].memoryRequired, 0u);
 }
@@ -60,7 +60,7 @@ TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
 TEST_F(TextureTableTest, ErrorLogLinesAreAppendedToEarlierContents) {
     writeFile("error.txt", "earlier\n");
     table_->loadTexture("gone");
-    EXPECT_EQ(readFile("error.txt"), "earlier\nUNABLE TO OPEN TEXTURE textures\\gone.3df\n");
+    EXPECT_EQ(readTextFile("error.txt"), "earlier\nUNABLE TO OPEN TEXTURE textures\\gone.3df\n");
 }
 
 TEST_F(TextureTableTest, SelectingDownloadsOnceAndAdvancesMemoryOnce) {
@@ -154,7 +154,7 @@ TEST_F(TextureTableTest, TwoHundredAndFirstNameIsRefusedWithALine) {
     }
     EXPECT_EQ(table_->loadTexture("one-too-many"), kNoTexture);
     EXPECT_EQ(table_->count, kTextureSlotCount);
-    const std::string log = readFile("error.txt");
+    const std::string log = readTextFile("error.txt");
     EXPECT_NE(log.find("TOO MANY TEXTURES (200), NOT LOADED textures\\one-too-many.3df\n"),
               std::string::npos);
 }
@@ -164,7 +164,8 @@ TEST_F(TextureTableTest, PathLongerThanTheSlotIsRefusedWithALine) {
     EXPECT_EQ(table_->loadTexture(fits.c_str()), 0);
     const std::string tooLong(kTexturePathSize - 13, 'g');
     EXPECT_EQ(table_->loadTexture(tooLong.c_str()), kNoTexture);
-    EXPECT_NE(readFile("error.txt").find("TEXTURE PATH TOO LONG textures\\ggg"), std::string::npos);
+    EXPECT_NE(readTextFile("error.txt").find("TEXTURE PATH TOO LONG textures\\ggg"),
+              std::string::npos);
     EXPECT_EQ(table_->count, 1);
 }
 
@@ -191,5 +192,5 @@ TEST_F(TextureTableTest, TextureBeyondTheEndOfMemoryIsNotDownloadedAndReportedOn
     EXPECT_EQ(table_->slots[0].isDownloaded, 1);
     EXPECT_EQ(table_->slots[1].isDownloaded, 0);
     EXPECT_EQ(table_->memoryNext, 32u);
-    EXPECT_EQ(readFile("error.txt"), "TEXTURE MEMORY FULL textures\\b.3df\n");
+    EXPECT_EQ(readTextFile("error.txt"), "TEXTURE MEMORY FULL textures\\b.3df\n");
 }

@@ -4,13 +4,16 @@
 
 #include <cstdio>
 
+#include "content/Lwo2Object.h"
 #include "content/Triangulator.h"
 #include "ember/Commands.h"
 #include "player/ReaderExtensions.h"
 
 int main(int argc, char** argv) {
-    // ember reads real content: LWOB polygons of any size are triangulated on load.
+    // ember reads real content: LWOB polygons of any size are triangulated on load, and
+    // objects of later versions (LWO2) are read too; the player does neither.
     readerExtensions().triangulatePolygons = &triangulatePolygon;
+    readerExtensions().readOtherObject = &readLwo2Object;
 
     CLI::App app{"ember: render, inspect and convert Emberlight demo content"};
     app.require_subcommand(1);

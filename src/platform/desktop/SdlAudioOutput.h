@@ -1,9 +1,8 @@
-// SdlAudioOutput: plays a DiscAudioSource through the sound card with SDL2 audio.
+// SdlAudioOutput: the AudioOutput of the desktop player, SDL2 audio.
 //
-// start() opens the audio device for 44.1 kHz stereo int16 and returns at once; SDL's
-// audio thread pulls from the source (file reads happen there, never on the frame loop's
-// thread) and plays silence once the source is exhausted. stop() closes the device and
-// waits for that thread to leave the source; the source is then destroyed.
+// start() opens the audio device for 44.1 kHz stereo int16; SDL's audio thread pulls
+// from the source. stop() closes the device, which waits for that thread to leave the
+// source.
 #pragma once
 
 #include <SDL.h>
@@ -11,18 +10,17 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/DiscAudioSource.h"
+#include "platform/AudioOutput.h"
 
-class SdlAudioOutput {
+class SdlAudioOutput : public AudioOutput {
 public:
     SdlAudioOutput() = default;
-    ~SdlAudioOutput() { stop(); }
+    ~SdlAudioOutput() override { stop(); }
     SdlAudioOutput(const SdlAudioOutput&) = delete;
     SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
 
-    // Returns 1 when playing, 0 when no audio device could be opened (reason on stderr).
-    int32_t start(std::unique_ptr<DiscAudioSource> source);
-    void stop();
+    int32_t start(std::unique_ptr<DiscAudioSource> source) override;
+    void stop() override;
     int32_t isPlaying() const { return device_ != 0; }
 
 private:

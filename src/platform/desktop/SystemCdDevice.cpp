@@ -1,23 +1,13 @@
 #include "platform/desktop/SystemCdDevice.h"
 
-#include <cstdio>
-#include <new>
-#include <string>
-
-#include "platform/DiscImageAudio.h"
-
 MCIERROR SystemCdDevice::open() {
     close();
-    std::string cuePath;
-    if (findDiscImage(&cuePath)) {
-        image_.reset(new (std::nothrow) DiscImage);
-        std::string error;
-        if (image_ == nullptr || !image_->load(cuePath.c_str(), &error)) {
-            std::fprintf(stderr, "CD audio: %s\n", error.c_str());
-            image_.reset();
-            return MCIERR_DEVICE_NOT_READY; // an unreadable image is no disc
-        }
+    const int32_t found = image_.open();
+    if (found > 0) {
         return 0;
+    }
+    if (found < 0) {
+        return MCIERR_DEVICE_NOT_READY; // an unreadable image is no disc
     }
     if (drive_.open()) {
         usingDrive_ = 1;
@@ -27,8 +17,8 @@ MCIERROR SystemCdDevice::open() {
 }
 
 MCIERROR SystemCdDevice::numberOfTracks(uint32_t* count) {
-    if (image_ != nullptr) {
-        *count = static_cast<uint32_t>(image_->trackCount);
+    if (image_.isOpen()) {
+        *count = image_.trackCount();
         return 0;
     }
     if (usingDrive_ && drive_.hasDisc()) {
@@ -39,8 +29,8 @@ MCIERROR SystemCdDevice::numberOfTracks(uint32_t* count) {
 }
 
 MCIERROR SystemCdDevice::isAudioTrack(uint32_t track, int32_t* isAudio) {
-    if (image_ != nullptr) {
-        *isAudio = image_->tracks[track - 1].isAudio;
+    if (image_.isOpen()) {
+        *isAudio = image_.isAudioTrack(track);
         return 0;
     }
     if (usingDrive_ && drive_.hasDisc()) {
@@ -50,23 +40,17 @@ MCIERROR SystemCdDevice::isAudioTrack(uint32_t track, int32_t* isAudio) {
     return MCIERR_DEVICE_NOT_READY;
 }
 
-MCIERROR SystemCdDevice::playToEnd(uint32_t track) {
+MCIERROR SystemCdDevice::playToEnd(uint32_t track, uintptr_t /*notifyWindow*/) {
+    if (image_.isOpen()) {
+        return image_.play(track, output_) ? 0 : MCIERR_HARDWARE; // a data track, or a lost file
+    }
     output_.stop();
-    std::unique_ptr<DiscAudioSource> source;
-    if (image_ != nullptr) {
-        // The device keeps the image alive until the output has stopped.
-        std::unique_ptr<DiscImageAudio> audio(new (std::nothrow) DiscImageAudio);
-        if (audio == nullptr || !audio->start(*image_, track)) {
-            return MCIERR_HARDWARE; // a data track, or its file went away
-        }
-        source = std::move(audio);
-    } else if (usingDrive_) {
-        source = drive_.audioFrom(track);
-        if (source == nullptr) {
-            return MCIERR_HARDWARE;
-        }
-    } else {
+    if (!usingDrive_) {
         return MCIERR_DEVICE_NOT_READY;
+    }
+    std::unique_ptr<DiscAudioSource> source = drive_.audioFrom(track);
+    if (source == nullptr) {
+        return MCIERR_HARDWARE;
     }
     return output_.start(std::move(source)) ? 0 : MCIERR_HARDWARE;
 }
@@ -78,7 +62,7 @@ MCIERROR SystemCdDevice::stop() {
 
 void SystemCdDevice::close() {
     output_.stop();
-    image_.reset();
+    image_.close();
     drive_.close();
     usingDrive_ = 0;
 }

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "platform/CdDevice.h"
-#include "platform/DiscImage.h"
+#include "platform/DiscImagePlayer.h"
 #include "platform/desktop/CdDrive.h"
 #include "platform/desktop/SdlAudioOutput.h"
 
@@ -22,12 +22,12 @@ public:
     MCIERROR open() override;
     MCIERROR numberOfTracks(uint32_t* count) override;
     MCIERROR isAudioTrack(uint32_t track, int32_t* isAudio) override;
-    MCIERROR playToEnd(uint32_t track) override;
+    MCIERROR playToEnd(uint32_t track, uintptr_t notifyWindow) override;
     MCIERROR stop() override;
     void close() override;
 
 private:
-    std::unique_ptr<DiscImage> image_; // the disc image, when there is one
+    DiscImagePlayer image_; // the disc image, when there is one
     CdDrive drive_;
     int32_t usingDrive_ = 0;
     SdlAudioOutput output_;

@@ -44,7 +44,7 @@ MCIERROR ScriptedCdDevice::isAudioTrack(uint32_t track, int32_t* isAudio) {
     return 0;
 }
 
-MCIERROR ScriptedCdDevice::playToEnd(uint32_t track) {
+MCIERROR ScriptedCdDevice::playToEnd(uint32_t track, uintptr_t /*notifyWindow*/) {
     log += "play " + std::to_string(track);
     if (failPlay || !trackIsAudio[track]) {
         log += " failed\n";

@@ -40,7 +40,7 @@ public:
     MCIERROR setTimeFormatTmsf() override;
     MCIERROR numberOfTracks(uint32_t* count) override;
     MCIERROR isAudioTrack(uint32_t track, int32_t* isAudio) override;
-    MCIERROR playToEnd(uint32_t track) override;
+    MCIERROR playToEnd(uint32_t track, uintptr_t notifyWindow) override;
     MCIERROR stop() override;
     void close() override;
 };

@@ -1,0 +1,93 @@
+// ember with objects of later LightWave versions: a version-1 scene naming an LWO2
+// object renders it with its UV-mapped picture; ember inspect object shows what was read.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "content/PngFile.h"
+#include "support/EmberProgram.h"
+
+namespace {
+
+constexpr char kScene[] = R"(LWSC
+1
+
+FirstFrame 0
+LastFrame 10
+FrameStep 1
+FramesPerSecond 30
+
+LoadObject objects\boxuv.lwo
+ObjectMotion (unnamed)
+ 9
+ 1
+ 0 0 0 30 20 0 1 1 1
+ 0 0 0 0 0
+
+AddLight Key
+LightMotion (unnamed)
+ 9
+ 1
+ 0 0 0 30 30 0 1 1 1
+ 0 0 0 0 0
+LightColor 255 255 255
+LgtIntensity 1
+LightType 0
+
+AmbientColor 255 255 255
+AmbIntensity 0.25
+
+ShowCamera 1 2
+CameraMotion (unnamed)
+ 9
+ 1
+ 0 0 -3 0 0 0 1 1 1
+ 0 0 0 0 0
+ZoomFactor 2
+)";
+
+class LaterObjectsTest : public EmberProgramTest {
+protected:
+    void SetUp() override {
+        EmberProgramTest::SetUp();
+        const std::string data = std::getenv("EMBER_TESTDATA");
+        writeFile("demo/scenes/outdoor.lws", kScene);
+        writeFile("demo/objects/boxuv.lwo", readFile(data + "/lwo2/boxuv.lwo"));
+        writeFile("demo/objects/BoxUV.PNG", readFile(data + "/lwo2/boxuv.png"));
+    }
+    // Pixels of the rendered frame brighter than 200 in every channel.
+    int whitePixels() {
+        EXPECT_EQ(run("render demo --scene 0 --frame 0 --color 32 --size 160x120 -o f.png"), 0)
+            << err;
+        RgbaImage frame;
+        char message[256];
+        EXPECT_EQ(readPngFile("f.png", frame, message, sizeof message), 1) << message;
+        int white = 0;
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const uint8_t* p = frame.at(x, y);
+                white += p[0] > 200 && p[1] > 200 && p[2] > 200 ? 1 : 0;
+            }
+        }
+        return white;
+    }
+};
+
+} // namespace
+
+TEST_F(LaterObjectsTest, VersionOneSceneDrawsAnLwo2ObjectWithItsPicture) {
+    // The box's front shows its picture's white label and border; without the picture
+    // it is its own grey, lit, nowhere that bright.
+    EXPECT_GT(whitePixels(), 20);
+    std::remove("demo/objects/BoxUV.PNG");
+    EXPECT_EQ(whitePixels(), 0);
+    EXPECT_NE(readFile("demo/error.txt").find("UNABLE TO FIND IMAGE boxuv.png"), std::string::npos);
+}
+
+TEST_F(LaterObjectsTest, InspectObjectShowsTheSurfaceAndItsTexture) {
+    ASSERT_EQ(run("inspect object demo/objects/boxuv.lwo"), 0) << err;
+    EXPECT_NE(out.find("pointCount 24, polygonCount 12, surfaceCount 1"), std::string::npos) << out;
+    EXPECT_NE(out.find("textureMapping 6"), std::string::npos);
+    EXPECT_NE(out.find("BoxUV.PNG"), std::string::npos) << "found without regard to case";
+}
