@@ -13,16 +13,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
-#include <memory>
 #include <random>
 #include <vector>
 
 #include "FillRateTriangles.h"
 #include "HighwaySpan.h"
 #include "accel/Dither.h"
-#include "accel/FastSpans.h"
 #include "accel/Rasterizer.h"
 #include "accel/SpanSelection.h"
 #include "accel/TextureCache.h"
@@ -44,7 +41,6 @@ std::vector<Call>* recording = nullptr;
 
 void record(SpanContext& c, const Span* spans, int32_t count) {
     recording->push_back(Call{c, std::vector<Span>(spans, spans + count)});
-    c.pixelsWritten += 0;
 }
 
 struct Scene {
@@ -135,8 +131,7 @@ uint64_t replay(SpanFunction span, SpanPath path, int32_t area, Buffers& buffers
     if (span == nullptr) {
         span = chosen;
     }
-    for (const Call& call : s.callsFor(area)) {
-        const Call& c = call;
+    for (const Call& c : s.callsFor(area)) {
         context.dr = c.steps.dr, context.dg = c.steps.dg, context.db = c.steps.db;
         context.da = c.steps.da;
         context.doow = c.steps.doow, context.dooz = c.steps.dooz;

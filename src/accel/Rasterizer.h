@@ -5,7 +5,9 @@
 // evaluated in 64-bit integers at pixel centres (x + 0.5, y + 0.5), so that coverage is
 // exact: no float rounding can open a crack or draw a pixel twice. For each row the span
 // is found from the edges by exact floor division, stepped from row to row by quotient
-// and remainder, never by testing pixel after pixel.
+// and remainder, never by testing pixel after pixel. (The divisions go through doubles,
+// two at a time, and are then corrected by the exact integer remainder: the quotients
+// are the integer ones, for a fraction of the cost.)
 //
 // Fill rule. A pixel centre strictly inside is drawn. A centre exactly on an edge
 // belongs to the triangle into which a point just to its right (and, on a horizontal
@@ -19,6 +21,11 @@
 // Attributes (colour, alpha, oow, ooz, sow, tow and the texture unit's oow) are planes
 // over the snapped triangle, in double precision, evaluated at the first pixel of each
 // span; colours are then stepped in 16.16 fixed point, the others in single precision.
+//
+// Recording. A prepared triangle (RasterTriangle) is what a frame's recorded drawing
+// holds, so it is small: positions in int32, the attributes as the caller's floats. The
+// attributes are limited and the planes set up when rows are drawn, on the drawing
+// thread, which keeps the thread that records (the caller's) light.
 //
 // Hostile input. A triangle with a NaN or infinite x or y draws nothing, as does one of
 // zero area. Coordinates beyond a guard band of +-2^19 pixels are clipped to the band in
