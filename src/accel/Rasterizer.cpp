@@ -481,12 +481,46 @@ RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVerte
     count = 0;
     const GrVertex* in[3] = {&a, &b, &c};
     bool inBand = true;
-    for (const GrVertex* v : in) {
-        if (!std::isfinite(v->x) || !std::isfinite(v->y)) {
-            return RasterResult::Rejected;
+    int64_t x[3], y[3]; // snapped, when inBand
+#if defined(__SSE2__)
+    // The common case in a few instructions: all six coordinates finite and inside the
+    // band (NaN fails the compare), then snapped four at a time. x * 16 is exact in a
+    // float there, so rounding it to an integer gives what rounding the double does.
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 band = _mm_set1_ps(static_cast<float>(kGuardBand));
+    const __m128 sixteen = _mm_set1_ps(16.0f);
+    const __m128 ab =
+        _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&a.x)),
+                     reinterpret_cast<const __m64*>(&b.x)); // ax ay bx by
+    const __m128 cc = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&c.x));
+    const int32_t inside = _mm_movemask_ps(_mm_cmple_ps(_mm_and_ps(ab, magnitude), band)) |
+                           _mm_movemask_ps(_mm_cmple_ps(_mm_and_ps(cc, magnitude), band)) << 4;
+    inBand = (inside & 0x3F) == 0x3F;
+    if (inBand) {
+        alignas(16) int32_t snapped[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(snapped),
+                        _mm_cvtps_epi32(_mm_mul_ps(ab, sixteen)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(snapped + 4),
+                        _mm_cvtps_epi32(_mm_mul_ps(cc, sixteen)));
+        for (int32_t i = 0; i < 3; ++i) {
+            x[i] = snapped[2 * i];
+            y[i] = snapped[2 * i + 1];
         }
-        inBand = inBand && std::fabs(v->x) <= static_cast<float>(kGuardBand) &&
-                 std::fabs(v->y) <= static_cast<float>(kGuardBand);
+    } else
+#endif
+    {
+        inBand = true;
+        for (const GrVertex* v : in) {
+            if (!std::isfinite(v->x) || !std::isfinite(v->y)) {
+                return RasterResult::Rejected;
+            }
+            inBand = inBand && std::fabs(v->x) <= static_cast<float>(kGuardBand) &&
+                     std::fabs(v->y) <= static_cast<float>(kGuardBand);
+        }
+        for (int32_t i = 0; i < 3 && inBand; ++i) {
+            x[i] = roundToInt64(static_cast<double>(in[i]->x) * 16.0);
+            y[i] = roundToInt64(static_cast<double>(in[i]->y) * 16.0);
+        }
     }
     if (target.clipMinX >= target.clipMaxX || target.clipMinY >= target.clipMaxY) {
         return RasterResult::Drawn;
@@ -495,11 +529,6 @@ RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVerte
     if (inBand) {
         // The common case: only the positions are looked at now; the attributes are copied
         // as they are and limited when drawn.
-        int64_t x[3], y[3];
-        for (int32_t i = 0; i < 3; ++i) {
-            x[i] = roundToInt64(static_cast<double>(in[i]->x) * 16.0);
-            y[i] = roundToInt64(static_cast<double>(in[i]->y) * 16.0);
-        }
         bool swapped = false;
         RasterTriangle& t = pieces[0];
         if (!placeTriangle(x, y, true, target, t, swapped, result)) {
