@@ -69,10 +69,12 @@ struct Colors {
     return {_mm512_and_si512(argb, splat(0x00FF00FF)), _mm512_srli_epi16(argb, 8)};
 }
 
-// (a * (256 - f) + b * f + 128) >> 8 per word, weights g = 256 - f and f per word.
-[[gnu::always_inline]] inline __m512i lerpWords(__m512i a, __m512i b, __m512i g, __m512i f) {
-    const __m512i sum = _mm512_add_epi16(_mm512_mullo_epi16(a, g), _mm512_mullo_epi16(b, f));
-    return _mm512_srli_epi16(_mm512_add_epi16(sum, _mm512_set1_epi16(128)), 8);
+// (a * (256 - f) + b * f + 128) >> 8 per word, as a + (((b - a) * f + 128) >> 8) (the
+// same: 256 * a is a whole multiple of 256), with the rounded high multiply:
+// ((b - a) * 128 * f + 2^14) >> 15. (b - a) * 128 fits a signed word; a, b, f 0..255.
+[[gnu::always_inline]] inline __m512i lerpWords(__m512i a, __m512i b, __m512i f) {
+    return _mm512_add_epi16(a,
+                            _mm512_mulhrs_epi16(_mm512_slli_epi16(_mm512_sub_epi16(b, a), 7), f));
 }
 
 // mul255 per word.
@@ -179,13 +181,11 @@ struct Footprint {
     const __m512i fv = _mm512_and_si512(f.v, splat(255));
     const __m512i fu2 = _mm512_or_si512(fu, _mm512_slli_epi32(fu, 16));
     const __m512i fv2 = _mm512_or_si512(fv, _mm512_slli_epi32(fv, 16));
-    const __m512i gu2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fu2);
-    const __m512i gv2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fv2);
-    const __m512i topRb = lerpWords(c00.rb, c10.rb, gu2, fu2);
-    const __m512i topGa = lerpWords(c00.ga, c10.ga, gu2, fu2);
-    const __m512i bottomRb = lerpWords(c01.rb, c11.rb, gu2, fu2);
-    const __m512i bottomGa = lerpWords(c01.ga, c11.ga, gu2, fu2);
-    return {lerpWords(topRb, bottomRb, gv2, fv2), lerpWords(topGa, bottomGa, gv2, fv2)};
+    const __m512i topRb = lerpWords(c00.rb, c10.rb, fu2);
+    const __m512i topGa = lerpWords(c00.ga, c10.ga, fu2);
+    const __m512i bottomRb = lerpWords(c01.rb, c11.rb, fu2);
+    const __m512i bottomGa = lerpWords(c01.ga, c11.ga, fu2);
+    return {lerpWords(topRb, bottomRb, fv2), lerpWords(topGa, bottomGa, fv2)};
 }
 
 template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
