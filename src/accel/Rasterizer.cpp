@@ -175,14 +175,6 @@ struct Edges {
         // |rowConstant| < 2^50: |dx|, |dy| <= 2^24 and rows and columns are below 2^24.
         floorDivide(rowConstant, step, e.d, e.q, e.r, e.qStep, e.rStep);
     }
-
-    void nextRow() {
-        left[0].nextRow();
-        left[1].nextRow();
-        right[0].nextRow();
-        right[1].nextRow();
-        c += cStep;
-    }
 };
 
 float toFloat(double v) {
@@ -445,30 +437,59 @@ void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int3
         base3 += ddy[3];
         base4 += ddy[4];
     }
-    for (int64_t row = startRow; row <= lastRow; ++row) {
-        const int64_t left = std::max(firstColumn, std::max(-edges.left[0].q, -edges.left[1].q));
-        const int64_t right = std::min(lastColumn, std::min(edges.right[0].q, edges.right[1].q));
-        if (edges.c >= 0 && left <= right) {
-            const double column = static_cast<double>(left);
-            const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
-                                         base2 + ddx[2] * column, base3 + ddx[3] * column,
-                                         base4 + ddx[4] * column};
-            Span& out = batch[batched++];
-            out.memoryRow = static_cast<int32_t>(flip ? t.bufferHeight - 1 - row : row);
-            out.x = static_cast<int32_t>(left);
-            out.count = static_cast<int32_t>(right - left + 1);
-            spanStart(at, keep, out.start);
-            if (batched == kSpanBatch) {
-                span(context, batch, batched);
-                batched = 0;
+    // The rows, for the triangle's edges: one left and two right, two left and one right,
+    // or one of each and a horizontal one (an absent edge would never bind, so leaving it
+    // out saves stepping it on every row).
+    const auto drawRows = [&]<int32_t Lefts, int32_t Rights>() {
+        constexpr bool kHorizontal = Lefts + Rights == 2;
+        for (int64_t row = startRow; row <= lastRow; ++row) {
+            int64_t left = std::max(firstColumn, -edges.left[0].q);
+            int64_t right = std::min(lastColumn, edges.right[0].q);
+            if constexpr (Lefts == 2) {
+                left = std::max(left, -edges.left[1].q);
             }
+            if constexpr (Rights == 2) {
+                right = std::min(right, edges.right[1].q);
+            }
+            if ((!kHorizontal || edges.c >= 0) && left <= right) {
+                const double column = static_cast<double>(left);
+                const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
+                                             base2 + ddx[2] * column, base3 + ddx[3] * column,
+                                             base4 + ddx[4] * column};
+                Span& out = batch[batched++];
+                out.memoryRow = static_cast<int32_t>(flip ? t.bufferHeight - 1 - row : row);
+                out.x = static_cast<int32_t>(left);
+                out.count = static_cast<int32_t>(right - left + 1);
+                spanStart(at, keep, out.start);
+                if (batched == kSpanBatch) {
+                    span(context, batch, batched);
+                    batched = 0;
+                }
+            }
+            edges.left[0].nextRow();
+            edges.right[0].nextRow();
+            if constexpr (Lefts == 2) {
+                edges.left[1].nextRow();
+            }
+            if constexpr (Rights == 2) {
+                edges.right[1].nextRow();
+            }
+            if constexpr (kHorizontal) {
+                edges.c += edges.cStep;
+            }
+            base0 += ddy[0];
+            base1 += ddy[1];
+            base2 += ddy[2];
+            base3 += ddy[3];
+            base4 += ddy[4];
         }
-        edges.nextRow();
-        base0 += ddy[0];
-        base1 += ddy[1];
-        base2 += ddy[2];
-        base3 += ddy[3];
-        base4 += ddy[4];
+    };
+    if (lefts == 2) {
+        drawRows.template operator()<2, 1>();
+    } else if (rights == 2) {
+        drawRows.template operator()<1, 2>();
+    } else {
+        drawRows.template operator()<1, 1>();
     }
     if (batched > 0) {
         span(context, batch, batched);
