@@ -17,9 +17,10 @@
 //
 // Each width is written by hand, one file per instruction set, rather than once with
 // Google Highway (which would also give ARM vectors), by measurement: the same span
-// (bilinear textured, W-buffered, dithered RGB565) written with Highway 1.0.3 gives the
-// same bits but, replaying the fill-rate triangles' spans on a 2-core AVX-512 Xeon
-// (bench_span_widths, CPU-time medians, loaded machine), took 16-27% longer than the
+// (bilinear textured, W-buffered, dithered RGB565) written with Highway 1.0.3, with the
+// same loop (then a group per span), gives the same bits but, replaying the fill-rate
+// triangles' spans on a 2-core AVX-512 Xeon (bench_span_widths, CPU-time medians, loaded
+// machine), took 16-27% longer than the
 // sixteen-wide spans (10-px triangles 17.9 against 14.6 ms, 100-px 5.46 against 4.29,
 // 5000-px 2.38 against 2.05) and 2-3% longer than the eight-wide ones, although it ran
 // 12-14% fewer instructions there (hardware gathers: one instruction, slower than the
