@@ -8,7 +8,7 @@
 #include "SceneInput.h"
 #include "accel/SoftwareDevice.h"
 #include "app/ProcessState.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/Scene.h"
 #include "render/RenderCounters.h"
 
@@ -24,7 +24,7 @@ SoftwareDevice* device = nullptr; // see useProcessDevice
 } // namespace
 
 void prepareFrameInput() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     writeSceneContent();
     demoSettings = DemoSettings{};
     demoSettings.screenWidth = kWidth;

@@ -7,7 +7,7 @@
 #include "MeshPromises.h"
 #include "content/Lwo2Object.h"
 #include "content/PngFile.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
@@ -20,7 +20,7 @@ constexpr char kObjectPath[] = "objects\\fuzz.lwo";
 } // namespace
 
 void prepareLwo2Input() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     readerExtensions().readOtherObject = &readLwo2Object;
     // The picture the seeds' clips name, so that inputs reach the texture path.
     RgbaImage picture;

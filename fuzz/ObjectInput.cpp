@@ -7,7 +7,7 @@
 #include "FuzzDrivers.h"
 #include "FuzzWorkspace.h"
 #include "MeshPromises.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "texture/TextureTable.h"
 
@@ -20,7 +20,7 @@ constexpr char kObjectPath[] = "objects\\fuzz.lwo";
 } // namespace
 
 void prepareObjectInput() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     writeSceneContent();
 }
 

@@ -11,7 +11,7 @@
 #include "anim/SceneAnimation.h"
 #include "fx/FireSeeding.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/Scene.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool hasKeys(const Motion& motion) {
 } // namespace
 
 void prepareSceneInput() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     writeSceneContent();
 }
 
@@ -87,9 +87,9 @@ const char* brokenScenePromise(const Scene& scene) {
     }
     for (int32_t i = 0; i < scene.fireCount; ++i) {
         const FireEmitter& fire = scene.fires[i];
-        if (!hasKeys(fire.motion) || fire.particleCount < 0 ||
-            fire.particleCount > kFireParticleLimit ||
-            (fire.particleCount > 0 && fire.particles == nullptr)) {
+        if (!hasKeys(fire.motion) || fire.particleCount < 0 || fire.particlesKept < 0 ||
+            fire.particlesKept > kMaxKeptFireParticles || fire.particlesKept > fire.particleCount ||
+            (fire.particlesKept > 0 && fire.particles == nullptr)) {
             return "a fire's counts without their arrays";
         }
     }

@@ -32,6 +32,7 @@
 #include "accel/TextureLayout.h"
 #include "accel/ThreeDfFile.h"
 #include "ember/ObjectConversion.h"
+#include "platform/Diagnostics.h"
 #include "writers/LwobWriter.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -301,6 +302,7 @@ bool pictureSeeds(const fs::path& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    setLoaderTraceStream(nullptr); // the objects converted for seeds trace their surfaces
     if (argc < 2) {
         std::fprintf(stderr, "usage: fuzz_seeds OUT [LWOB_DIR [DEMO_DIR]]\n");
         return 2;

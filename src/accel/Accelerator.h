@@ -319,6 +319,8 @@ FxU32 grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info);
 void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info);
 void grTexDownloadTable(GrChipID_t tmu, GrTexTable_t type, void* data);
 void grTexNCCTable(GrChipID_t tmu, GrNCCTable_t table);
+// Ours beyond the library: a null info makes no texture current, and every texel then
+// reads as opaque white (what the texture table draws for a texture it cannot show).
 void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info);
 void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunction, GrCombineFactor_t rgbFactor,
                   GrCombineFunction_t alphaFunction, GrCombineFactor_t alphaFactor,

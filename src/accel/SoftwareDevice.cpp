@@ -602,7 +602,11 @@ void SoftwareDevice::grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenO
         return;
     }
     textureDirty_ = true;
-    if (info == nullptr || !isValidTexInfo(*info)) {
+    if (info == nullptr) {
+        source_.active = false; // no texture: texels read as opaque white
+        return;
+    }
+    if (!isValidTexInfo(*info)) {
         source_.active = false;
         reportOnce(kInvalidSource, "grTexSource: invalid texture description; texels read as "
                                    "opaque white");

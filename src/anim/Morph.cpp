@@ -53,7 +53,19 @@ int32_t pointCountOf(const SceneObject& object) {
     return object.mesh.points != nullptr ? object.mesh.pointCount : 0;
 }
 
-// Checks every chain; 1 when all can be prepared.
+// 1 when some morphing object names object `index` as its target.
+bool isNamedAsTarget(const SceneObject* objects, int32_t count, int32_t index) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (objects[i].hasMorph == 1 && objects[i].morphTarget == index) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Checks every chain; 1 when all can be prepared. Chains are walked from their heads
+// only: objects that name each other (or themselves) with no head before them are just
+// targets, hidden and never blended, and need no check.
 int32_t validateChains(const SceneObject* objects, int32_t count, char* problem, size_t size) {
     for (int32_t i = 0; i < count; ++i) {
         if (objects[i].hasMorph != 1) {
@@ -66,23 +78,14 @@ int32_t validateChains(const SceneObject* objects, int32_t count, char* problem,
             return 0;
         }
     }
-    // With every target inside the scene, a chain that has not ended after `count` steps
-    // has visited some object twice.
     for (int32_t i = 0; i < count; ++i) {
-        int32_t j = i;
-        for (int32_t steps = 0; objects[j].hasMorph == 1; ++steps) {
-            if (steps == count) {
-                describe(problem, size, "morph chain of object %d loops", i + 1, 0);
-                return 0;
-            }
-            j = objects[j].morphTarget;
-        }
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        if (objects[i].hasMorph != 1) {
+        if (objects[i].hasMorph != 1 || isNamedAsTarget(objects, count, i)) {
             continue;
         }
+        // With every target inside the scene, a chain that has not ended after `count`
+        // steps has visited some object twice.
         const int32_t headPoints = pointCountOf(objects[i]);
+        int32_t steps = 0;
         for (int32_t j = objects[i].morphTarget;; j = objects[j].morphTarget) {
             if (pointCountOf(objects[j]) < headPoints) {
                 describe(problem, size,
@@ -92,6 +95,10 @@ int32_t validateChains(const SceneObject* objects, int32_t count, char* problem,
             }
             if (objects[j].hasMorph != 1) {
                 break;
+            }
+            if (++steps == count) {
+                describe(problem, size, "morph chain of object %d loops", i + 1, 0);
+                return 0;
             }
         }
     }

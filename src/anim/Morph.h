@@ -14,7 +14,10 @@
 // What preparation refuses (the scene then fails to load; `problem` says why, numbering
 // objects from 1 in their "LoadObject" order as the scene file does):
 //   - a morph target that is not an object of the scene (index outside 0..objectCount-1);
-//   - a chain that runs into a loop (a member naming an earlier member, or itself);
+//   - a chain that runs from its head into a loop (a member naming an earlier member,
+//     or itself). Objects that only name each other, or themselves, with no head
+//     leading to them (a "Metamorph" without "MorphTarget" on the first object names
+//     that object) are not refused: they are targets, hidden like any other;
 //   - a member with fewer points than its head (the blend pairs points by index over
 //     the head's points);
 //   - memory for the shape copies that cannot be had.

@@ -26,12 +26,10 @@
 #include "anim/Morph.h"
 #include "anim/MotionReader.h"
 #include "anim/SceneTokenizer.h"
-#include "fx/FireSeeding.h"
-#include "object/ObjectLoadFailure.h"
+#include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
 #include "player/Scene.h"
 #include "render/CameraView.h"
-#include "texture/ErrorLog.h"
 
 namespace {
 
@@ -155,26 +153,18 @@ int32_t loadObjectAction(SceneReading& r) {
     }
     r.objectIndex = scene.objectCount++;
     SceneObject& object = scene.objects[r.objectIndex];
-    clearObjectLoadFailure();
+    // A file that is found but refused says why on the refusal channel; error.txt gets
+    // the player's one line when the second name fails too.
     if (!object.loadObject(scene.textures, r.token)) {
-        // Why the first file was refused, when it was found: the second try forgets it.
-        char firstReason[kObjectLoadFailureSize];
-        std::snprintf(firstReason, sizeof(firstReason), "%s", lastObjectLoadFailure());
         char path[sizeof(kObjectDirectory) + 1 + kSceneWordCapacity];
         std::snprintf(path, sizeof(path), "%s\\%s", kObjectDirectory, r.token);
         if (!object.loadObject(scene.textures, path)) {
             report("failed opening object: ", path, " to, giving up");
-            // A file that was found but refused said why before this message replaced
-            // the log; the reasons follow the message, in the order the names were tried.
-            for (const char* reason :
-                 {static_cast<const char*>(firstReason), lastObjectLoadFailure()}) {
-                if (reason[0] != '\0') {
-                    appendToErrorLog(reason);
-                }
-            }
             return 0;
         }
+        object.foundInObjectDirectory = 1;
     }
+    object.rememberFileName(r.token);
     r.section = Section::Object;
     return 1;
 }
@@ -410,9 +400,9 @@ int32_t finishScene(SceneReading& r) {
     }
     for (int32_t i = 0; i < scene.fireCount; ++i) {
         FireEmitter& fire = scene.fires[i];
-        if (fire.particleCount < 0 || fire.particleCount > kFireParticleLimit) {
-            std::snprintf(problem, sizeof(problem), "fire %d with %d particles (0 to %d allowed)",
-                          i + 1, fire.particleCount, kFireParticleLimit);
+        if (fire.particleCount < 0) {
+            std::snprintf(problem, sizeof(problem), "fire %d with %d particles (0 or more allowed)",
+                          i + 1, fire.particleCount);
             reportInScene(r, problem);
             return 0;
         }

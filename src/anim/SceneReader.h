@@ -14,7 +14,7 @@
 //   - a word or number of 1024 characters or more;
 //   - an envelope with a channel count outside 1..9, a motion or envelope with more keys
 //     than the rest of the file can hold, memory that cannot be had;
-//   - a fire with a particle count outside 0..kFireParticleLimit;
+//   - a fire with a negative particle count;
 //   - a morph chain that names an object outside the scene, loops, or has a member with
 //     fewer points than its head.
 // A light keyword outside a light ends the load with result 0 and, as in the player, no

@@ -14,6 +14,5 @@
 
 using DesktopPlayerOptions = PlayerOptions;
 
-// Runs the program in the working directory. Returns 1 once it has run, 0 when no window
-// could be opened (no display; the reason is on standard error).
+// Runs the program in the working directory; returns its exit status (runWindowedPlayer).
 int32_t runDesktopPlayer(const DesktopPlayerOptions& options);

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
 #include "app/ProcessState.h"
+#include "platform/CdDevice.h"
 #include "platform/WindowSystem.h"
 
 namespace {
@@ -24,6 +26,7 @@ constexpr DialogControlTemplate kControls[] = {
     {-1, DialogControlKind::StaticText, "Track", 104, 30, 21, 9, 0, 0, 0},
     {kVsyncBox, DialogControlKind::CheckBox, "Vsync", 201, 76, 42, 15, 1, 0, 0},
     {kPlayLoopedBox, DialogControlKind::CheckBox, "Play looped", 201, 62, 50, 11, 1, 0, 0},
+    {kTrackNote, DialogControlKind::StaticText, "", 7, 101, 249, 10, 0, 0, 0},
 };
 
 uint32_t overrideWidth = 0;
@@ -49,20 +52,64 @@ int32_t readDecimal(const char* text, int32_t* value) {
     return 1;
 }
 
-void readTrack(DialogControls& dialog) {
+// The track OK would choose from the box's text.
+uint32_t chosenTrack(const DialogControls& dialog) {
     char text[25];
     dialog.getDlgItemText(kTrackBox, text, sizeof(text));
+    uint32_t track = demoSettings.cdTrack;
     int32_t number = 0;
     if (readDecimal(text, &number)) {
-        demoSettings.cdTrack = static_cast<uint32_t>(number);
+        track = static_cast<uint32_t>(number);
     }
     // Unsigned on purpose: a negative number is a very large track and becomes the last.
-    if (demoSettings.cdTrack > appState.cdTrackCount) {
-        demoSettings.cdTrack = appState.cdTrackCount;
+    if (track > appState.cdTrackCount) {
+        track = appState.cdTrackCount;
     }
-    if (demoSettings.cdTrack < 1) {
-        demoSettings.cdTrack = 1;
+    if (track < 1) {
+        track = 1;
     }
+    return track;
+}
+
+// What the device said of each track while the dialog is open: 1 audio (or it cannot
+// say), 0 data, -1 not asked yet. Asked once per track, as the user needs it.
+int32_t trackIsAudio[100];
+
+int32_t isAudioTrack(uint32_t track) {
+    if (track >= sizeof(trackIsAudio) / sizeof(trackIsAudio[0])) {
+        return 1;
+    }
+    if (trackIsAudio[track] < 0) {
+        MCI_STATUS_PARMS type;
+        type.dwItem = MCI_CDA_STATUS_TYPE_TRACK;
+        type.dwTrack = track;
+        trackIsAudio[track] =
+            mciSendCommandA(appState.cdDeviceId, MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+                            reinterpret_cast<uintptr_t>(&type)) != 0 ||
+            type.dwReturn == MCI_CDA_TRACK_AUDIO;
+    }
+    return trackIsAudio[track];
+}
+
+uint32_t firstAudioTrack() {
+    for (uint32_t track = 1; track <= appState.cdTrackCount; ++track) {
+        if (isAudioTrack(track)) {
+            return track;
+        }
+    }
+    return 0;
+}
+
+// Says so below the resolutions when CD audio would play a data track.
+void updateTrackNote(DialogControls& dialog) {
+    char note[64] = "";
+    if (appState.cdAvailable == 1 && dialog.isDlgButtonChecked(kCdAudioButton) == BST_CHECKED) {
+        const uint32_t track = chosenTrack(dialog);
+        if (!isAudioTrack(track)) {
+            std::snprintf(note, sizeof note, "Track %u holds data, not music", track);
+        }
+    }
+    dialog.setDlgItemText(kTrackNote, note);
 }
 
 void readButtons(DialogControls& dialog) {
@@ -95,7 +142,14 @@ intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t 
         dialog.checkDlgButton(k640x480Button, BST_CHECKED);
         dialog.checkDlgButton(kNoSoundButton, BST_CHECKED);
         dialog.checkDlgButton(kVsyncBox, BST_CHECKED);
-        dialog.setDlgItemText(kTrackBox, "0");
+        for (int32_t& known : trackIsAudio) {
+            known = -1;
+        }
+        char track[12] = "0";
+        if (appState.cdAvailable == 1) {
+            std::snprintf(track, sizeof track, "%u", firstAudioTrack());
+        }
+        dialog.setDlgItemText(kTrackBox, track);
         dialog.enableWindow(kTrackBox, 0);
         if (appState.cdAvailable == 0 || appState.cdTrackCount == 0) {
             dialog.enableWindow(kCdAudioButton, 0);
@@ -113,9 +167,16 @@ intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t 
     switch (id) {
     case kNoSoundButton:
         dialog.enableWindow(kTrackBox, 0);
+        updateTrackNote(dialog);
         return 0;
     case kCdAudioButton:
         dialog.enableWindow(kTrackBox, 1);
+        updateTrackNote(dialog);
+        return 0;
+    case kTrackBox:
+        if ((wordParam >> 16) == EN_CHANGE) {
+            updateTrackNote(dialog);
+        }
         return 0;
     case IDOK:
     case IDCANCEL:
@@ -125,7 +186,7 @@ intptr_t settingsDialogProc(DialogControls& dialog, uint32_t message, uintptr_t 
             return 1;
         }
         if (appState.cdAvailable == 1) {
-            readTrack(dialog);
+            demoSettings.cdTrack = chosenTrack(dialog);
         }
         readButtons(dialog);
         dialog.endDialog(id == IDOK ? 1 : 0);

@@ -8,7 +8,13 @@
 //
 // Control ids, as in the template:
 //   1 OK, 2 Cancel, 1000 "No Sound", 1001 "CD Audio", 1004 "512x384", 1005 "640x480",
-//   1006 "800x600", 1009 the track box, 1010 "Vsync", 1011 "Play looped".
+//   1006 "800x600", 1009 the track box, 1010 "Vsync", 1011 "Play looped", 1012 a note
+//   below the resolutions (empty unless the track chosen holds data, not music).
+//
+// The track box opens with the disc's first audio track (asked of the CD device, track
+// by track, through mciSendCommandA; a track whose type cannot be read counts as audio)
+// rather than "0", which the clamp made track 1: on most demo discs the data track. The
+// clamp on OK is unchanged.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +31,7 @@ inline constexpr int32_t k800x600Button = 1006;
 inline constexpr int32_t kTrackBox = 1009;
 inline constexpr int32_t kVsyncBox = 1010;
 inline constexpr int32_t kPlayLoopedBox = 1011;
+inline constexpr int32_t kTrackNote = 1012;
 
 extern const DialogTemplate kSettingsDialogTemplate;
 

@@ -98,7 +98,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, const char* /*comman
     if (!grSstQueryHardware(&hardware)) {
         windows.messageBox(appState.mainWindow, "Unable to initialize glide", "ERROR");
         grGlideShutdown();
-        return 0;
+        return kStartupFailed;
     }
     appState.frameBufferMegabytes = frameBufferMegabytesOf(hardware.SSTs[0]);
 
@@ -117,7 +117,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, const char* /*comman
         playCdTrack();
     }
 
-    playDemo();
+    const int32_t played = playDemo();
 
     if (appState.cdAvailable == 1) {
         if (demoSettings.noSound == 0) {
@@ -130,5 +130,5 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, const char* /*comman
     std::fputs("Exiting winMain()\n", stdout);
     std::fflush(stdout);
     windows.destroyWindow(appState.mainWindow);
-    return 0;
+    return played ? 0 : kStartupFailed;
 }

@@ -70,8 +70,8 @@ void fitFourByThree(uint32_t width, uint32_t height, uint32_t* fittedWidth,
     } else {
         h = w * 3 / 4;
     }
-    *fittedWidth = w < 4 ? 4 : static_cast<uint32_t>(w);
-    *fittedHeight = h < 3 ? 3 : static_cast<uint32_t>(h);
+    *fittedWidth = w < 1 ? 1 : static_cast<uint32_t>(w);
+    *fittedHeight = h < 1 ? 1 : static_cast<uint32_t>(h);
 }
 
 int32_t runWindowedPlayer(WindowSystem& windows, CdDevice& cd, Clock& clock,
@@ -88,7 +88,7 @@ int32_t runWindowedPlayer(WindowSystem& windows, CdDevice& cd, Clock& clock,
     std::unique_ptr<WindowedDevice> device(new (std::nothrow)
                                                WindowedDevice(deviceOptions, windows));
     if (device == nullptr) {
-        return 0;
+        return kStartupFailed;
     }
 
     setWindowSystem(&windows);
@@ -98,7 +98,7 @@ int32_t runWindowedPlayer(WindowSystem& windows, CdDevice& cd, Clock& clock,
     setScreenSizeOverride(width, height);
 
     appState.mainWindow = nullptr;
-    WinMain(instance, nullptr, "", 1);
+    const int32_t status = WinMain(instance, nullptr, "", 1);
     const int32_t ran = appState.mainWindow != nullptr ? 1 : 0;
 
     setScreenSizeOverride(0, 0);
@@ -106,5 +106,5 @@ int32_t runWindowedPlayer(WindowSystem& windows, CdDevice& cd, Clock& clock,
     setClock(nullptr);
     setCdDevice(nullptr);
     setWindowSystem(nullptr);
-    return ran;
+    return ran ? status : kNoWindow;
 }

@@ -29,10 +29,14 @@ struct PlayerOptions {
     uint32_t height = 0;
 };
 
-// Runs the program in the working directory. Returns 1 once it has run, 0 when no window
-// could be opened.
+// What runWindowedPlayer returns beyond WinMain's own status (0, or kStartupFailed after
+// a message box): no window could be opened (no display; the reason is on standard error).
+inline constexpr int32_t kNoWindow = 2;
+
+// Runs the program in the working directory; returns the program's exit status.
 int32_t runWindowedPlayer(WindowSystem& windows, CdDevice& cd, Clock& clock,
                           const PlayerOptions& options, void* instance);
 
-// The largest size of aspect 4:3 that fits in width x height (at least 4 x 3).
+// The largest size of aspect 4:3 that fits in width x height (at least 1 x 1, never
+// larger than width x height).
 void fitFourByThree(uint32_t width, uint32_t height, uint32_t* fittedWidth, uint32_t* fittedHeight);

@@ -7,8 +7,8 @@
 #include "accel/TextureLayout.h"
 #include "content/PictureFile.h"
 #include "content/TextureConverter.h"
+#include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
-#include "texture/ErrorLog.h"
 #include "texture/TextureTable.h"
 
 namespace {

@@ -38,8 +38,8 @@ struct ClipTexture {
 };
 
 // 1 with the texture in `texture`; 0 when the map names no clip, the clip no picture, or
-// the picture cannot be found, decoded or stored (reported in error.txt, except a map
-// without a clip).
+// the picture cannot be found, decoded or stored (reported on the error log, see
+// platform/Diagnostics.h, except a map without a clip).
 int32_t loadClipTexture(TextureTable& textures, const Lwo2Model& model, const Lwo2SurfaceLook& look,
                         const char* objectPath, ClipTexture& texture);
 

@@ -6,6 +6,7 @@
 #include "content/Lwo2Model.h"
 #include "object/ObjectFile.h"
 #include "object/ObjectLoadFailure.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 
 namespace {
@@ -43,7 +44,7 @@ int32_t readLwo2Object(SceneObject& object, TextureTable& textures, ObjectFile& 
 
 int32_t loadLwo2ObjectLayer(SceneObject& object, TextureTable& textures, const char* fileName,
                             int32_t layerNumber, Lwo2LayerInfo* layer) {
-    clearObjectLoadFailure();
+    clearLastRefusal();
     object.mesh = Mesh{};
     ObjectFile file;
     if (readObjectFile(file, fileName) == 0) {

@@ -12,9 +12,13 @@
 //   - A life of 0 (a fade time of 0) has no rates: they are left at 0 instead of the
 //     infinities and NaNs a division by zero would store. Such a particle never lives
 //     (its age is never below 0), so no rate is ever applied.
-//   - The array is replaced, never grown: a count that is negative, above
-//     kFireParticleLimit or cannot be allocated leaves no particles and a count of 0,
-//     so nothing can index past the array.
+//   - Only the first kMaxKeptFireParticles particles are kept (the last kept one
+//     becomes the core), but the generator always moves on by the draws of every
+//     particle asked for, so what emitters seeded later get never depends on the bound.
+//     The particles not kept take no time: their draws are skipped in one jump.
+//   - The array is replaced, never grown, and particlesKept says how long it is: a
+//     negative count, or an array that cannot be allocated, keeps none, so nothing can
+//     index past it. particleCount stays as the scene gave it, for the next seeding.
 #include "fx/FireEmitter.h"
 
 #include <new>
@@ -31,19 +35,30 @@ float drawFloat() {
     return static_cast<float>(drawRandom());
 }
 
+// Random draws one particle takes when it is seeded: 7 in mode 0, 8 in mode 1, none in
+// other modes (such an emitter is not seeded).
+int32_t drawsPerParticle(int32_t fireMode) {
+    return fireMode == 0 ? 7 : (fireMode == 1 ? 8 : 0);
+}
+
 } // namespace
 
 void FireEmitter::initParticles() {
     particles.reset();
-    if (particleCount <= 0 || particleCount > kFireParticleLimit) {
-        particleCount = 0;
+    particlesKept = 0;
+    if (particleCount <= 0) {
         return;
     }
-    particles.reset(new (std::nothrow) FireParticle[particleCount]);
+    const int32_t kept =
+        particleCount < kMaxKeptFireParticles ? particleCount : kMaxKeptFireParticles;
+    const uint64_t draws = static_cast<uint64_t>(drawsPerParticle(fireMode));
+    const uint64_t drawsNotKept = static_cast<uint64_t>(particleCount - kept) * draws;
+    particles.reset(new (std::nothrow) FireParticle[kept]);
     if (particles == nullptr) {
-        particleCount = 0;
+        skipRandomDraws(static_cast<uint64_t>(particleCount) * draws);
         return;
     }
+    particlesKept = kept;
     if (fireMode == 0) {
         baseDirection[0] = 0.0f, baseDirection[1] = 1.0f, baseDirection[2] = 0.0f;
     } else if (fireMode == 1) {
@@ -53,7 +68,7 @@ void FireEmitter::initParticles() {
     }
 
     const float fade = static_cast<float>(fadeTime);
-    for (int32_t i = 0; i < particleCount; ++i) {
+    for (int32_t i = 0; i < kept; ++i) {
         FireParticle& p = particles[i];
         const int64_t scaledDraw = static_cast<int64_t>(drawRandom()) * fadeTime;
         p.life = static_cast<float>(scaledDraw) * kReciprocalRandomScale + fade;
@@ -92,8 +107,10 @@ void FireEmitter::initParticles() {
         p.isDead = 0;
     }
 
+    skipRandomDraws(drawsNotKept);
+
     // The core: a particle that never moves and is respawned at the emitter every frame.
-    FireParticle& core = particles[particleCount - 1];
+    FireParticle& core = particles[kept - 1];
     core.life = 0.0f;
     for (int c = 0; c < 3; ++c) {
         core.offset[c] = 0.0f;

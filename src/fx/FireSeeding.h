@@ -11,10 +11,11 @@
 
 #include <cstdint>
 
-// Most particles one emitter may hold. Content uses tens (the bundled demo at most 90);
-// the bound keeps a scene file from making the player allocate or draw without limit
-// (the reader refuses larger counts). Drawing is the tighter bound: every particle is a
-// textured square that may fill the screen, so one frame may cost up to 10 emitters x
-// this many x the screen's pixels. At 65536, a fire of 20 bytes near the camera took
-// over three minutes for one 640 x 480 frame; at 1024 ten such fires take seconds.
-inline constexpr int32_t kFireParticleLimit = 1024;
+// Most particles one emitter keeps. A scene may ask for any count that is not negative:
+// every particle asked for is seeded in turn (it takes its random numbers, so each
+// emitter seeded after it gets the particles it gets in the player), but those beyond
+// the first kMaxKeptFireParticles - 1 are not kept, and the last kept one is the
+// emitter's core. Content uses tens (the bundled demo at most 90); the bound keeps an
+// emitter's memory (about 8 MiB) and the per-frame update of its particles bounded.
+// What a frame may cost to draw is bounded separately, by screen area (FireEmitter.h).
+inline constexpr int32_t kMaxKeptFireParticles = 65536;

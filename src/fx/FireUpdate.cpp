@@ -14,7 +14,9 @@
 // rotation follows the emitter's x position. Particles at camera depth 1.0 or nearer
 // are skipped, not clipped; the accelerator's clipping draw trims the rest to the
 // screen. The vertex alpha is not read by the additive blend: a particle fades only
-// through its colour.
+// through its colour. What one emitter draws in a frame is bounded by screen area
+// (kFireScreensPerFrame): a sprite whose on-screen part would take the emitter past it
+// is left out of that frame, so a fire of any size near the camera costs a bounded fill.
 //
 // What this adds to guard against bad content (results are otherwise exactly as the
 // arithmetic below): a frame that is not a number leaves the emitter untouched; the
@@ -39,6 +41,23 @@ namespace {
 constexpr float kNearestParticleDepth = 1.0f;
 constexpr float kGroundClearance = 0.0001f;
 constexpr int32_t kMaxLifeSubtractions = 1024;
+
+float clampToUnit(float v) {
+    return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; // not a number: 0
+}
+
+// Fraction of the screen covered by the box around four points in unit screen
+// coordinates, clipped to the screen.
+float screenShare(const float (&x)[4], const float (&y)[4]) {
+    float left = x[0], right = x[0], bottom = y[0], top = y[0];
+    for (int k = 1; k < 4; ++k) {
+        left = x[k] < left ? x[k] : left;
+        right = x[k] > right ? x[k] : right;
+        bottom = y[k] < bottom ? y[k] : bottom;
+        top = y[k] > top ? y[k] : top;
+    }
+    return (clampToUnit(right) - clampToUnit(left)) * (clampToUnit(top) - clampToUnit(bottom));
+}
 
 void setFireStates() {
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
@@ -90,6 +109,8 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
     }
     const float dt = frame - lastUpdateFrame;
     lastUpdateFrame = frame;
+    spritesDrawn = 0;
+    spritesOverBudget = 0;
     if (particles == nullptr || (fireMode != 0 && fireMode != 1)) {
         return;
     }
@@ -99,8 +120,9 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
     const float screenHeight = static_cast<float>(demoSettings.screenHeight);
     const Vector3& eye = camera.motion.position;
     const float* m = viewRotation.m;
+    float screensCovered = 0.0f;
 
-    for (int32_t i = 0; i < particleCount; ++i) {
+    for (int32_t i = 0; i < particlesKept; ++i) {
         FireParticle& p = particles[i];
         p.age += dt;
         if (p.age < p.life) {
@@ -156,15 +178,26 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
             continue;
         }
         const float q = 1.0f / p.viewPosition[2];
-        static constexpr float kTexel[4][2] = {{0, 0}, {0, 256}, {256, 256}, {256, 0}};
-        GrVertex v[4];
+        float unitX[4];
+        float unitY[4];
         for (int k = 0; k < 4; ++k) {
             const float cx = p.size * corner[k][0] + p.viewPosition[0];
             const float cy = corner[k][1] * p.size + p.viewPosition[1];
+            unitX[k] = ((cx * zoom * q) + 1.0f) * 0.5f;
+            unitY[k] = ((cy * zoom * q * kScreenAspect) + 1.0f) * 0.5f;
+        }
+        const float share = screenShare(unitX, unitY);
+        if (screensCovered + share > kFireScreensPerFrame) {
+            ++spritesOverBudget;
+            continue;
+        }
+        screensCovered += share;
+        static constexpr float kTexel[4][2] = {{0, 0}, {0, 256}, {256, 256}, {256, 0}};
+        GrVertex v[4];
+        for (int k = 0; k < 4; ++k) {
             GrVertex& g = v[k];
-            g.x = truncateToSixteenth(((cx * zoom * q) + 1.0f) * 0.5f * screenWidth);
-            g.y =
-                truncateToSixteenth(((cy * zoom * q * kScreenAspect) + 1.0f) * 0.5f * screenHeight);
+            g.x = truncateToSixteenth(unitX[k] * screenWidth);
+            g.y = truncateToSixteenth(unitY[k] * screenHeight);
             g.z = p.viewPosition[2];
             g.r = p.color[0], g.g = p.color[1], g.b = p.color[2];
             g.a = p.alpha;
@@ -176,5 +209,6 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
         }
         guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
         guDrawTriangleWithClip(&v[0], &v[2], &v[3]);
+        ++spritesDrawn;
     }
 }

@@ -15,6 +15,10 @@ inline constexpr int32_t kRandomMaximum = 32767;
 
 int32_t drawRandom();
 
+// Moves the generator on by `count` draws whose values nobody needs, in at most 64 steps
+// whatever the count: the state after it is the one `count` calls of drawRandom() leave.
+void skipRandomDraws(uint64_t count);
+
 // Puts the generator back into its start-up state. Only for tests and tools that load
 // scenes more than once in one process and need the sequence a fresh player would see;
 // the player itself never calls it.

@@ -26,7 +26,6 @@ bool isLwo2(const ObjectFile& file) {
 } // namespace
 
 int32_t SceneObject::loadObject(TextureTable& textures, const char* fileName) {
-    clearObjectLoadFailure();
     // Everything of an earlier load goes, anyReflective included: the new file alone
     // decides whether the reflection pass is needed.
     mesh = Mesh{};
@@ -67,4 +66,12 @@ int32_t SceneObject::loadObject(TextureTable& textures, const char* fileName) {
         }
     }
     return 1;
+}
+
+void SceneObject::rememberFileName(const char* name) {
+    const size_t bytes = std::strlen(name) + 1;
+    fileName.reset(new (std::nothrow) char[bytes]);
+    if (fileName != nullptr) {
+        std::memcpy(fileName.get(), name, bytes);
+    }
 }

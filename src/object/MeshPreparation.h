@@ -32,7 +32,9 @@
 int32_t textureCoordinateFileName(const char* objectFileName, char* path, size_t size);
 
 // Returns 1 when the object's texture-coordinate file was read into the corners, 0 when
-// there is none, -1 when it is too short for the triangles (reported; the load fails).
+// there is none, -1 when it cannot be read (reported; the load fails). A file shorter
+// than the triangles need fills the whole triangles it holds, in order; the others keep
+// u = v = 0, and nothing is generated for them.
 int32_t applyTextureCoordinateFile(Mesh& mesh, const char* objectFileName);
 
 // Planar and cylindrical mapping from each triangle's surface. A zero component of the

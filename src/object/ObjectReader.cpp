@@ -5,8 +5,8 @@
 #include <new>
 
 #include "object/ObjectLoadFailure.h"
-#include "object/ObjectTrace.h"
 #include "object/SurfaceReader.h"
+#include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 
 namespace {
@@ -66,7 +66,7 @@ int64_t readSurfaceName(const uint8_t* bytes, int64_t length, int64_t at, char* 
 }
 
 [[noreturn]] void outOfMemory(const ObjectFile& file) {
-    traceObject("Out of memory error\n");
+    traceLoader("Out of memory error\n");
     reportUnusableObject(file.name, "out of memory reading the surface names");
     std::exit(EXIT_FAILURE);
 }

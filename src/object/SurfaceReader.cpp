@@ -16,6 +16,8 @@
 //
 // Deliberate limits: the chunk's scan never reads past its length (a name that fills
 // the chunk gets no pad byte and no scan behind it); handlers may, as they always did.
+// A length that runs past the end of the file is read up to the end of the file: the
+// player's scan went on counting the bytes it could not read, and found no tag in them.
 // A chunk whose name matches no SRFS name is read into a scratch record that is then
 // dropped, and loads no image, so byte positions stay the same as for a named chunk.
 #include "object/SurfaceReader.h"
@@ -24,7 +26,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "texture/TextureTable.h"
 
 namespace {
@@ -145,7 +147,7 @@ struct SurfaceChunkReader {
         case SubChunk::None:
             break;
         case SubChunk::Color: {
-            traceObject("COLR\n");
+            traceLoader("COLR\n");
             readBigEndianU16(file);
             const int32_t r = readByte(file);
             const int32_t g = readByte(file);
@@ -154,7 +156,7 @@ struct SurfaceChunkReader {
             surface.color[0] = static_cast<float>(r) * kByteFraction;
             surface.color[1] = static_cast<float>(g) * kByteFraction;
             surface.color[2] = static_cast<float>(b) * kByteFraction;
-            traceObject("r:%d g:%d b:%d\n", r, g, b);
+            traceLoader("r:%d g:%d b:%d\n", r, g, b);
             break;
         }
         case SubChunk::TextureKind: {
@@ -167,13 +169,13 @@ struct SurfaceChunkReader {
             } else {
                 const char tag[5] = {window.bytes[0], window.bytes[1], window.bytes[2],
                                      window.bytes[3], '\0'};
-                traceObject("Unsuported texturemode:%s\n", tag);
+                traceLoader("Unsuported texturemode:%s\n", tag);
                 mode = 0;
             }
             break;
         }
         case SubChunk::TextureImage:
-            traceObject("TIMG\n");
+            traceLoader("TIMG\n");
             readBigEndianU16(file);
             readText(file, text);
             if (mode != 0 && textures != nullptr) {
@@ -182,7 +184,7 @@ struct SurfaceChunkReader {
             surface.textureMapping = mode;
             break;
         case SubChunk::TextureFlags: {
-            traceObject("TFLG\n");
+            traceLoader("TFLG\n");
             readBigEndianU16(file);
             const uint16_t flags = readBigEndianU16(file);
             if (mode != 0) {
@@ -197,86 +199,86 @@ struct SurfaceChunkReader {
                     surface.textureAxis = 3;
                     break;
                 default:
-                    traceObject("Error in textureaxis\n");
+                    traceLoader("Error in textureaxis\n");
                     break;
                 }
             }
             break;
         }
         case SubChunk::TextureSize:
-            traceObject("TSIZ\n");
+            traceLoader("TSIZ\n");
             readBigEndianU16(file);
             if (mode != 0) {
                 read3(surface.textureSize);
             }
             break;
         case SubChunk::TextureCenter:
-            traceObject("TCTR\n");
+            traceLoader("TCTR\n");
             readBigEndianU16(file);
             if (mode != 0) {
                 read3(surface.textureCenter);
             }
             break;
         case SubChunk::WrapWidth:
-            traceObject("TFP0\n");
+            traceLoader("TFP0\n");
             readBigEndianU16(file);
             if (mode != 0) {
                 surface.textureWrapWidth = readBigEndianFloat(file);
             }
-            traceObject("%f WRAP VALUE\n", static_cast<double>(surface.textureWrapWidth));
+            traceLoader("%f WRAP VALUE\n", static_cast<double>(surface.textureWrapWidth));
             break;
         case SubChunk::WrapHeight:
-            traceObject("TFP1\n");
+            traceLoader("TFP1\n");
             readBigEndianU16(file);
             if (mode != 0) {
                 surface.textureWrapHeight = readBigEndianFloat(file);
             }
-            traceObject("%f WRAPH VALUE\n", static_cast<double>(surface.textureWrapHeight));
+            traceLoader("%f WRAPH VALUE\n", static_cast<double>(surface.textureWrapHeight));
             break;
         case SubChunk::Flags: {
-            traceObject("FLAG\n");
+            traceLoader("FLAG\n");
             readBigEndianU16(file);
             const uint16_t flags = readBigEndianU16(file);
             surface.luminosity = flags & 1;
             surface.smoothing = flags & 4;
-            traceObject("This flag is 0x%x\n", static_cast<unsigned>(flags));
+            traceLoader("This flag is 0x%x\n", static_cast<unsigned>(flags));
             if ((flags & 0x100) != 0) {
                 surface.doubleSided = 1;
-                traceObject("Doublesided\n");
+                traceLoader("Doublesided\n");
             }
             if ((flags & 0x200) != 0) {
                 surface.additive = 1;
-                traceObject("additive\n");
+                traceLoader("additive\n");
             }
             break;
         }
         case SubChunk::Luminosity:
-            traceObject("LUMI\n");
+            traceLoader("LUMI\n");
             readBigEndianU16(file);
             surface.luminosity = readBigEndianU16(file);
             break;
         case SubChunk::SmoothingAngle: {
-            traceObject("SMAN\n");
+            traceLoader("SMAN\n");
             readBigEndianU16(file);
             const float radians = readBigEndianFloat(file);
             const double degrees = static_cast<double>(radians) * 360.0 * 0.15915494309189535;
-            traceObject("Smoothing angle = %f decimal form = %d\n", degrees, wholeDegrees(degrees));
+            traceLoader("Smoothing angle = %f decimal form = %d\n", degrees, wholeDegrees(degrees));
             break;
         }
         case SubChunk::Transparency:
-            traceObject("TRAN\n");
+            traceLoader("TRAN\n");
             readBigEndianU16(file);
             surface.transparency = static_cast<float>(readBigEndianU16(file)) * kByteFraction;
             surface.transparent = 1;
             break;
         case SubChunk::Reflection:
-            traceObject("REFL\n");
+            traceLoader("REFL\n");
             readBigEndianU16(file);
             surface.reflectivity = static_cast<float>(readBigEndianU16(file)) * kByteFraction;
             surface.reflective = 1;
             break;
         case SubChunk::ReflectionImage:
-            traceObject("RIMG\n");
+            traceLoader("RIMG\n");
             readBigEndianU16(file);
             readText(file, text);
             if (textures != nullptr) {
@@ -312,14 +314,16 @@ int32_t SurfaceNameTable::find(const char* name) const {
 
 void readSurfaceChunk(ObjectFile& file, Surface* surfaces, const SurfaceNameTable& names,
                       TextureTable& textures) {
-    traceObject("SURF\n");
+    traceLoader("SURF\n");
     uint32_t rawLength = 0;
     const int32_t complete = readChunkLength(file, rawLength);
     const int32_t length = static_cast<int32_t>(rawLength);
-    if (length < 1 || complete == 0 || length > remainingBytes(file)) {
+    if (length < 1 || complete == 0) {
         return;
     }
-    const int64_t end = file.position + length; // the byte count reaches the length here
+    // Where the byte count reaches the length, or the end of the file: the bytes a
+    // longer length claims are not there, and no tag can be read from them.
+    const int64_t end = file.position + std::min<int64_t>(length, remainingBytes(file));
 
     char name[kMaxSurfaceNameLength + 1];
     int32_t kept = 0;

@@ -6,14 +6,15 @@
 // texture kind, image and projection). Sub-chunks are found by a byte scan for their
 // tags inside the chunk, exactly as the player always read them, so data that happens to
 // spell a tag is taken for one. Texture images are loaded into the scene's TextureTable.
-// Every attribute read is traced on the object trace stream (ObjectTrace.h).
+// Every attribute read is traced on the loader trace (platform/Diagnostics.h).
 //
 // Units: colour bytes, 16-bit transparency and reflectivity become fractions of 256;
 // texture size and centre are in object units; the wrap width in repeats per cylinder.
 //
 // What it does not do: check the u16 sub-chunk lengths (they are read and not used), or
-// fail: a chunk it cannot use (length below 1 or past the end of the file) is passed over
-// behind its length field; a chunk whose name is no SRFS name is read and dropped.
+// fail: a chunk of length below 1 is passed over behind its length field, one whose
+// length runs past the end of the file is read to the end of the file, and a chunk whose
+// name is no SRFS name is read and dropped.
 #pragma once
 
 #include <cstdint>

@@ -162,23 +162,23 @@ int32_t applyTextureCoordinateFile(Mesh& mesh, const char* objectFileName) {
     if (file == nullptr) {
         return 0;
     }
-    const int64_t needed = static_cast<int64_t>(mesh.polygonCount) * kTriangleBytes;
+    // A file shorter than the triangles need (most often one left from before the object
+    // gained triangles) gives the triangles it covers; the others keep u = v = 0.
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         size = std::ftell(file);
     }
-    if (size < needed || std::fseek(file, 0, SEEK_SET) != 0) {
+    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
-        reportUnusableObject(objectFileName,
-                             "the texture coordinate file %s holds %ld bytes; its %d triangles "
-                             "need %lld",
-                             path, size < 0 ? 0L : size, mesh.polygonCount,
-                             static_cast<long long>(needed));
+        reportUnusableObject(objectFileName, "the texture coordinate file %s cannot be read", path);
         return -1;
     }
+    const int64_t covered = static_cast<int64_t>(size) / kTriangleBytes;
+    const int32_t triangles =
+        covered < mesh.polygonCount ? static_cast<int32_t>(covered) : mesh.polygonCount;
     uint8_t block[kTrianglesPerBlock * kTriangleBytes];
-    for (int32_t first = 0; first < mesh.polygonCount; first += kTrianglesPerBlock) {
-        const int32_t n = std::min(kTrianglesPerBlock, mesh.polygonCount - first);
+    for (int32_t first = 0; first < triangles; first += kTrianglesPerBlock) {
+        const int32_t n = std::min(kTrianglesPerBlock, triangles - first);
         if (std::fread(block, kTriangleBytes, static_cast<size_t>(n), file) !=
             static_cast<size_t>(n)) {
             std::fclose(file);

@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "object/MeshPreparation.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void computeVertexNormals(Mesh& mesh) {
         float* n = mesh.points[i].normal;
         const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
         if (length == 0.0f) {
-            traceObject("There was a normal of the size (%f,%f,%f) (Calculating np1)\n I'll "
+            traceLoader("There was a normal of the size (%f,%f,%f) (Calculating np1)\n I'll "
                         "set it to (0,0,1)\n",
                         static_cast<double>(n[0]), static_cast<double>(n[1]),
                         static_cast<double>(n[2]));

@@ -95,6 +95,13 @@ void DialogBox::command(int32_t id) {
     }
 }
 
+void DialogBox::notifyChange(int32_t index) {
+    if (!ended_ && layout_.controls[index].kind == DialogControlKind::EditBox) {
+        const auto id = static_cast<uint32_t>(controls_[index].id);
+        procedure_(*this, WM_COMMAND, static_cast<uintptr_t>(id | EN_CHANGE << 16), 0);
+    }
+}
+
 int32_t DialogBox::canTakeFocus(int32_t index) const {
     const DialogControlKind kind = layout_.controls[index].kind;
     return controls_[index].enabled && kind != DialogControlKind::GroupBox &&
@@ -171,6 +178,7 @@ void DialogBox::typeCharacter(int32_t code) {
     if (length < static_cast<size_t>(kMaxTextLength)) {
         text[length] = static_cast<char>(code);
         text[length + 1] = '\0';
+        notifyChange(focusIndex_);
     }
 }
 
@@ -183,6 +191,7 @@ void DialogBox::setText(int32_t id, const char* text) {
     if (text != nullptr) {
         std::strncpy(controls_[index].text, text, kMaxTextLength);
     }
+    notifyChange(index);
 }
 
 void DialogBox::pressEnter() {
@@ -223,6 +232,7 @@ void DialogBox::pressBackspace() {
     const size_t length = std::strlen(text);
     if (length > 0) {
         text[length - 1] = '\0';
+        notifyChange(focusIndex_);
     }
 }
 

@@ -25,6 +25,8 @@
 //     has returned;
 //   - an edit box takes typed characters while it has the focus (digits only when so
 //     marked), Backspace removes the last one; text is at most kMaxTextLength bytes;
+//     every change of its text (typed, removed, set) sends WM_COMMAND with its id in
+//     the low word and EN_CHANGE in the high word;
 //   - disabled controls ignore clicks and never get the focus.
 // Initially no control has the focus (the procedure returns 0 from WM_INITDIALOG).
 #pragma once
@@ -33,6 +35,8 @@
 
 inline constexpr uint32_t WM_INITDIALOG = 0x0110;
 inline constexpr uint32_t WM_COMMAND = 0x0111;
+
+inline constexpr uint32_t EN_CHANGE = 0x0300;
 
 inline constexpr int32_t IDOK = 1;
 inline constexpr int32_t IDCANCEL = 2;
@@ -141,6 +145,7 @@ private:
     };
 
     void command(int32_t id);
+    void notifyChange(int32_t index);
     void moveFocusToNextTabStop();
     int32_t canTakeFocus(int32_t index) const;
 

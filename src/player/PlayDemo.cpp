@@ -69,11 +69,11 @@ void clearScreen() {
 
 } // namespace
 
-void playDemo() {
-    playDemoWith(DemoPlaybackOptions{});
+int32_t playDemo() {
+    return playDemoWith(DemoPlaybackOptions{});
 }
 
-void playDemoWith(const DemoPlaybackOptions& options) {
+int32_t playDemoWith(const DemoPlaybackOptions& options) {
     DemoLoop loop;
     if (options.onlyScene >= 0 && options.onlyScene < kDemoSceneCount) {
         loop.firstScene = options.onlyScene;
@@ -86,7 +86,7 @@ void playDemoWith(const DemoPlaybackOptions& options) {
     std::unique_ptr<Scene[]> scenes(new (std::nothrow) Scene[kDemoSceneCount]);
     if (scenes == nullptr) {
         reportLoadFailure();
-        return;
+        return 0;
     }
 
     grSstSelect(0);
@@ -101,7 +101,7 @@ void playDemoWith(const DemoPlaybackOptions& options) {
     for (int32_t i = loop.firstScene; i <= loop.lastScene; ++i) {
         if (!scenes[i].load(kDemoSceneFiles[i])) {
             reportLoadFailure();
-            return;
+            return 0;
         }
     }
 
@@ -155,4 +155,5 @@ void playDemoWith(const DemoPlaybackOptions& options) {
 
     timeEndPeriod(1);
     grGlideShutdown();
+    return 1;
 }

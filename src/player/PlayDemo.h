@@ -2,7 +2,8 @@
 // scenes of kDemoSceneFiles, then plays them one after the other on the tick clock until
 // the last one ends (or forever when demoSettings.playLooped is 1), a key is typed or the
 // window closed, or a scene fails to load ("Error Loading scene"). It shuts the
-// accelerator down before it returns.
+// accelerator down before it returns, and returns 1 when the demo played, 0 when a
+// scene failed to load, so that the program can end with a status that says so.
 //
 // Reads demoSettings (screenWidth, screenHeight, swapInterval, playLooped) and
 // appState.mainWindow; calls Scene::load, TextureTable::reloadAll, Scene::renderFrame,
@@ -26,5 +27,5 @@ struct DemoPlaybackOptions {
     void* context = nullptr;
 };
 
-void playDemo();
-void playDemoWith(const DemoPlaybackOptions& options);
+int32_t playDemo();
+int32_t playDemoWith(const DemoPlaybackOptions& options);

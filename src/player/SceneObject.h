@@ -45,8 +45,13 @@ struct SceneObject {
     std::unique_ptr<std::unique_ptr<Vector3[]>[]> morphPositions;
     std::unique_ptr<std::unique_ptr<Vector3[]>[]> morphNormals;
     int32_t morphChainLength = 0;
+    // The object file as its "LoadObject" line names it (nullptr until loaded by a scene),
+    // and 1 when it was found under the second name, "objects\\" followed by that name.
+    std::unique_ptr<char[]> fileName;
+    int32_t foundInObjectDirectory = 0;
 
     int32_t loadObject(TextureTable& textures, const char* fileName); // 1 loaded, 0 failed
+    void rememberFileName(const char* name); // a copy in fileName (none without memory)
     void updateEnvelopes(double time);
     void applyMorph();
     void testBoundingBox(const FrustumPlanes& worldPlanes);

@@ -41,8 +41,7 @@ void makeLookAtView(Matrix4& destination, const Vector3& eye, const Vector3& tar
     Vector3 f{target.x - eye.x, target.y - eye.y, target.z - eye.z};
     float l = length(f);
     if (l == 0.0f) {
-        f = Vector3{0.0f, 0.0f, 1.0f}; // target at the eye: nowhere to look, look ahead
-        l = 1.0f;
+        l = kSmallestLength; // target at the eye: f stays 0, and so does the whole view
     }
     f = divided(f, l);
 

@@ -30,8 +30,11 @@ void makeViewFromAngles(Matrix4& destination, float pitch, float heading, float 
 
 // A view that puts `target` on the +z axis: rows of r, u, f as columns, where
 // f = normalised (target - eye), r = normalised (up × f), u = f × r.
-// Degenerate cases keep a usable view instead of collapsing it to zero: a target at the
-// eye looks along +z, and a view straight along `up` takes its right axis from +z.
+// A view straight along `up` (a camera aimed straight up or down) takes its right axis
+// from +z instead of collapsing: the direction is known, only the turn about it is not,
+// and the shot is common. A target at the eye gives no direction at all: the first three
+// columns are zero, every object is culled and the frame shows no geometry, fire or
+// flare, as the classic player showed it.
 void makeLookAtView(Matrix4& destination, const Vector3& eye, const Vector3& target,
                     const Vector3& up);
 

@@ -30,7 +30,10 @@ void drawAnimatedScene(Scene& scene, const SceneView& view, float frame) {
     }
     const int32_t fireCount = usedSlots(scene.fireCount, kSceneFireCapacity);
     for (int32_t i = 0; i < fireCount; ++i) {
-        scene.fires[i].updateAndDraw(view.viewRotation, scene.camera, scene.textures, frame);
+        FireEmitter& fire = scene.fires[i];
+        fire.updateAndDraw(view.viewRotation, scene.camera, scene.textures, frame);
+        renderCounters.fireSpritesDrawn += fire.spritesDrawn;
+        renderCounters.fireSpritesOverBudget += fire.spritesOverBudget;
     }
     drawLensFlares(scene.lights, lightCount, scene.flareTexture, scene.textures, view.zoomFactor,
                    objectView.screenWidth, objectView.screenHeight);

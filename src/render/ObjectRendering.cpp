@@ -4,11 +4,7 @@
 #include "render/CameraView.h"
 #include "render/RenderCounters.h"
 
-namespace {
-
-// The object's own placement: scale, then bank, pitch and heading, then its position.
-// normalTransform gets the rotations only.
-void placeInWorld(SceneObject& object) {
+void placeObjectInWorld(SceneObject& object) {
     const Motion& m = object.motion;
     Matrix4& t = object.transform;
     Matrix4& n = object.normalTransform;
@@ -24,15 +20,13 @@ void placeInWorld(SceneObject& object) {
     t.translate(m.position.x, m.position.y, m.position.z);
 }
 
-} // namespace
-
 void renderSceneObject(SceneObject& object, const RenderView& view, const SceneLight* lights,
                        int32_t lightCount, const SceneCamera& camera, TextureTable& textures) {
     if (object.isMorphTarget != 0 || (object.hasDissolve != 0 && object.dissolve == 255.0f)) {
         ++renderCounters.objectsHidden;
         return;
     }
-    placeInWorld(object);
+    placeObjectInWorld(object);
     object.testBoundingBox(view.scene.worldPlanes);
     if (object.isCulled != 0) {
         ++renderCounters.objectsCulled;

@@ -31,3 +31,8 @@ struct RenderView {
 
 void renderSceneObject(SceneObject& object, const RenderView& view, const SceneLight* lights,
                        int32_t lightCount, const SceneCamera& camera, TextureTable& textures);
+
+// The first step of renderSceneObject alone: transform = the object's own placement
+// (scale, then bank, pitch and heading, then its position: object -> world space) and
+// normalTransform = its rotations, from its motion's current values.
+void placeObjectInWorld(SceneObject& object);

@@ -18,6 +18,8 @@ struct RenderCounters {
     int32_t trianglesRejected = 0; // visible triangles wholly outside one camera-space plane
     int32_t backFaces = 0;         // triangles turned away from the camera
     int32_t flaresDrawn = 0;
+    int32_t fireSpritesDrawn = 0;
+    int32_t fireSpritesOverBudget = 0; // left out: their emitter had covered its screens
 
     void reset() { *this = RenderCounters{}; }
 };

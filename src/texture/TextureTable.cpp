@@ -15,21 +15,12 @@
 #include <new>
 
 #include "accel/ThreeDfFile.h"
-#include "texture/ErrorLog.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 
 constexpr const char kTextureDirectory[] = "textures\\";
 constexpr const char kTextureExtension[] = ".3df";
-
-// One white RGB565 texel: what a surface whose texture is missing is drawn with.
-uint16_t fallbackTexel = 0xFFFF;
-
-// The highest address a texture may reach: the fallback texel lives above it.
-uint32_t textureMemoryTop() {
-    const uint32_t max = grTexMaxAddress(GR_TMU0);
-    return max > kFallbackTextureBytes ? max - kFallbackTextureBytes : 0;
-}
 
 bool isNccFormat(GrTextureFormat_t f) {
     return f == GR_TEXFMT_YIQ_422 || f == GR_TEXFMT_AYIQ_8422;
@@ -180,7 +171,7 @@ void TextureTable::selectTexture(int32_t index) {
     }
     TextureSlot& slot = slots[index];
     if (slot.isDownloaded != 1) {
-        const uint32_t top = textureMemoryTop();
+        const uint32_t top = grTexMaxAddress(GR_TMU0);
         if (memoryNext > top || slot.memoryRequired > top - memoryNext) {
             if (memoryFullReported == 0) {
                 appendToErrorLog("TEXTURE MEMORY FULL ", slot.path);
@@ -202,7 +193,7 @@ void TextureTable::selectTexture(int32_t index) {
 
 void TextureTable::reloadAll() {
     memoryNext = grTexMinAddress(GR_TMU0);
-    const uint32_t top = textureMemoryTop();
+    const uint32_t top = grTexMaxAddress(GR_TMU0);
     for (int32_t i = 0; i < count; ++i) {
         TextureSlot& slot = slots[i];
         slot.isDownloaded = 0;
@@ -215,13 +206,5 @@ void TextureTable::reloadAll() {
 }
 
 void TextureTable::selectFallback() {
-    GrTexInfo info;
-    info.smallLod = GR_LOD_1;
-    info.largeLod = GR_LOD_1;
-    info.aspectRatio = GR_ASPECT_1x1;
-    info.format = GR_TEXFMT_RGB_565;
-    info.data = &fallbackTexel;
-    const uint32_t address = textureMemoryTop();
-    grTexDownloadMipMap(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grTexSource(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
 }

@@ -12,13 +12,14 @@
 //
 // What the table does where a request cannot be met (each reported in error.txt):
 //   - a missing or unreadable file still takes a slot and its index ("UNABLE TO OPEN
-//     TEXTURE <path>"); selecting it draws the fallback texture, one white texel, so the
-//     surface shows its lit colour instead of another texture's image;
+//     TEXTURE <path>"); selecting it makes no texture current, so every texel reads as
+//     opaque white and the surface shows its lit colour instead of another texture's
+//     image (the fallback);
 //   - a 201st distinct name or a path longer than the slot's 251 characters takes no
 //     slot: the index is kNoTexture, which selects the fallback as well;
 //   - a texture that does not fit in the rest of texture memory is not downloaded
 //     ("TEXTURE MEMORY FULL <path>", once per table) and selects the fallback.
-// The top kFallbackTextureBytes of texture memory are kept for the fallback texel.
+// The fallback takes no texture memory: textures may fill it to the last byte.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,6 @@
 inline constexpr int32_t kTextureSlotCount = 200;
 inline constexpr int32_t kTexturePathSize = 252; // bytes, terminator included
 inline constexpr int32_t kNoTexture = -1;        // index of a request that took no slot
-inline constexpr uint32_t kFallbackTextureBytes = 8;
 
 struct TextureSlot {
     GrTexInfo info;                   // LODs, aspect, format, and data -> hostImage

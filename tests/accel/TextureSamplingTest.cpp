@@ -336,9 +336,15 @@ TEST_F(TextureSamplingTest, DownloadsAndSourcesPastTheEndAreBoundedAndReportedOn
     EXPECT_EQ(reports_.size(), 2u);
 }
 
-TEST_F(TextureSamplingTest, MissingSourceSamplesOpaqueWhite) {
+TEST_F(TextureSamplingTest, MissingOrNullSourceSamplesOpaqueWhite) {
     open(2, 2);
     texturedState();
     rectangle(0, 0, 2, 2, vertex(0, 0, 10, 20, 30));
     EXPECT_EQ(rgb(1, 1), 0x0A141Eu);
+    std::vector<uint8_t> black = concat({solid(1, 0)});
+    loadTexture(0, GR_LOD_1, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, black);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr); // no texture, deliberately
+    rectangle(0, 0, 2, 2, vertex(0, 0, 40, 50, 60));
+    EXPECT_EQ(rgb(1, 1), 0x28323Cu);
+    EXPECT_TRUE(reports_.empty());
 }

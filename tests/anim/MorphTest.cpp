@@ -163,9 +163,8 @@ TEST_F(MorphTest, BrokenChainsAreRefusedAndNothingChanges) {
     const Case cases[] = {
         {5, -2, "morph target 6 of object 1 is not an object of the scene"},
         {-1, -2, "morph target 0 of object 1 is not an object of the scene"},
-        {0, -2, "morph chain of object 1 loops"},
-        {1, 0, "morph chain of object 1 loops"},
         {1, 1, "morph chain of object 1 loops"},
+        {1, 2, "morph chain of object 1 loops"}, // 1 -> 2 -> 3 -> 2 ...
     };
     for (const Case& c : cases) {
         SceneObject objects[3];
@@ -177,6 +176,8 @@ TEST_F(MorphTest, BrokenChainsAreRefusedAndNothingChanges) {
         if (c.secondTarget != -2) {
             objects[1].hasMorph = 1;
             objects[1].morphTarget = c.secondTarget;
+            objects[2].hasMorph = 1;
+            objects[2].morphTarget = 1;
         }
         char problem[256] = {};
         EXPECT_EQ(prepareMorphChains(objects, 3, problem, sizeof(problem)), 0);
@@ -187,6 +188,26 @@ TEST_F(MorphTest, BrokenChainsAreRefusedAndNothingChanges) {
             EXPECT_EQ(o.morphPositions, nullptr);
         }
     }
+}
+
+TEST_F(MorphTest, ObjectsNamingEachOtherWithoutAHeadBecomeHiddenTargets) {
+    giveShape(objects_[0], 3, 0.0f); // names itself: "Metamorph" with no "MorphTarget"
+    giveShape(objects_[1], 3, 1.0f); // 2 and 3 name each other
+    giveShape(objects_[2], 2, 2.0f);
+    giveShape(objects_[3], 3, 3.0f); // untouched
+    objects_[0].hasMorph = 1;
+    objects_[1].hasMorph = 1;
+    objects_[1].morphTarget = 2;
+    objects_[2].hasMorph = 1;
+    objects_[2].morphTarget = 1;
+    ASSERT_EQ(prepareMorphChains(objects_, 4, problem_, sizeof(problem_)), 1) << problem_;
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(objects_[i].isMorphTarget, 1) << i;
+        EXPECT_EQ(objects_[i].mesh.pointCount, 0) << i;
+        EXPECT_EQ(objects_[i].morphPositions, nullptr) << i;
+    }
+    EXPECT_EQ(objects_[3].isMorphTarget, 0);
+    EXPECT_EQ(objects_[3].mesh.pointCount, 3);
 }
 
 TEST_F(MorphTest, MembersWithFewerPointsThanTheHeadAreRefused) {

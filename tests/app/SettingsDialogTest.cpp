@@ -2,6 +2,8 @@
 
 #include "app/ProcessState.h"
 #include "app/SettingsDialog.h"
+#include "app/WinMain.h"
+#include "platform/headless/ScriptedCdDevice.h"
 
 namespace {
 
@@ -74,12 +76,39 @@ TEST_F(SettingsDialogTest, NoSoundDisablesTheTrackBoxAgainButTheTrackIsStillRead
     dialog.click(kCdAudioButton);
     EXPECT_EQ(dialog.isDlgButtonChecked(kNoSoundButton), BST_UNCHECKED);
     dialog.setFocus(kTrackBox);
+    dialog.pressBackspace();
     dialog.typeCharacter('2');
     dialog.click(kNoSoundButton);
     EXPECT_EQ(dialog.isWindowEnabled(kTrackBox), 0);
     dialog.pressEnter();
     EXPECT_EQ(demoSettings.noSound, 1);
     EXPECT_EQ(demoSettings.cdTrack, 2u);
+}
+
+// The box opens with the disc's first audio track, and says when the track chosen holds
+// data (the device is asked once per track).
+TEST_F(SettingsDialogTest, TheDiscsFirstAudioTrackIsOfferedAndADataTrackSaysSo) {
+    ScriptedCdDevice cd;
+    cd.insertDisc(3, 1u << 1); // track 1 holds data
+    setCdDevice(&cd);
+    openCdAudio();
+    dialog.open();
+    char text[64];
+    dialog.getDlgItemText(kTrackBox, text, sizeof(text));
+    EXPECT_STREQ(text, "2");
+    dialog.click(kCdAudioButton);
+    dialog.getDlgItemText(kTrackNote, text, sizeof(text));
+    EXPECT_STREQ(text, "");
+    for (const char* typed : {"1", "0"}) { // 0 is clamped to 1
+        dialog.setText(kTrackBox, typed);
+        dialog.getDlgItemText(kTrackNote, text, sizeof(text));
+        EXPECT_STREQ(text, "Track 1 holds data, not music") << typed;
+    }
+    dialog.click(kNoSoundButton);
+    dialog.getDlgItemText(kTrackNote, text, sizeof(text));
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 data\ntype 2 audio\n");
+    setCdDevice(nullptr);
 }
 
 TEST_F(SettingsDialogTest, SmallBoardCannotChoose800x600) {
@@ -147,7 +176,7 @@ TEST_F(SettingsDialogTest, TrackBoxTakesDigitsOnly) {
     }
     char text[25];
     dialog.getDlgItemText(kTrackBox, text, sizeof(text));
-    EXPECT_STREQ(text, "012");
+    EXPECT_STREQ(text, "112"); // after the first audio track the box opened with
 }
 
 TEST_F(SettingsDialogTest, TrackIsClampedToTheDiscAsAnUnsignedNumber) {

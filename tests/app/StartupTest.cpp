@@ -17,9 +17,9 @@ protected:
     }
 
     // Runs the program and returns what it wrote on standard output.
-    std::string runProgram() {
+    std::string runProgram(int32_t exitStatus = 0) {
         testing::internal::CaptureStdout();
-        EXPECT_EQ(WinMain(nullptr, nullptr, "--any arguments", 0), 0);
+        EXPECT_EQ(WinMain(nullptr, nullptr, "--any arguments", 0), exitStatus);
         return testing::internal::GetCapturedStdout();
     }
 
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(StartupTest, NoAcceleratorShowsOneMessageBoxAndNoDialog) {
     board.present = 0;
-    EXPECT_EQ(runProgram(), "");
+    EXPECT_EQ(runProgram(kStartupFailed), "");
     ASSERT_EQ(windows.messageBoxes.size(), 1u);
     EXPECT_EQ(windows.messageBoxes[0], "Unable to initialize glide");
     EXPECT_EQ(windows.dialogsShown, 0);
@@ -68,7 +68,7 @@ TEST_F(StartupTest, CancelLoadsNothingAndWritesNoExitLine) {
     windows.dialogActions = {{DialogAction::Escape, 0, ""}};
     EXPECT_EQ(runProgram(), "");
     EXPECT_TRUE(sceneScript.loaded.empty());
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
     EXPECT_EQ(countCalls("grGlideShutdown"), 1);
     EXPECT_EQ(countCalls("grSstWinOpen"), 0);
     EXPECT_EQ(windows.windowExists, 0);
@@ -84,7 +84,7 @@ TEST_F(StartupTest, ChosenTrackPlaysToTheEndOfTheDiscAndStopsAtShutdown) {
     cd.insertDisc(3);
     acceptWithTrack("2");
     EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 2\nstop\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n");
     EXPECT_EQ(appState.cdTrackCount, 3u);
 }
 
@@ -141,14 +141,15 @@ TEST_F(StartupTest, SingleAudioTrackDiscIsUsable) {
     cd.insertDisc(1);
     acceptWithTrack("1");
     runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nplay 1\nstop\nclose\n");
+    // Start-up asks for the type of a single track; the dialog asks again.
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n");
 }
 
 TEST_F(StartupTest, FailedPlayClosesTheDeviceAndTheDemoPlaysSilently) {
     cd.insertDisc(3, 1u << 2); // track 2 is data: a multi-track disc is not checked
     acceptWithTrack("2");
     EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 2 failed\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 data\nplay 2 failed\nclose\n");
     EXPECT_EQ(sceneScript.loaded.size(), 5u);
 }
 
@@ -156,7 +157,7 @@ TEST_F(StartupTest, NoSoundKeepsTheDiscSilentButClosesIt) {
     cd.insertDisc(3);
     windows.dialogActions = {{DialogAction::Enter, 0, ""}};
     runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
 }
 
 TEST_F(StartupTest, BoardTypeDecidesTheFrameBufferSize) {
@@ -184,9 +185,9 @@ TEST_F(StartupTest, SceneThatFailsToLoadEndsWithOneMessageBoxAndANormalShutdown)
     sceneScript.scenes[0].loadResult = 0;
     cd.insertDisc(2);
     acceptWithTrack("1");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
+    EXPECT_EQ(runProgram(kStartupFailed), "Exiting winMain()\n");
     EXPECT_EQ(windows.messageBoxes, std::vector<std::string>{"Error Loading scene"});
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\nplay 1\nstop\nclose\n");
+    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nplay 1\nstop\nclose\n");
     EXPECT_EQ(countCalls("grGlideShutdown"), 1);
 }
 

@@ -12,7 +12,7 @@
 #include "content/Lwo2Object.h"
 #include "content/Lwo2Projection.h"
 #include "content/PngFile.h"
-#include "object/ObjectLoadFailure.h"
+#include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
 #include "support/ScratchDirectory.h"
@@ -161,8 +161,7 @@ protected:
 
 TEST_F(Lwo2ObjectTest, EveryLayerLoadsTogetherAndEachAloneWithItsPivotAndParent) {
     copyObject("lwo2/hierarchy.lwo", "hierarchy.lwo");
-    ASSERT_EQ(object_.loadObject(textures_, "objects\\hierarchy.lwo"), 1)
-        << lastObjectLoadFailure();
+    ASSERT_EQ(object_.loadObject(textures_, "objects\\hierarchy.lwo"), 1) << lastRefusal();
     const int32_t whole = object_.mesh.polygonCount;
     EXPECT_EQ(object_.mesh.surfaceCount, 3);
 
@@ -195,14 +194,14 @@ TEST_F(Lwo2ObjectTest, EveryLayerLoadsTogetherAndEachAloneWithItsPivotAndParent)
 
     SceneObject missing;
     EXPECT_EQ(loadLwo2ObjectLayer(missing, textures_, "objects\\hierarchy.lwo", 7, nullptr), 0);
-    EXPECT_NE(std::string(lastObjectLoadFailure()).find("no layer 8"), std::string::npos);
+    EXPECT_NE(std::string(lastRefusal()).find("no layer 8"), std::string::npos);
     EXPECT_EQ(missing.mesh.pointCount, 0);
 }
 
 TEST_F(Lwo2ObjectTest, UvMappedBoxShowsEachFaceItsOwnCellOfThePicture) {
     copyObject("lwo2/boxuv.lwo", "boxuv.lwo");
     copyObject("lwo2/boxuv.png", "boxuv.png");
-    ASSERT_EQ(object_.loadObject(textures_, "objects\\boxuv.lwo"), 1) << lastObjectLoadFailure();
+    ASSERT_EQ(object_.loadObject(textures_, "objects\\boxuv.lwo"), 1) << lastRefusal();
     const Mesh& mesh = object_.mesh;
     ASSERT_EQ(mesh.polygonCount, 12);
     ASSERT_EQ(mesh.surfaces[0].textureMapping, 6);
@@ -287,8 +286,7 @@ TEST_F(Lwo2ObjectTest, ProjectedPicturesFindTheirFileBesideTheObjectAndMapToTexe
     writePicture("objects/earthSpherical.jpg");
     writePicture("images/earthCylindric.jpg");
 
-    ASSERT_EQ(object_.loadObject(textures_, "objects\\earth_planar_z.lwo"), 1)
-        << lastObjectLoadFailure();
+    ASSERT_EQ(object_.loadObject(textures_, "objects\\earth_planar_z.lwo"), 1) << lastRefusal();
     const Mesh& planar = object_.mesh;
     ASSERT_EQ(planar.surfaces[0].textureMapping, 1);
     // Planar Z, centre (-0.55, 0.2, 0), size (5.7, 5.3, 5.7), on a 2:1 texture of 256 x 128
@@ -302,7 +300,7 @@ TEST_F(Lwo2ObjectTest, ProjectedPicturesFindTheirFileBesideTheObjectAndMapToTexe
     }
 
     ASSERT_EQ(object_.loadObject(textures_, "objects\\earth_cylindrical_y.lwo"), 1)
-        << lastObjectLoadFailure();
+        << lastRefusal();
     const Mesh& cylinder = object_.mesh;
     EXPECT_EQ(cylinder.surfaces[0].textureMapping, 2);
     EXPECT_EQ(textures_.count, 2);
@@ -345,7 +343,7 @@ TEST_F(Lwo2ObjectTest, ImageMapsBakeMirroringAndOpacityIntoTheirTexture) {
     ASSERT_EQ(load(lwo2(points({-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, -1, 0}) + faces({{0, 1, 2, 3}}) +
                         chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
               1)
-        << lastObjectLoadFailure();
+        << lastRefusal();
     const Mesh& mesh = object_.mesh;
     ASSERT_EQ(textures_.count, 1);
     // The 64 x 32 picture blended half over the surface colour, next to its mirror image:
@@ -387,7 +385,7 @@ TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
         surface("Lamp", sub("COLR", colour) + floatSub("DIFF", 0.5f) + floatSub("LUMI", 1.0f)) +
         surface("Glow", floatSub("ADTR", 0.75f)) +
         surface("Child", floatSub("TRAN", 0.25f), "Dim"));
-    ASSERT_EQ(load(file), 1) << lastObjectLoadFailure();
+    ASSERT_EQ(load(file), 1) << lastRefusal();
     const Surface* s = object_.mesh.surfaces.get();
     EXPECT_FLOAT_EQ(s[0].color[0], 0.5f);
     EXPECT_FLOAT_EQ(s[0].color[2], 0.125f);
@@ -401,7 +399,7 @@ TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
 
 TEST_F(Lwo2ObjectTest, SmoothingAngleSplitsPointsAlongSharperEdgesOnly) {
     // The sheet folds by 60 degrees: smoothing angles above that share the ridge's points.
-    ASSERT_EQ(load(foldedSheet(1.2f, 60)), 1) << lastObjectLoadFailure();
+    ASSERT_EQ(load(foldedSheet(1.2f, 60)), 1) << lastRefusal();
     EXPECT_EQ(object_.mesh.pointCount, 6);
     const float* ridge = nullptr;
     for (int32_t i = 0; i < object_.mesh.pointCount; ++i) {
@@ -425,7 +423,7 @@ TEST_F(Lwo2ObjectTest, PolygonsOfAnySizeAndPatchCagesAreCutIntoTrianglesFacingTh
     const std::pair<const char*, int32_t> objects[] = {
         {"objects\\concave.lwo", 64}, {"objects\\nonplanar.lwo", 16}, {"objects\\patches.lwo", 48}};
     for (const auto& [path, triangles] : objects) {
-        ASSERT_EQ(object_.loadObject(textures_, path), 1) << path << lastObjectLoadFailure();
+        ASSERT_EQ(object_.loadObject(textures_, path), 1) << path << lastRefusal();
         const Mesh& mesh = object_.mesh;
         EXPECT_EQ(mesh.polygonCount, triangles) << path;
         // Faceted: every triangle's corners carry its polygon's normal, which must agree
@@ -462,15 +460,14 @@ TEST_F(Lwo2ObjectTest, MalformedFilesAreRefusedWithAReasonAndLeaveTheSlotEmpty) 
     };
     for (const auto& [bytes, reason] : cases) {
         EXPECT_EQ(load(bytes), 0) << reason;
-        EXPECT_NE(std::string(lastObjectLoadFailure()).find(reason), std::string::npos)
-            << lastObjectLoadFailure();
+        EXPECT_NE(std::string(lastRefusal()).find(reason), std::string::npos) << lastRefusal();
         EXPECT_EQ(object_.mesh.pointCount, 0);
         EXPECT_EQ(object_.mesh.surfaces, nullptr);
     }
     // Chunks and sub-chunks it does not know are passed over by their lengths.
     const Bytes unknown = chunk("ZZZZ", "abc") + square + faces({{0, 1, 2, 3}}) +
                           surface("Default", sub("QQQQ", "xyz") + floatSub("DIFF", 0.5f));
-    ASSERT_EQ(load(lwo2(unknown)), 1) << lastObjectLoadFailure();
+    ASSERT_EQ(load(lwo2(unknown)), 1) << lastRefusal();
     EXPECT_EQ(object_.mesh.polygonCount, 2);
     EXPECT_NEAR(object_.mesh.surfaces[0].color[0], 0.392f, 1e-3);
 }

@@ -30,6 +30,7 @@ protected:
         fire.fireMode = mode;
         fire.baseDirection[1] = mode == 1 ? -1.0f : 1.0f;
         fire.particleCount = count;
+        fire.particlesKept = count;
         fire.particles = std::make_unique<FireParticle[]>(count);
         fire.endFrame = 1000000.0f; // the default 0 would let every particle die at once
         for (int32_t i = 0; i < count; ++i) {
@@ -124,6 +125,19 @@ TEST_F(FireTest, StartAndEndFramesBoundWhatIsDrawn) {
     EXPECT_EQ(update(120.0f), 1u) << "the core dies at the first update from the end frame";
     EXPECT_EQ(update(128.5f), 0u) << "the other at the end of its life";
     EXPECT_EQ(update(300.0f), 0u);
+}
+
+TEST_F(FireTest, AnEmitterCoversAtMostItsScreensPerFrame) {
+    makeEmitter(0, 20); // 20 sprites, each of them larger than the screen
+    for (int32_t i = 0; i < 20; ++i) {
+        set(p(i).offset, 0, 0, 2);
+        p(i).startSize = 40.0f;
+        p(i).life = 0.0f; // respawned at the offset every frame
+    }
+    EXPECT_EQ(update(1.0f), 16u);
+    EXPECT_EQ(fire.spritesDrawn, 16);
+    EXPECT_EQ(fire.spritesOverBudget, 4);
+    EXPECT_EQ(update(2.0f), 16u) << "the bound is per frame";
 }
 
 TEST_F(FireTest, FallingParticlesBounceAndSlideOutwardsOnTheGround) {

@@ -113,15 +113,36 @@ TEST_F(FireSeedingTest, AFadeTimeOfZeroLeavesNoInfiniteRates) {
     }
 }
 
-TEST_F(FireSeedingTest, CountsOutsideTheLimitLeaveNoParticles) {
-    for (const int32_t count : {0, -3, kFireParticleLimit + 1}) {
-        FireEmitter fire;
-        fire.particleCount = count;
-        fire.initParticles();
-        EXPECT_EQ(fire.particles, nullptr) << count;
-        EXPECT_EQ(fire.particleCount, 0) << count;
+TEST_F(FireSeedingTest, SkippingDrawsLeavesTheStateThatDrawingThemLeaves) {
+    for (const uint64_t n : {0u, 1u, 2u, 7u, 12345u, 1000000u}) {
+        resetRandomGenerator();
+        skipRandomDraws(n);
+        const int32_t next = drawRandom();
+        EXPECT_EQ(next, drawAfter(static_cast<int32_t>(n))) << n;
     }
-    EXPECT_EQ(drawRandom(), 41); // nothing was drawn
+    resetRandomGenerator();
+    skipRandomDraws(uint64_t{1} << 32); // the generator's period
+    EXPECT_EQ(drawRandom(), 41);
+}
+
+TEST_F(FireSeedingTest, EveryParticleAskedForDrawsButOnlySomeAreKept) {
+    FireEmitter none;
+    none.particleCount = -3;
+    none.initParticles();
+    EXPECT_EQ(none.particles, nullptr);
+    EXPECT_EQ(none.particlesKept, 0);
+    EXPECT_EQ(drawRandom(), 41) << "nothing was drawn";
+
+    resetRandomGenerator();
+    FireEmitter many;
+    many.particleCount = kMaxKeptFireParticles + 1000;
+    many.initParticles();
+    ASSERT_EQ(many.particlesKept, kMaxKeptFireParticles);
+    EXPECT_EQ(many.particleCount, kMaxKeptFireParticles + 1000);
+    EXPECT_EQ(many.particles[0].life, static_cast<float>(41 * 20) * (1.0f / 32767.0f) + 20.0f);
+    EXPECT_EQ(many.particles[kMaxKeptFireParticles - 1].life, 0.0f) << "the core";
+    const int32_t next = drawRandom();
+    EXPECT_EQ(next, drawAfter((kMaxKeptFireParticles + 1000) * 7));
 }
 
 TEST_F(FireSeedingTest, OtherModesGetZeroedParticlesAndDrawNothing) {

@@ -5,8 +5,11 @@
 # emberplay refuses until `ember convert demo` has made it playable; the converted copy
 # is played. In a fresh test demo (with a disc image): the settings dialog comes up (screenshot
 # dialog.png), Enter accepts it, the demo plays full screen (screenshot playing.png),
-# a typed key ends it, and the program prints "Exiting winMain()". The screenshots stay
-# in ARTIFACT_DIR for a person to look at. Exits 77 (skipped) without xvfb-run or xdotool.
+# a typed key ends it, and the program prints "Exiting winMain()". Then in a copy whose
+# second scene is missing: "Error Loading scene" is seen in a message box (error-box.png:
+# the system's, or where it cannot be shown, as without zenity, the one the player
+# draws in its own window), a key dismisses it and the exit status is 1. The screenshots stay in ARTIFACT_DIR for a
+# person to look at. Exits 77 (skipped) without xvfb-run, xdotool or ffmpeg.
 set -euo pipefail
 emberplay=$1
 make_demo=$2
@@ -59,15 +62,19 @@ SDL_AUDIODRIVER=dummy EMBER_MESSAGE_BOXES=stderr "$emberplay" some ignored argum
     >out.txt 2>err.txt &
 player=$!
 
-window=""
-for _ in $(seq 1 100); do
-    window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
-    [[ -n $window ]] && break
-    kill -0 "$player" 2>/dev/null || fail "emberplay ended before showing the dialog"
-    sleep 0.1
-done
-[[ -n $window ]] || fail "no settings dialog appeared"
-sleep 1
+# Waits for the settings dialog of $player; its window id in $window.
+wait_for_dialog() {
+    window=""
+    for _ in $(seq 1 100); do
+        window=$(xdotool search --name '^Emberlight$' 2>/dev/null | head -n 1 || true)
+        [[ -n $window ]] && break
+        kill -0 "$player" 2>/dev/null || fail "emberplay ended before showing the dialog"
+        sleep 0.1
+    done
+    [[ -n $window ]] || fail "no settings dialog appeared"
+    sleep 1
+}
+wait_for_dialog
 shot dialog.png
 not_blank dialog.png
 
@@ -99,19 +106,50 @@ read -r red green blue < <(ffmpeg -hide_banner -loglevel error -i "$artifacts/pl
     -vf "crop=1:1:512:384" -f rawvideo -pix_fmt rgb24 - | od -An -tu1)
 [[ $red -gt $blue ]] || fail "the cube shows as ($red, $green, $blue): channels swapped?"
 
-xdotool key --clearmodifiers x
-for _ in $(seq 1 100); do
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$player" 2>/dev/null; then
+# Types KEY and waits up to ten seconds for the player to end; fails with WHAT if not.
+ends_after_key() { # KEY WHAT
+    xdotool key --clearmodifiers "$1"
+    for _ in $(seq 1 100); do
+        kill -0 "$player" 2>/dev/null || return 0
+        sleep 0.1
+    done
     kill "$player"
-    fail "a typed key did not end the demo"
-fi
+    fail "$2"
+}
+ends_after_key x "a typed key did not end the demo"
 wait "$player" || fail "emberplay exited with status $?"
 grep -qx 'Exiting winMain()' out.txt || fail "no 'Exiting winMain()' line"
 if grep -q "CD audio" err.txt; then fail "the CD did not play: $(grep "CD audio" err.txt)"; fi
-echo "emberplay: dialog, play and key stop passed; screenshots in $artifacts"
+
+# A scene that cannot be loaded: the message box must be seen, then status 1.
+cp -r . ../broken
+rm ../broken/scenes/temple.lws
+cd ../broken
+failing_run() { # screenshot name
+    SDL_AUDIODRIVER=dummy "$emberplay" >out.txt 2>err.txt &
+    player=$!
+    wait_for_dialog
+    xdotool windowfocus --sync "$window" || true
+    xdotool key --clearmodifiers Return
+    sleep 3
+    kill -0 "$player" 2>/dev/null || fail "emberplay ended without showing its failure"
+    shot "$1"
+    not_blank "$1"
+    # The system's box is a window of its own, named by its caption.
+    box=$(xdotool search --name '^ERROR$' 2>/dev/null | head -n 1 || true)
+    if [[ -n $box ]]; then
+        xdotool windowfocus --sync "$box" || true
+        xdotool mousemove --window "$box" 20 20
+    fi
+    ends_after_key Return "the message box did not go away with a key"
+    status=0
+    wait "$player" || status=$?
+    [[ $status -eq 1 ]] || fail "exit status $status after a failed scene, not 1"
+    grep -qx 'ERROR: Error Loading scene' err.txt || fail "no 'Error Loading scene' line"
+    [[ -f error.txt ]] || fail "no error.txt"
+}
+failing_run error-box.png
+echo "emberplay: dialog, play, key stop and failure boxes passed; screenshots in $artifacts"
 SESSION
 chmod +x "$work/session.sh"
 

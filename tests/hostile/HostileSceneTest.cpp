@@ -113,15 +113,13 @@ std::vector<Case> cases() {
          body("AddLight L\nLightMotion" + motion({-10, -5}) + "LightRange" +
               " (envelope) 1 2 1 -3 0 0 0 0 2 -1 1 0 0 0\n"),
          1, "", [](const Scene& s) { EXPECT_EQ(s.lights[0].motion.keyCount, 2); }},
-        {"MorphChainLoopingBackToItsHead",
+        {"MorphChainLoopingBehindItsHead",
          body("LoadObject objects\\wave0.lwo\nMetamorph 0.5\nMorphTarget 2\n"
-              "LoadObject objects\\wave1.lwo\nMetamorph 0\nMorphTarget 1\n"),
-         0, refused("morph chain of object 1 loops")},
-        {"MorphTargetOfItself", body("LoadObject objects\\wave0.lwo\nMetamorph 1\nMorphTarget 1\n"),
+              "LoadObject objects\\wave1.lwo\nMetamorph 0\nMorphTarget 2\n"),
          0, refused("morph chain of object 1 loops")},
         {"MetamorphWithoutMorphTargetOnTheFirstObject",
-         body("LoadObject objects\\wave0.lwo\nMetamorph 1\n"), 0,
-         refused("morph chain of object 1 loops")},
+         body("LoadObject objects\\wave0.lwo\nMetamorph 1\n"), 1, "",
+         [](const Scene& s) { EXPECT_EQ(s.objects[0].isMorphTarget, 1); }},
         {"MorphTargetZero", body("LoadObject objects\\wave0.lwo\nMetamorph 1\nMorphTarget 0\n"), 0,
          refused("morph target 0 of object 1 is not an object of the scene")},
         {"MorphTargetPastTheObjects",
@@ -140,11 +138,9 @@ std::vector<Case> cases() {
         {"ObjectThatIsADirectory", body("LoadObject objects\n"), 0,
          "failed opening object: objects\\\\objects to, giving up\n"},
         {"ObjectThatIsTheSceneFile", body("LoadObject scenes\\hostile.lws\n"), 0,
-         "failed opening object: objects\\\\scenes\\hostile.lws to, giving up\n"
-         "unusable object file scenes\\hostile.lws: no PNTS chunk\n"},
+         "failed opening object: objects\\\\scenes\\hostile.lws to, giving up\n"},
         {"ObjectThatIsATexture", body("LoadObject textures\\wood.3df\n"), 0,
-         "failed opening object: objects\\\\textures\\wood.3df to, giving up\n"
-         "unusable object file textures\\wood.3df: no PNTS chunk\n"},
+         "failed opening object: objects\\\\textures\\wood.3df to, giving up\n"},
         {"TextureNameTooLongForItsSlot",
          body("AddFire 1 1 1\nFireTexture " + std::string(1000, 't') + "\n"), 1,
          "TEXTURE PATH TOO LONG textures\\ttt",
@@ -156,17 +152,19 @@ std::vector<Case> cases() {
              EXPECT_EQ(s.fires[0].texture, -1);
              EXPECT_EQ(s.flareTexture, -1);
          }},
-        {"FireOfTheParticleLimit", body("AddFire 1024 1 1\n"), 1, "",
-         [](const Scene& s) { EXPECT_EQ(s.fires[0].particleCount, 1024); }},
-        // Found by fuzzing: screen-filling particles beyond the limit froze the frame.
-        {"FiresOfScreenFillingParticlesBeyondTheLimit",
-         body("AddFire 65536 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\nFireTexture fire\n"
-              "FireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n"),
-         0, refused("fire 1 with 65536 particles (0 to 1024 allowed)")},
-        {"TenFiresOfScreenFillingParticlesAtTheLimit", body([] {
+        {"FireOfTwoThousandParticles", body("AddFire 2000 1 1\n"), 1, "",
+         [](const Scene& s) { EXPECT_EQ(s.fires[0].particlesKept, 2000); }},
+        {"FireOfMoreParticlesThanAreKept", body("AddFire 2147483647 1 1\nFireMode 1\n"), 1, "",
+         [](const Scene& s) {
+             EXPECT_EQ(s.fires[0].particleCount, 2147483647);
+             EXPECT_EQ(s.fires[0].particlesKept, 65536);
+         }},
+        // Found by fuzzing: 65536 screen-filling particles froze the frame until drawing was
+        // bounded by screen area; ten such fires are drawn within it.
+        {"TenFiresOfScreenFillingParticles", body([] {
              std::string fires;
              for (int i = 0; i < 10; ++i) {
-                 fires += "AddFire 1024 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\n"
+                 fires += "AddFire 65536 80 1.5\nFireFadeTime 20\nFireColor 255 200 50\n"
                           "FireTexture fire\nFireMotion (unnamed) 9 1 0 0 1.5 0 0 0 1 1 1\n";
              }
              return fires;

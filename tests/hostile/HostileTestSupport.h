@@ -9,7 +9,7 @@
 
 #include "FuzzDrivers.h"
 #include "accel/Device.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "support/ScratchDirectory.h"
 
 // A fuzz driver's run step.
@@ -17,8 +17,12 @@ using FuzzDriverRun = const char* (*)(const uint8_t*, size_t);
 
 class HostileTest : public ScratchDirectoryTest {
 protected:
+    void SetUp() override {
+        ScratchDirectoryTest::SetUp();
+        clearLastRefusal();
+    }
     void TearDown() override {
-        setObjectTraceStream(nullptr);
+        usePlayerDiagnostics();
         setAcceleratorDevice(nullptr);
         ScratchDirectoryTest::TearDown();
     }

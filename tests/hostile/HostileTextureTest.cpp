@@ -91,7 +91,7 @@ TEST_P(HostileThreeDfTest, LoadsOrTakesASlotWithoutAnImage) {
     EXPECT_EQ(table->loadTexture("C:\\art\\hostile.tga"), 0);
     EXPECT_EQ(table->slots[0].isLoaded() ? 1 : 0, c.loads);
     EXPECT_EQ(errorLog(), c.loads == 1 ? "" : "UNABLE TO OPEN TEXTURE textures\\hostile.3df\n");
-    table->selectTexture(0); // the image, or the white fallback texel
+    table->selectTexture(0); // the image, or the white fallback
 
     EXPECT_EQ(brokenPromise(runThreeDfInput, c.file), "");
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "object/MeshPreparation.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 
@@ -135,7 +135,7 @@ void copyMesh(const Mesh& from, Mesh& to) {
 
 TEST(LinearPreparationTest, NormalsAndSplitEqualTheStraightforwardLoopsToTheBit) {
     FILE* quiet = std::fopen("/dev/null", "w");
-    setObjectTraceStream(quiet);
+    setLoaderTraceStream(quiet);
     std::mt19937 random(20240601);
     for (int round = 0; round < 300; ++round) {
         Mesh linear;
@@ -161,6 +161,6 @@ TEST(LinearPreparationTest, NormalsAndSplitEqualTheStraightforwardLoopsToTheBit)
             }
         }
     }
-    setObjectTraceStream(nullptr);
+    usePlayerDiagnostics();
     std::fclose(quiet);
 }

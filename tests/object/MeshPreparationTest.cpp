@@ -124,12 +124,19 @@ TEST_F(MeshPreparationTest, ATextureCoordinateFileOverridesEveryMapping) {
     EXPECT_EQ(mesh().polygons[1].corners[2].v, 12.5f);
 }
 
-TEST_F(MeshPreparationTest, ATextureCoordinateFileTooShortForTheTrianglesFailsTheLoad) {
-    writeFile("thing.txc", littleEndian({1, 2, 3, 4, 5}));
-    EXPECT_EQ(load(oneTriangle(), "thing.lwo"), 0);
-    expectEmptySlot();
-    EXPECT_EQ(errorLog(), "unusable object file thing.lwo: the texture coordinate file thing.txc "
-                          "holds 20 bytes; its 1 triangles need 24\n");
+TEST_F(MeshPreparationTest, ATextureCoordinateFileTooShortGivesTheTrianglesItHolds) {
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .surfaceNames({"Mapped"})
+        .triangles({{0, 1, 2, 1}, {0, 1, 2, 1}})
+        .surface("Mapped", woodMapped("Planar Image Map").textureSize(1, 1, 1));
+    writeFile("thing.txc", littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9})); // a triangle and a half
+    ASSERT_EQ(load(lwob, "thing.lwo"), 1);
+    EXPECT_EQ(mesh().polygons[0].corners[2].v, 6.0f);
+    for (const PolygonCorner& corner : mesh().polygons[1].corners) {
+        EXPECT_EQ(corner.u, 0.0f) << "not generated";
+        EXPECT_EQ(corner.v, 0.0f);
+    }
 }
 
 TEST_F(MeshPreparationTest, TheTextureCoordinateFileIsNamedAfterTheObjectsExtension) {

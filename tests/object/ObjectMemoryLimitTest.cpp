@@ -35,7 +35,6 @@ TEST_F(ObjectReaderTest, RunningOutOfMemoryForSurfaceNamesEndsTheProcessWithFail
     // 65535 empty names need 16 MB of name slots from a 128 KB file.
     writeFile("names.lwo", manyNames(65535));
     EXPECT_EXIT(loadWithLittleAddressSpace("names.lwo"), ::testing::ExitedWithCode(EXIT_FAILURE),
-                "");
-    EXPECT_NE(errorLog().find("out of memory reading the surface names"), std::string::npos);
+                "out of memory reading the surface names");
 #endif
 }

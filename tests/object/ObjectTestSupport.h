@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/ScratchDirectory.h"
 #include "texture/TextureTable.h"
@@ -31,12 +31,13 @@ protected:
         ScratchDirectoryTest::SetUp();
         trace_ = std::tmpfile();
         ASSERT_NE(trace_, nullptr);
-        setObjectTraceStream(trace_);
+        setLoaderTraceStream(trace_);
+        clearLastRefusal();
         textures_ = std::make_unique<TextureTable>();
         object_ = std::make_unique<SceneObject>();
     }
     void TearDown() override {
-        setObjectTraceStream(nullptr);
+        usePlayerDiagnostics();
         std::fclose(trace_);
         ScratchDirectoryTest::TearDown();
     }
@@ -55,10 +56,12 @@ protected:
         }
         std::fclose(trace_);
         trace_ = std::tmpfile();
-        setObjectTraceStream(trace_);
+        setLoaderTraceStream(trace_);
         return text;
     }
     std::string errorLog() { return fileExists("error.txt") ? readTextFile("error.txt") : ""; }
+    // Why the last refused file was refused (standard error's line, never error.txt's).
+    static std::string refusal() { return lastRefusal(); }
 
     // One triangle (0,0,0), (1,0,0), (0,1,0) of surface "A", with `surface` as its SURF.
     static LwobWriter oneTriangle(const LwobSurface& surface = LwobSurface()) {

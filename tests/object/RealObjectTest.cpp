@@ -55,9 +55,9 @@ TEST_F(RealObjectTest, PolygonsOfMoreThanThreeCornersAreRefused) {
         writeFile(name, realLwobFile(name));
         EXPECT_EQ(object_->loadObject(*textures_, name), 0) << name;
         expectEmptySlot();
-        EXPECT_NE(errorLog().find(std::string(name) + ": "), std::string::npos);
-        EXPECT_NE(errorLog().find(reason), std::string::npos) << errorLog();
-        EXPECT_NE(errorLog().find("ember convert demo"), std::string::npos) << errorLog();
+        EXPECT_NE(refusal().find(std::string(name) + ": "), std::string::npos);
+        EXPECT_NE(refusal().find(reason), std::string::npos) << refusal();
+        EXPECT_NE(refusal().find("ember convert demo"), std::string::npos) << refusal();
     }
 }
 
@@ -198,7 +198,7 @@ TEST_F(TriangulatingReaderTest, RefusalsNameThePolygonAsTheFileNumbersIt) {
             .surfaceNames({"A"})
             .polygons(polygons);
         EXPECT_EQ(load(lwob), 0);
-        return std::string(lastObjectLoadFailure());
+        return std::string(lastRefusal());
     };
     EXPECT_NE(refusal({{{0, 1}, 1}, {{0, 1, 2, 3}, 2}}).find("polygon 2 uses surface 2"),
               std::string::npos);

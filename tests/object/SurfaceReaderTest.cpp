@@ -165,12 +165,17 @@ TEST_F(SurfaceReaderTest, AChunkNamingNoSurfaceReachesNoRecord) {
     EXPECT_EQ(textures_->count, 0);
 }
 
-TEST_F(SurfaceReaderTest, AChunkRunningPastTheEndOfTheFileIsPassedOver) {
-    // Data that spells SURF with a length no file holds, then the real chunk.
-    LwobWriter lwob = oneTriangle();
-    lwob.raw("SURF" + u32(0x7FFFFFF0) + paddedText("A")).surface("A", LwobSurface().luminosity(3));
+TEST_F(SurfaceReaderTest, AChunkLongerThanTheRestOfTheFileIsReadToTheEnd) {
+    LwobWriter lwob;
+    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .surfaceNames({"A"})
+        .triangles({{0, 1, 2, 1}})
+        .raw("SURF" + u32(0x7FFFFFF0) + paddedText("A") + "COLR" + u16(4) + "\x80\x40\x20" +
+             std::string(1, '\0') + "FLAG" + u16(2) + u16(0x100));
     ASSERT_EQ(load(lwob), 1);
-    EXPECT_EQ(mesh().surfaces[0].luminosity, 3);
+    EXPECT_EQ(takeTrace(), "SURF\nCOLR\nr:128 g:64 b:32\nFLAG\nThis flag is 0x100\nDoublesided\n");
+    EXPECT_EQ(mesh().surfaces[0].color[0], 0.5f);
+    EXPECT_EQ(mesh().surfaces[0].doubleSided, 1);
 }
 
 TEST_F(SurfaceReaderTest, OfEqualNamesTheLastOneIsDescribed) {

@@ -14,8 +14,8 @@
 #include "accel/SoftwareDevice.h"
 #include "app/ProcessState.h"
 #include "app/WinMain.h"
-#include "object/ObjectTrace.h"
 #include "platform/CdDevice.h"
+#include "platform/Diagnostics.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/headless/ScriptedCdDevice.h"
 #include "platform/headless/VirtualClock.h"
@@ -79,13 +79,13 @@ TEST_F(SameFramesTest, TheTestSceneShowsTheSameFramesOnEverySystem) {
     SoftwareDevice device;
     device.setPresenter(&display);
     FILE* trace = std::tmpfile(); // the loaders' trace lines, which no one reads
-    setObjectTraceStream(trace);
+    setLoaderTraceStream(trace);
     setWindowSystem(&windows);
     setCdDevice(&cd);
     setClock(&clock);
     setAcceleratorDevice(&device);
     WinMain(nullptr, nullptr, "", 1);
-    setObjectTraceStream(nullptr);
+    usePlayerDiagnostics();
     if (trace != nullptr) {
         std::fclose(trace);
     }

@@ -76,6 +76,16 @@ TEST_F(FrameRendererTest, ObjectsInSlotOrderThenFiresThenFlares) {
     EXPECT_EQ(trace.lines().back(), "grDepthMask(FXTRUE)");
 }
 
+TEST_F(FrameRendererTest, ACameraOnItsTargetShowsNothing) {
+    addObject(0.5f, 0.0f); // at the camera's own position
+    addObject(0.25f, 2.0f);
+    addFlareLight();
+    scene->camera.hasTargetObject = 1;
+    scene->camera.targetObject = 0;
+    EXPECT_TRUE(draws(1.0f).empty());
+    EXPECT_EQ(renderCounters.objectsCulled, 2);
+}
+
 TEST_F(FrameRendererTest, MorphTargetsDissolvedAndCulledObjectsAreNotDrawn) {
     addObject(0.25f).isMorphTarget = 1;
     SceneObject& gone = addObject(0.5f);

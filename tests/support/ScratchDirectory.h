@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 class ScratchDirectoryTest : public ::testing::Test {
 protected:
@@ -66,6 +68,16 @@ protected:
     static bool fileExists(const std::string& path) {
         std::error_code error;
         return std::filesystem::exists(path, error);
+    }
+    // The names in a directory, hidden ones included, in byte order.
+    static std::vector<std::string> listDirectory(const std::string& path) {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     std::string root_;

@@ -3,12 +3,15 @@
 #include <cstring>
 
 #include "accel/Accelerator.h"
+#include "anim/SceneReader.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
 SceneScript sceneScript;
 
 namespace {
+
+std::string lastMessage;
 
 // Which demo scene a Scene record was loaded as.
 std::vector<std::pair<const Scene*, int32_t>> sceneIndices;
@@ -24,8 +27,13 @@ int32_t indexOf(const Scene* scene) {
 
 } // namespace
 
+const char* lastSceneLoadMessage() {
+    return lastMessage.c_str();
+}
+
 int32_t Scene::load(const char* fileName) {
     sceneScript.loaded.emplace_back(fileName);
+    lastMessage.clear();
     int32_t index = -1;
     for (int32_t i = 0; i < kDemoSceneCount; ++i) {
         if (std::strcmp(kDemoSceneFiles[i], fileName) == 0) {
@@ -42,6 +50,9 @@ int32_t Scene::load(const char* fileName) {
     framesPerSecond = script.framesPerSecond;
     for (const std::string& name : script.textures) {
         textures.loadTexture(name.c_str());
+    }
+    if (!script.loadResult) {
+        lastMessage = script.failureMessage;
     }
     return script.loadResult;
 }

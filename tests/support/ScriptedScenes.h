@@ -4,7 +4,8 @@
 // Link tests/support/ScriptedScenes.cpp instead of the scene reader and the renderer.
 // Describe each of the five demo scenes in `sceneScript` (by index in kDemoSceneFiles);
 // load() then takes those values, loads the scene's textures (real 3DF files the test
-// has written) and records the file name; renderFrame() records (scene index, frame)
+// has written) and records the file name (a failing one leaves its `failureMessage` for
+// lastSceneLoadMessage()); renderFrame() records (scene index, frame)
 // and leaves a marker in an accelerator trace: grConstantColorValue(0x5ce000<index>).
 #pragma once
 
@@ -15,6 +16,7 @@
 
 struct ScriptedScene {
     int32_t loadResult = 1;
+    std::string failureMessage; // what lastSceneLoadMessage() says after a failed load
     int32_t lastFrame = 30;
     float framesPerSecond = 30.0f;
     std::vector<std::string> textures; // content names passed to loadTexture

@@ -139,13 +139,10 @@ TEST_F(TextureTableTest, MissingOrRefusedTexturesSelectTheWhiteFallback) {
     table_->selectTexture(0);
     table_->selectTexture(kNoTexture);
     table_->selectTexture(57);
-    const auto sources = trace_.calls("grTexSource");
-    ASSERT_EQ(sources.size(), 3u);
-    const std::string top = std::to_string((4u << 20) - kFallbackTextureBytes);
-    for (const std::string& source : sources) {
-        EXPECT_NE(source.find("(GR_TMU0, " + top + ", "), std::string::npos) << source;
-        EXPECT_NE(source.find("format=GR_TEXFMT_RGB_565"), std::string::npos);
-    }
+    EXPECT_EQ(
+        trace_.calls("grTexSource"),
+        std::vector<std::string>(3, "grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, null)"));
+    EXPECT_TRUE(trace_.calls("grTexDownloadMipMap").empty()) << "no texture memory used";
 }
 
 TEST_F(TextureTableTest, TwoHundredAndFirstNameIsRefusedWithALine) {
@@ -179,18 +176,20 @@ public:
 
 } // namespace
 
-TEST_F(TextureTableTest, TextureBeyondTheEndOfMemoryIsNotDownloadedAndReportedOnce) {
+TEST_F(TextureTableTest, TexturesFillMemoryToTheLastByteAndTheNextIsReportedOnce) {
     SmallBoard board;
     setAcceleratorDevice(&board);
     writeTexture("a.3df", GR_TEXFMT_RGB_565, 4); // 32
-    writeTexture("b.3df", GR_TEXFMT_RGB_565, 4); // 32: 64 would reach the fallback texel
+    writeTexture("b.3df", GR_TEXFMT_RGB_565, 4); // 32: memory full to the last byte
+    writeTexture("c.3df", GR_TEXFMT_RGB_565, 2); // 8
     table_->loadTexture("a");
     table_->loadTexture("b");
-    table_->selectTexture(0);
-    table_->selectTexture(1);
-    table_->selectTexture(1);
-    EXPECT_EQ(table_->slots[0].isDownloaded, 1);
-    EXPECT_EQ(table_->slots[1].isDownloaded, 0);
-    EXPECT_EQ(table_->memoryNext, 32u);
-    EXPECT_EQ(readTextFile("error.txt"), "TEXTURE MEMORY FULL textures\\b.3df\n");
+    table_->loadTexture("c");
+    for (const int32_t index : {0, 1, 2, 2}) {
+        table_->selectTexture(index);
+    }
+    EXPECT_EQ(table_->slots[1].isDownloaded, 1);
+    EXPECT_EQ(table_->slots[2].isDownloaded, 0);
+    EXPECT_EQ(table_->memoryNext, 64u);
+    EXPECT_EQ(readTextFile("error.txt"), "TEXTURE MEMORY FULL textures\\c.3df\n");
 }

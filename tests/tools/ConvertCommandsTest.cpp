@@ -2,7 +2,7 @@
 // when it cannot.
 #include <memory>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
 #include "support/RealLwobFiles.h"
@@ -14,13 +14,11 @@ using ConvertCommandsTest = EmberProgramTest;
 
 // Loads with the player's reader (triangles only); the triangle count, or -1.
 int32_t playerTriangles(const char* path, float* lastU = nullptr) {
-    FILE* quiet = std::fopen("/dev/null", "w");
-    setObjectTraceStream(quiet);
+    setLoaderTraceStream(nullptr);
     auto textures = std::make_unique<TextureTable>();
     auto object = std::make_unique<SceneObject>();
     const int32_t loaded = object->loadObject(*textures, path);
-    setObjectTraceStream(nullptr);
-    std::fclose(quiet);
+    usePlayerDiagnostics();
     if (loaded == 1 && lastU != nullptr) {
         *lastU = object->mesh.polygons[object->mesh.polygonCount - 1].corners[2].u;
     }

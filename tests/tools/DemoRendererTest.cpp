@@ -86,17 +86,18 @@ TEST_F(DemoRendererTest, LoopingNeedsAnEndAndThenPlaysOn) {
     EXPECT_TRUE(startedAgain);
 }
 
-TEST_F(DemoRendererTest, SceneThatFailsToLoadIsAnErrorWithTheLogLine) {
+TEST_F(DemoRendererTest, SceneThatFailsToLoadIsAnErrorWithTheReaderLine) {
     sceneScript.scenes[2].loadResult = 0;
-    writeFile("error.txt", "failed opening object: objects\\\\cube.lwo to, giving up\n");
+    sceneScript.scenes[2].failureMessage =
+        "failed opening object: objects\\\\cube.lwo to, giving up";
     try {
         renderDemo(options);
         ADD_FAILURE() << "no error";
     } catch (const ToolError& error) {
-        EXPECT_STREQ(
-            error.what(),
-            "Error Loading scene (failed opening object: objects\\\\cube.lwo to, giving up)");
+        EXPECT_STREQ(error.what(),
+                     "Error Loading scene: failed opening object: objects\\cube.lwo to, giving up");
     }
+    EXPECT_EQ(listDirectory("."), std::vector<std::string>{}) << "nothing written";
 }
 
 TEST_F(DemoRendererTest, BadOptionsAreRefusedBeforeAnythingRuns) {

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
 #include "support/RealLwobFiles.h"
@@ -35,25 +35,25 @@ float asFloat(const nlohmann::json& value) {
 
 } // namespace
 
-TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardError) {
+TEST_F(InspectObjectTest, FullJsonHoldsTheLoadedMeshExactly) {
     writeFile("objects/thing.lwo", twoSurfaces().bytes());
-    ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json"), 0) << err;
+    ASSERT_EQ(run("inspect object 'objects\\thing.lwo' --json --full"), 0) << err;
     const nlohmann::json json = nlohmann::json::parse(out);
 
-    FILE* quiet = std::fopen("/dev/null", "w");
-    setObjectTraceStream(quiet);
+    setLoaderTraceStream(nullptr);
     auto textures = std::make_unique<TextureTable>();
     auto object = std::make_unique<SceneObject>();
     ASSERT_EQ(object->loadObject(*textures, "objects/thing.lwo"), 1);
-    setObjectTraceStream(nullptr);
-    std::fclose(quiet);
+    usePlayerDiagnostics();
     const Mesh& mesh = object->mesh;
 
+    EXPECT_EQ(json["file"]["found"], "objects/thing.lwo");
     const nlohmann::json& m = json["mesh"];
     ASSERT_EQ(m["pointCount"], mesh.pointCount);
     ASSERT_EQ(m["polygonCount"], 2);
     EXPECT_EQ(m["surfaceNames"], nlohmann::json({"Wood", "Glass"}));
     EXPECT_EQ(m["anyReflective"], 1);
+    ASSERT_EQ(m["points"].size(), static_cast<size_t>(mesh.pointCount));
     for (int32_t i = 0; i < mesh.pointCount; ++i) {
         const nlohmann::json& p = m["points"][i];
         for (int a = 0; a < 3; ++a) {
@@ -64,6 +64,7 @@ TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardErro
         EXPECT_EQ(p["surface"], mesh.points[i].surface);
     }
     for (int32_t t = 0; t < 2; ++t) {
+        EXPECT_EQ(m["polygons"][t]["surface"], mesh.polygons[t].surface);
         for (int k = 0; k < 3; ++k) {
             const nlohmann::json& c = m["polygons"][t]["corners"][k];
             EXPECT_EQ(c["pointIndex"], mesh.polygons[t].corners[k].pointIndex);
@@ -79,19 +80,24 @@ TEST_F(InspectObjectTest, JsonHoldsTheLoadedMeshExactlyAndTracesGoToStandardErro
     EXPECT_EQ(m["surfaces"][1]["doubleSided"], 1);
     EXPECT_EQ(asFloat(json["boundingBox"][6][0]), -2.0f);
     EXPECT_EQ(json["textures"]["slots"][0]["path"], "textures\\wood.3df");
-
-    EXPECT_EQ(err.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err;
+    EXPECT_EQ(err, "ember: warning: UNABLE TO OPEN TEXTURE textures\\wood.3df\n");
 }
 
-TEST_F(InspectObjectTest, TheTextFormNamesEveryRecord) {
+TEST_F(InspectObjectTest, ASummaryByDefaultThePointsAndPolygonsWithFull) {
     writeFile("thing.lwo", twoSurfaces().bytes());
+    ASSERT_EQ(run("inspect object thing.lwo --json"), 0) << err;
+    EXPECT_FALSE(nlohmann::json::parse(out)["mesh"].contains("points"));
     ASSERT_EQ(run("inspect object thing.lwo"), 0) << err;
-    for (const char* expected :
-         {"pointCount 6, polygonCount 2, surfaceCount 2", "surface 1 \"Glass\"",
-          "transparency 0.390625", "texture 0 textures\\wood.3df (not loaded)",
-          "boundingBox min (-2, -1, 0) max (1, 1.70000005, 0.300000012)"}) {
+    for (const char* expected : {"  pointCount: 6\n", "  surfaceNames: [Wood, Glass]\n",
+                                 "      transparency: 0.390625\n", "      isLoaded: 0\n"}) {
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     }
+    EXPECT_EQ(out.find("\npoints:\n"), std::string::npos);
+    ASSERT_EQ(run("--trace-loaders inspect object thing.lwo --full"), 0) << err;
+    EXPECT_NE(out.find("\npoints:\n  0 position (0.1, 0.0, 0.0, 1.0) normal ("), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\npolygons:\n  0 surface 0  0 uv ("), std::string::npos) << out;
+    EXPECT_EQ(err.rfind("SURF\nCOLR\nr:200 g:100 b:50\n", 0), 0u) << err;
 }
 
 TEST_F(InspectObjectTest, PolygonsOfAnySizeAreCountedByCornersAndWhatWasSkipped) {
@@ -107,8 +113,9 @@ TEST_F(InspectObjectTest, PolygonsOfAnySizeAreCountedByCornersAndWhatWasSkipped)
                                .polygons({{{0, 1, 3, 2}, 1}, {{0, 4}, 1}, {{0, 1, 0, 1}, 1}})
                                .bytes());
     ASSERT_EQ(run("inspect object mixed.lwo"), 0) << err;
-    EXPECT_NE(out.find("polygons by corners 2:1 4:2; triangles made 2; detail polygons 0; "
-                       "skipped: 1 points and lines, 1 without area"),
+    EXPECT_NE(out.find("polygonCensus:\n  polygonsByCorners:\n    2: 1\n    4: 2\n"
+                       "  trianglesMade: 2\n  detailPolygons: 0\n  skippedPointsAndLines: 1\n"
+                       "  skippedWithoutArea: 1\n"),
               std::string::npos)
         << out;
 }

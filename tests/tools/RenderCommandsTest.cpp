@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "content/PngFile.h"
 #include "support/EmberProgram.h"
@@ -45,6 +47,19 @@ TEST_F(RenderCommandsTest, TracePrintsTheCallsOfOneFrameAndNothingElse) {
     EXPECT_NE(out, first) << "the fire depends on the frames played before";
 }
 
+TEST_F(RenderCommandsTest, FiresAreSeededAfterTheScenesBeforeUnlessAlone) {
+    ASSERT_EQ(std::system("cp demo/scenes/outdoor.lws demo/scenes/temple.lws"), 0);
+    ASSERT_EQ(run("trace demo --scene 0 --frame 12"), 0) << err;
+    const std::string first = out;
+    ASSERT_EQ(run("trace demo --scene 1 --frame 12 --alone"), 0) << err;
+    EXPECT_EQ(out, first) << "alone, the copy is seeded as the first scene read";
+    ASSERT_EQ(run("trace demo --scene 1 --frame 12"), 0) << err;
+    EXPECT_NE(out, first) << "its fire draws on after the first scene's";
+    const size_t fire = first.find("guDrawTriangleWithClip");
+    ASSERT_NE(fire, std::string::npos);
+    EXPECT_EQ(out.substr(0, fire), first.substr(0, fire)) << "the objects are the same";
+}
+
 TEST_F(RenderCommandsTest, RenderDrawsTheSceneWhereTheCameraLooks) {
     ASSERT_EQ(run("render demo --scene 0 --frame 0 --color 32 --size 320x240 --stats -o f.png"), 0)
         << err;
@@ -67,8 +82,79 @@ TEST_F(RenderCommandsTest, RenderDrawsTheSceneWhereTheCameraLooks) {
     EXPECT_GT(sphere[0], sphere[1] + 40);
 }
 
-TEST_F(RenderCommandsTest, UnusableRequestsEndWithOneLine) {
-    EXPECT_EQ(run("render demo --scene 1 --frame 0 -o f.png"), 1);
-    EXPECT_EQ(err, "ember: Error Loading scene scenes\\temple.lws: "
-                   "unable to open scene: scenes\\temple.lws\n");
+TEST_F(RenderCommandsTest, UnusableRequestsEndWithOneLineAndNoFile) {
+    const std::pair<const char*, const char*> requests[] = {
+        {"render demo --scene 1 --frame 0 -o f.png",
+         "ember: Error Loading scene scenes\\temple.lws: unable to open scene: "
+         "scenes\\temple.lws\n"},
+        {"render demo --alone -o f.png --frame 0",
+         "ember: --alone goes with --scene and --frame/--frames\n"},
+        {"render demo --scene 0 --frame 99999 -o f.png",
+         "ember: frame 99999 is past the end of scenes\\outdoor.lws, whose frames run from 0 to "
+         "60\n"},
+        {"render demo --scene 0 --frames 60:61 -o frames/",
+         "ember: frames 60:61 go past the end of scenes\\outdoor.lws, whose frames run from 0 "
+         "to 60\n"},
+        {"trace demo --scene 0 --frame 60.5",
+         "ember: frame 60.5 is past the end of "
+         "scenes\\outdoor.lws, whose frames run from 0 to 60\n"},
+    };
+    for (const auto& [arguments, message] : requests) {
+        EXPECT_EQ(run(arguments), 1) << arguments;
+        EXPECT_EQ(err, message);
+        EXPECT_EQ(listDirectory("."), std::vector<std::string>{"demo"}) << arguments;
+    }
+}
+
+// The loaders' trace lines only when asked, on standard error; a missing texture is a
+// warning there; nothing is written into the demo folder.
+TEST_F(RenderCommandsTest, QuietUnlessAskedAndNothingWrittenIntoTheDemo) {
+    ASSERT_EQ(std::remove("demo/textures/fire.3df"), 0);
+    const std::vector<std::string> before = listDirectory("demo");
+    ASSERT_EQ(run("render demo --scene 0 --frame 0 --size 8x6 -o f.png"), 0) << err;
+    EXPECT_EQ(err, "ember: warning: UNABLE TO OPEN TEXTURE textures\\fire.3df\n");
+    ASSERT_EQ(run("render demo --scene 0 --frame 0 --size 8x6 -o f.png --trace-loaders"), 0);
+    EXPECT_EQ(err.rfind("SURF\n", 0), 0u) << err;
+    EXPECT_NE(err.find("ember: warning: UNABLE TO OPEN TEXTURE textures\\fire.3df\n"),
+              std::string::npos);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(listDirectory("demo"), before);
+}
+
+TEST_F(RenderCommandsTest, NumberedFramesCarryTheSceneFrameNumbers) {
+    ASSERT_EQ(run("render demo --scene 0 --frames 2:3 --size 8x6 -o frames/"), 0) << err;
+    EXPECT_EQ(listDirectory("frames"),
+              (std::vector<std::string>{"frame000002.png", "frame000003.png"}));
+}
+
+TEST_F(RenderCommandsTest, FramesSmallerThanTheFieldKeepTheirSize) {
+    for (const char* size : {"1x1", "2x2", "3x2"}) {
+        ASSERT_EQ(run(std::string("render demo --scene 0 --frame 0 -o f.png --size ") + size), 0)
+            << size << ": " << err;
+        RgbaImage image;
+        char message[256];
+        ASSERT_EQ(readPngFile("f.png", image, message, sizeof(message)), 1) << message;
+        EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height), size);
+    }
+}
+
+// A file size limit of 512 bytes stands in for a full disk: each write fails part way,
+// leaves no file behind and the file it was to replace as it was.
+TEST_F(RenderCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
+    std::vector<std::string> outputs = {"f.png", "f.y4m"};
+    if (std::system("command -v ffmpeg >/dev/null") == 0) {
+        outputs.push_back("f.mp4");
+    }
+    for (const std::string& output : outputs) {
+        writeFile(output, "old");
+        const std::string frames = output == "f.png" ? "--frame 0" : "--frames 0:1";
+        EXPECT_EQ(
+            run("render demo --scene 0 " + frames + " --size 64x48 -o " + output, "ulimit -f 1; "),
+            1)
+            << output;
+        EXPECT_NE(err.find("ember: "), std::string::npos) << err;
+        EXPECT_EQ(readFile(output), "old") << output;
+        EXPECT_EQ(listDirectory("."), (std::vector<std::string>{"demo", output})) << output;
+        std::remove(output.c_str());
+    }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "content/PngFile.h"
 #include "content/TextureConverter.h"
@@ -18,7 +19,7 @@ protected:
             for (int32_t x = 0; x < width; ++x) {
                 uint8_t* p = image.at(x, y);
                 p[0] = static_cast<uint8_t>(x * 9), p[1] = static_cast<uint8_t>(y * 5);
-                p[2] = 77, p[3] = 255;
+                p[2] = static_cast<uint8_t>((x * 7919 + y * 104729) % 251), p[3] = 255;
             }
         }
         char message[256];
@@ -40,12 +41,13 @@ TEST_F(TextureCommandsTest, ConvertExportAndInspectATexture) {
 
     ASSERT_EQ(run("inspect texture wood.3df --json"), 0) << err;
     for (const char* key :
-         {"\"header\"", "\"width\": 32", "\"height\": 16", "\"small_lod\": 8", "\"large_lod\": 3",
-          "\"aspect_ratio\": 2", "\"format\": 10", "\"mem_required\": 1366"}) {
+         {"\"header\"", "\"width\": 32", "\"height\": 16", "\"smallLod\": 8", "\"largeLod\": 3",
+          "\"aspectRatio\": 2", "\"format\": 10", "\"memRequired\": 1366", "\"levelCount\": 6"}) {
         EXPECT_NE(out.find(key), std::string::npos) << key << " in " << out;
     }
     ASSERT_EQ(run("inspect texture wood.3df"), 0) << err;
-    EXPECT_NE(out.find("format: rgb565 (10)"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nformatName: rgb565\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nlevelCount: 6\n"), std::string::npos) << out;
 }
 
 TEST_F(TextureCommandsTest, EveryFormatNameIsAccepted) {
@@ -55,6 +57,19 @@ TEST_F(TextureCommandsTest, EveryFormatNameIsAccepted) {
         EXPECT_EQ(run(std::string("texture convert a.png a.3df --format ") + format), 0)
             << format << ": " << err;
     }
+}
+
+// A file size limit of 512 bytes stands in for a full disk.
+TEST_F(TextureCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
+    writeImage("a.png", 64, 64);
+    writeFile("a.3df", "old");
+    EXPECT_EQ(run("texture convert a.png a.3df --format rgb565", "ulimit -f 1; "), 1);
+    EXPECT_EQ(readFile("a.3df"), "old");
+    ASSERT_EQ(run("texture convert a.png b.3df --format rgb565"), 0) << err;
+    writeFile("b.png", "old");
+    EXPECT_EQ(run("texture export b.3df b.png", "ulimit -f 1; "), 1);
+    EXPECT_EQ(readFile("b.png"), "old");
+    EXPECT_EQ(listDirectory("."), (std::vector<std::string>{"a.3df", "a.png", "b.3df", "b.png"}));
 }
 
 TEST_F(TextureCommandsTest, ErrorsAreOneLineAndAFailingStatus) {

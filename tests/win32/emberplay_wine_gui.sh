@@ -7,7 +7,7 @@
 #   screen with its music (screenshot wine-frame.png, which must not be black); a typed
 #   key ends it with "Exiting winMain()" on standard output and exit status 0.
 # missing-scene: in a folder without scenes, OK leads to the "Error Loading scene" box
-#   (screenshot wine-error.png); Enter dismisses it and the program ends.
+#   (screenshot wine-error.png); Enter dismisses it and the program ends with status 1.
 # Exits 77 (skipped) without a display, xdotool or ffmpeg.
 set -euo pipefail
 mode=$1 wine_run=$2 emberplay=$3 demo=$4 artifacts=$5
@@ -134,6 +134,7 @@ if [[ $mode == missing-scene ]]; then
     wait_exit "emberplay did not end after the error box"
     grep -q 'Error Loading scene' err.txt || fail "the box's text is not 'Error Loading scene'"
     grep -qx 'Exiting winMain()' out-lines.txt || fail "no 'Exiting winMain()' line"
+    [[ $status -eq 1 ]] || fail "exit status $status after a failed scene, not 1"
     echo "emberplay.exe: missing scene reported (status $status); screenshot in $artifacts"
     exit 0
 fi

@@ -10,8 +10,9 @@
 // transparent pixels, else RGB565, mip-mapped.
 //
 // Outputs are atomic: files are written under temporary names and renamed when
-// complete, the demo is built in a temporary folder beside DST and renamed to DST at
-// the end; on any failure nothing is left and nothing that existed is touched. DST must
+// complete (OutputFile.h), the demo is built in a temporary folder beside DST and
+// renamed to DST at the end; on any failure nothing is left and nothing that existed is
+// touched. DST must
 // not exist.
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -30,8 +31,8 @@
 #include "content/TextureConverter.h"
 #include "ember/Commands.h"
 #include "ember/ObjectConversion.h"
-#include "object/ObjectLoadFailure.h"
-#include "object/ObjectTrace.h"
+#include "ember/OutputFile.h"
+#include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
 #include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
@@ -41,50 +42,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file written under a temporary name beside its place; commit() renames it there,
-// otherwise it is removed.
-class PendingFile {
-public:
-    explicit PendingFile(const std::string& path)
-        : path_(path), temporary_(path + ".partial-" + std::to_string(getpid())) {}
-    ~PendingFile() {
-        if (!committed_) {
-            std::remove(temporary_.c_str());
-        }
-    }
-    const std::string& temporary() const { return temporary_; }
-    void write(const std::string& bytes) {
-        std::ofstream out(temporary_, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            throw ToolError("cannot write " + path_);
-        }
-    }
-    void commit() {
-        if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-            throw ToolError("cannot write " + path_);
-        }
-        committed_ = true;
-    }
-
-private:
-    std::string path_;
-    std::string temporary_;
-    bool committed_ = false;
+// What the readers say while objects and pictures are tried is for the conversion to
+// report, not the terminal (a refused object is why it gets converted).
+struct QuietReaders {
+    QuietReaders() { setTerminalQuiet(1); }
+    ~QuietReaders() { setTerminalQuiet(0); }
 };
 
-// The loaders' trace lines go nowhere while converting.
-struct QuietLoaders {
-    FILE* sink = std::fopen("/dev/null", "w");
-    QuietLoaders() { setObjectTraceStream(sink); }
-    ~QuietLoaders() {
-        setObjectTraceStream(nullptr);
-        if (sink != nullptr) {
-            std::fclose(sink);
-        }
+void writeBytes(const OutputFile& file, const std::string& bytes) {
+    std::ofstream out(file.temporaryPath(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        throw ToolError("cannot write " + file.path());
     }
-};
+}
 
 void warnSkipped(const std::string& name, const ConvertedObject& converted) {
     if (converted.skippedPointsAndLines + converted.skippedWithoutArea > 0) {
@@ -107,18 +79,18 @@ void writeConverted(const ConvertedObject& converted, const std::string& out) {
         throw ToolError(out + ": the object has texture coordinates, which need a .txc file "
                               "beside it; give the output name an extension (OUT.lwo)");
     }
-    PendingFile object(out);
-    object.write(converted.lwob);
+    OutputFile object(out);
+    writeBytes(object, converted.lwob);
     if (!converted.textureCoordinates.empty()) {
-        PendingFile coordinates(txc);
-        coordinates.write(converted.textureCoordinates);
+        OutputFile coordinates(txc);
+        writeBytes(coordinates, converted.textureCoordinates);
         coordinates.commit();
     }
     object.commit();
 }
 
 void convertObjectCommand(const std::string& in, const std::string& out) {
-    QuietLoaders quiet;
+    QuietReaders quiet;
     const ConvertedObject converted = convertObject(in);
     writeConverted(converted, out);
     warnSkipped(out, converted);
@@ -235,8 +207,8 @@ bool convertPicture(const std::string& texturePath) {
     }
     const std::string name = base.substr(base.find_last_of("\\/") + 1);
     const fs::path target = fs::path(png).parent_path() / (name + ".3df");
-    PendingFile file(target.string());
-    if (!write3dfFile(file.temporary().c_str(), texture.info)) {
+    OutputFile file(target.string());
+    if (!write3dfFile(file.temporaryPath().c_str(), texture.info)) {
         throw ToolError("cannot write " + target.string());
     }
     file.commit();
@@ -244,8 +216,8 @@ bool convertPicture(const std::string& texturePath) {
 }
 
 // The work inside the copy of the demo (the working directory).
-void convertDemoHere(bool keepErrorLog) {
-    QuietLoaders quiet;
+void convertDemoHere() {
+    QuietReaders quiet;
     const SceneNames names = namesInScenes();
     auto textures = std::make_unique<TextureTable>();
     std::set<std::string> done;
@@ -269,7 +241,7 @@ void convertDemoHere(bool keepErrorLog) {
         warnSkipped(path, converted);
         if (playerLoads(path, *textures) != 1) {
             throw ToolError(path +
-                            ": the converted object does not load: " + lastObjectLoadFailure());
+                            ": the converted object does not load: " + displayText(lastRefusal()));
         }
     }
     textures->loadTexture("flare.3df");
@@ -280,9 +252,6 @@ void convertDemoHere(bool keepErrorLog) {
         if (!textures->slots[i].isLoaded()) {
             convertPicture(textures->slots[i].path);
         }
-    }
-    if (!keepErrorLog) {
-        std::remove("error.txt"); // the loaders' lines about what was still missing
     }
 }
 
@@ -301,7 +270,7 @@ void convertDemoCommand(const std::string& source, const std::string& destinatio
     try {
         fs::copy(from, partial, fs::copy_options::recursive);
         fs::current_path(partial);
-        convertDemoHere(fs::exists(from / "error.txt"));
+        convertDemoHere();
         fs::current_path(start);
         fs::rename(partial, to);
     } catch (const std::exception& e) {

@@ -6,10 +6,9 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "anim/SceneReader.h"
 #include "app/DesktopPlayer.h"
 #include "app/MainWindow.h"
 #include "app/ProcessState.h"
@@ -19,7 +18,6 @@
 #include "ember/ProgressBar.h"
 #include "ember/Soundtrack.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
 #include "platform/CdDevice.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/headless/VirtualClock.h"
@@ -62,6 +60,7 @@ struct OfflinePlatform {
     explicit OfflinePlatform(const SoftwareDeviceOptions& options)
         : device(new SoftwareDevice(options)) {
         clock.setMicroseconds(kStartMicroseconds);
+        windows.echoMessageBoxes = 0; // the render's error says it
         setWindowSystem(&windows);
         setCdDevice(nullptr);
         setClock(&clock);
@@ -111,6 +110,7 @@ public:
     }
 
     const std::string& error() const { return error_; }
+    int64_t framesShown() const { return swapped_; }
 
 private:
     // The frame is read straight into its place in the output frame, which the queue's
@@ -166,15 +166,24 @@ void estimateLength(void* context, const Scene* scenes) {
     estimate->progress->setTotal(total > 0 ? total : 0);
 }
 
-std::string errorLogText() {
-    std::ifstream in("error.txt");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string line = text.str();
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-        line.pop_back();
+// The soundtrack a video of the demo gets (see DemoRenderOptions); none: empty.
+SoundtrackWriter soundtrackFor(const DemoRenderOptions& options) {
+    std::string cue;
+    uint32_t track = options.track;
+    if (track != 0) {
+        cue = requireDiscTrack(track);
+    } else if (options.scene < 0) {
+        track = firstDiscAudioTrack(&cue);
     }
-    return line;
+    if (track == 0) {
+        return nullptr;
+    }
+    // Displayed frame n is shown n / fps seconds after the start, when the disc has
+    // played as long: a range that starts later starts as far into the music.
+    const int64_t skip = soundtrackSampleFrames(options.firstFrame, options.fps);
+    return [cue, track, skip](const std::string& path, int64_t sampleFrames) {
+        writeDiscSoundtrack(cue, track, path, skip, sampleFrames);
+    };
 }
 
 } // namespace
@@ -183,8 +192,8 @@ void renderDemo(const DemoRenderOptions& options) {
     if (options.fps < 1 || options.fps > 1000) {
         throw ToolError("--fps must be 1 to 1000");
     }
-    if (options.width < 4 || options.height < 3 || options.width > 8192 || options.height > 8192) {
-        throw ToolError("--size must be between 4x3 and 8192x8192");
+    if (options.width < 1 || options.height < 1 || options.width > 8192 || options.height > 8192) {
+        throw ToolError("--size: each side is 1 to 8192 pixels");
     }
     if (options.loop && options.lastFrame < 0) {
         throw ToolError("--loop plays forever: say where to stop with --frames A:B");
@@ -202,21 +211,20 @@ void renderDemo(const DemoRenderOptions& options) {
         }
     }
     output.fps = options.fps;
-    if (frameOutputKind(output.path) == FrameOutputKind::Png &&
+    output.firstNumber = options.firstFrame;
+    const FrameOutputKind kind = frameOutputKind(output.path);
+    if (kind == FrameOutputKind::Png &&
         !(options.lastFrame >= 0 && options.lastFrame == options.firstFrame)) {
         throw ToolError(options.output + " holds one frame: choose it with --frame, or write to a "
                                          "directory or a video");
     }
+    if (options.track != 0 && (kind != FrameOutputKind::Video || !options.audio)) {
+        throw ToolError(options.audio ? "--track muxes audio into a video: write a .mp4 or .mkv"
+                                      : "--track and --no-audio contradict each other");
+    }
     const WorkingDirectory inDemo(options.directory);
-    if (options.track != 0) {
-        if (frameOutputKind(output.path) != FrameOutputKind::Video) {
-            throw ToolError("--track muxes audio into a video: write a .mp4 or .mkv");
-        }
-        const std::string cue = requireDiscTrack(options.track);
-        const uint32_t track = options.track;
-        output.soundtrack = [cue, track](const std::string& path, int64_t sampleFrames) {
-            writeDiscSoundtrack(cue, track, path, sampleFrames);
-        };
+    if (kind == FrameOutputKind::Video && options.audio) {
+        output.soundtrack = soundtrackFor(options);
     }
     std::unique_ptr<FrameSink> sink = openFrameSink(output);
 
@@ -242,9 +250,7 @@ void renderDemo(const DemoRenderOptions& options) {
         throw ToolError("cannot set up the offline window");
     }
 
-    // Standard output stays the command's own; the fire starts from the generator's seed
-    // as in a freshly started player.
-    setObjectTraceStream(stderr);
+    // The fire starts from the generator's seed as in a freshly started player.
     resetRandomGenerator();
 
     ProgressBar progress("rendering", 0);
@@ -265,13 +271,17 @@ void renderDemo(const DemoRenderOptions& options) {
         throw ToolError(writer.error());
     }
     if (!platform.windows.messageBoxes.empty()) {
-        const std::string log = errorLogText();
+        const std::string reason = lastSceneLoadMessage();
         throw ToolError(platform.windows.messageBoxes.front() +
-                        (log.empty() ? std::string() : " (" + log + ")"));
+                        (reason.empty() ? std::string() : ": " + displayText(reason)));
     }
     frames.finish();
     if (sink->framesWritten() == 0) {
-        throw ToolError("no frames were rendered in that range");
+        throw ToolError("the demo ended after " + std::to_string(writer.framesShown()) +
+                        " displayed frames (0 to " + std::to_string(writer.framesShown() - 1) +
+                        " at " + std::to_string(options.fps) + " per second): nothing in " +
+                        std::to_string(options.firstFrame) + ":" +
+                        std::to_string(options.lastFrame));
     }
     sink->finish();
 }

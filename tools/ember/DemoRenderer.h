@@ -3,7 +3,8 @@
 // drawn by the software device, every frame written to a FrameSink.
 //
 // Nothing is shown and no sound plays; the settings the dialog would ask for come from
-// the options (resolution: the render size; no vsync; looping as asked). The frames are
+// the options (resolution: the render size; no vsync; looping as asked). Numbered PNGs
+// carry the displayed frame's number (from 0 at the demo's start). The frames are
 // drawn at the largest 4:3 size inside the render size and centred on black, so that the
 // field keeps its shape at any size.
 #pragma once
@@ -24,7 +25,12 @@ struct DemoRenderOptions {
     int64_t firstFrame = 0; // output frames to write, counted from 0 at the first frame
     int64_t lastFrame = -1; // inclusive; -1: until the demo ends
     bool loop = false;      // play looped (needs lastFrame)
-    uint32_t track = 0;     // 1..99: mux the disc's audio from this track (video output)
+    // Video output of the whole demo gets the disc image's audio from the first audio
+    // track on (none when there is no disc image or audio), in step with the frames
+    // written; `track` 1..99 chooses another track (also for one scene), `audio` false
+    // leaves the soundtrack out.
+    uint32_t track = 0;
+    bool audio = true;
     bool progress = true;
 };
 

@@ -9,14 +9,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "accel/SoftwareDevice.h"
 #include "content/PngFile.h"
 #include "ember/Commands.h"
+#include "ember/OutputFile.h"
 
 namespace {
 
@@ -35,23 +38,30 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 
 class PngFileSink : public FrameSink {
 public:
-    explicit PngFileSink(std::string path) : path_(std::move(path)) {}
+    explicit PngFileSink(const std::string& path) : file_(path) {}
     void write(const RgbFrame& frame) override {
         if (written_ > 0) {
-            throw ToolError(path_ + " holds one frame: choose one with --frame, or write to a "
-                                    "directory or a video");
+            throw ToolError(file_.path() + " holds one frame: choose one with --frame, or write "
+                                           "to a directory or a video");
         }
-        writePngFrame(path_, frame);
+        char message[256];
+        if (!writePngFile(file_.temporaryPath().c_str(), frame.rgb.data(), frame.width,
+                          frame.height, 3, static_cast<size_t>(frame.width) * 3, message,
+                          sizeof(message))) {
+            throw ToolError("cannot write " + file_.path() + ": " + message);
+        }
         ++written_;
     }
+    void finish() override { file_.commit(); }
 
 private:
-    std::string path_;
+    OutputFile file_;
 };
 
 class PngDirectorySink : public FrameSink {
 public:
-    explicit PngDirectorySink(std::string directory) : directory_(std::move(directory)) {
+    PngDirectorySink(std::string directory, int64_t firstNumber)
+        : directory_(std::move(directory)), firstNumber_(firstNumber) {
         std::error_code error;
         std::filesystem::create_directories(directory_, error);
         if (!std::filesystem::is_directory(directory_)) {
@@ -59,21 +69,23 @@ public:
         }
     }
     void write(const RgbFrame& frame) override {
-        char name[32];
-        std::snprintf(name, sizeof(name), "/frame%06lld.png", static_cast<long long>(written_));
+        char name[40];
+        std::snprintf(name, sizeof(name), "/frame%06lld.png",
+                      static_cast<long long>(firstNumber_ + written_));
         writePngFrame(directory_ + name, frame);
         ++written_;
     }
 
 private:
     std::string directory_;
+    int64_t firstNumber_;
 };
 
 // YUV4MPEG2, 4:4:4, BT.601 studio range: what video tools read without options.
 class Y4mSink : public FrameSink {
 public:
-    Y4mSink(std::string path, int32_t fps) : path_(std::move(path)), fps_(fps) {
-        file_ = std::fopen(path_.c_str(), "wb");
+    Y4mSink(const std::string& path, int32_t fps) : output_(path), path_(path), fps_(fps) {
+        file_ = std::fopen(output_.temporaryPath().c_str(), "wb");
         if (file_ == nullptr) {
             throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
         }
@@ -111,14 +123,19 @@ public:
         ++written_;
     }
     void finish() override {
-        if (std::fclose(file_) != 0) {
-            file_ = nullptr;
-            throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
-        }
+        const bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+        const int error = errno;
+        const bool closed = std::fclose(file_) == 0;
         file_ = nullptr;
+        if (!written || !closed) {
+            throw ToolError("cannot write " + path_ + ": " +
+                            std::strerror(written ? errno : error));
+        }
+        output_.commit();
     }
 
 private:
+    OutputFile output_;
     std::string path_;
     int32_t fps_;
     FILE* file_ = nullptr;
@@ -170,13 +187,15 @@ void run(const std::vector<std::string>& arguments, const std::string& what) {
     }
 }
 
+// ffmpeg writes to temporaries beside the output (the encoded frames, and with a
+// soundtrack the muxed result); the output takes its name once ffmpeg has succeeded.
 class VideoSink : public FrameSink {
 public:
     VideoSink(const FrameOutputOptions& options, std::string ffmpeg)
-        : options_(options), ffmpeg_(std::move(ffmpeg)) {
-        // The output's own container for the first step, so that the second only copies.
-        const std::string extension = endsWith(options_.path, ".mkv") ? ".mkv" : ".mp4";
-        videoOnly_ = options_.soundtrack ? options_.path + ".video" + extension : options_.path;
+        : options_(options), ffmpeg_(std::move(ffmpeg)), output_(options.path) {
+        if (options_.soundtrack) {
+            videoOnly_ = std::make_unique<OutputFile>(options_.path);
+        }
         signal(SIGPIPE, SIG_IGN);
     }
     ~VideoSink() override {
@@ -214,54 +233,66 @@ public:
         if (status != 0) {
             throw ToolError("ffmpeg could not encode " + options_.path);
         }
-        if (!options_.soundtrack) {
-            return;
+        if (options_.soundtrack) {
+            OutputFile wave(options_.path + ".wav");
+            options_.soundtrack(wave.temporaryPath(),
+                                soundtrackSampleFrames(written_, options_.fps));
+            run({ffmpeg_,
+                 "-hide_banner",
+                 "-loglevel",
+                 "error",
+                 "-xerror",
+                 "-nostdin",
+                 "-y",
+                 "-i",
+                 videoOnly_->temporaryPath(),
+                 "-i",
+                 wave.temporaryPath(),
+                 "-map",
+                 "0:v",
+                 "-map",
+                 "1:a",
+                 "-c:v",
+                 "copy",
+                 "-c:a",
+                 "aac",
+                 "-b:a",
+                 "256k",
+                 output_.temporaryPath()},
+                "mux the soundtrack into " + options_.path);
+            videoOnly_.reset();
         }
-        const std::string wave = options_.path + ".audio.wav";
-        options_.soundtrack(wave, soundtrackSampleFrames(written_, options_.fps));
-        run({ffmpeg_,    "-hide_banner", "-loglevel", "error", "-nostdin", "-y",   "-i",
-             videoOnly_, "-i",           wave,        "-map",  "0:v",      "-map", "1:a",
-             "-c:v",     "copy",         "-c:a",      "aac",   "-b:a",     "256k", options_.path},
-            "mux the soundtrack into " + options_.path);
-        std::remove(wave.c_str());
-        std::remove(videoOnly_.c_str());
+        output_.commit();
     }
 
 private:
     void start(int32_t width, int32_t height) {
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
-        child_ = startWithPipe({ffmpeg_,
-                                "-hide_banner",
-                                "-loglevel",
-                                "error",
-                                "-y",
-                                "-f",
-                                "rawvideo",
-                                "-pix_fmt",
-                                "rgb24",
-                                "-video_size",
-                                size,
-                                "-framerate",
-                                std::to_string(options_.fps),
-                                "-i",
-                                "pipe:0",
-                                "-vf",
-                                "pad=ceil(iw/2)*2:ceil(ih/2)*2",
-                                "-c:v",
-                                "libx264",
-                                "-preset",
-                                "medium",
-                                "-crf",
-                                "16",
-                                "-pix_fmt",
-                                "yuv420p",
-                                videoOnly_},
+        const std::string& encoded =
+            videoOnly_ != nullptr ? videoOnly_->temporaryPath() : output_.temporaryPath();
+        // -xerror: without it ffmpeg reports a failed write of the file's end (a full
+        // disk) and still exits with status 0.
+        child_ = startWithPipe({ffmpeg_,       "-hide_banner",
+                                "-loglevel",   "error",
+                                "-xerror",     "-y",
+                                "-f",          "rawvideo",
+                                "-pix_fmt",    "rgb24",
+                                "-video_size", size,
+                                "-framerate",  std::to_string(options_.fps),
+                                "-i",          "pipe:0",
+                                "-vf",         "pad=ceil(iw/2)*2:ceil(ih/2)*2",
+                                "-c:v",        "libx264",
+                                "-preset",     "medium",
+                                "-crf",        "16",
+                                "-pix_fmt",    "yuv420p",
+                                encoded},
                                &input_);
     }
 
     FrameOutputOptions options_;
     std::string ffmpeg_;
-    std::string videoOnly_;
+    OutputFile output_;
+    std::unique_ptr<OutputFile> videoOnly_; // with a soundtrack: the frames alone
     pid_t child_ = 0;
     int input_ = -1;
 };
@@ -291,7 +322,7 @@ std::unique_ptr<FrameSink> openFrameSink(const FrameOutputOptions& options) {
     case FrameOutputKind::Png:
         return std::make_unique<PngFileSink>(options.path);
     case FrameOutputKind::PngDirectory:
-        return std::make_unique<PngDirectorySink>(options.path);
+        return std::make_unique<PngDirectorySink>(options.path, options.firstNumber);
     case FrameOutputKind::Y4m:
         return std::make_unique<Y4mSink>(options.path, options.fps);
     case FrameOutputKind::Video: {
@@ -333,9 +364,31 @@ std::string findFfmpeg() {
 }
 
 void writePngFrame(const std::string& path, const RgbFrame& frame) {
-    char message[256];
-    if (!writePngFile(path.c_str(), frame.rgb.data(), frame.width, frame.height, 3,
-                      static_cast<size_t>(frame.width) * 3, message, sizeof(message))) {
-        throw ToolError(message);
+    PngFileSink sink(path);
+    sink.write(frame);
+    sink.finish();
+}
+
+RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height) {
+    const int32_t drawnWidth = device.width();
+    const int32_t drawnHeight = device.height();
+    std::vector<uint8_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight * 3);
+    if (!device.readFrontBuffer(drawn.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+        throw ToolError("the accelerator surface is not open");
     }
+    RgbFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+    // Offsets of the drawn picture in the frame; negative when it is the larger.
+    const int32_t left = (width - drawnWidth) / 2;
+    const int32_t top = (height - drawnHeight) / 2;
+    const int32_t firstColumn = left < 0 ? -left : 0;
+    const int32_t columns = std::min(drawnWidth - firstColumn, width - (left + firstColumn));
+    for (int32_t y = top < 0 ? -top : 0; y < drawnHeight && y + top < height; ++y) {
+        std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * width + left + firstColumn) * 3],
+                    &drawn[(static_cast<size_t>(y) * drawnWidth + firstColumn) * 3],
+                    static_cast<size_t>(columns) * 3);
+    }
+    return frame;
 }

@@ -5,6 +5,11 @@
 // Frames are 8-bit RGB, top row first. A sink is opened once the frame size is known,
 // takes the frames in order and is finished once; finish() is where a video gets its
 // soundtrack. Every failure throws ToolError with one line for the user.
+//
+// Every file appears whole or not at all (OutputFile.h): a .png, .y4m or video is
+// written under a temporary name and takes its own name in finish(); a sink destroyed
+// before finish() leaves no file behind and an existing file of that name untouched.
+// Numbered PNGs each appear whole as they are written.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +32,7 @@ struct FrameOutputOptions {
     std::string path;            // .png, .y4m, .mp4, .mkv, or a directory
     int32_t fps = 30;            // frames per second of a video
     SoundtrackWriter soundtrack; // empty: no audio
+    int64_t firstNumber = 0;     // a directory's first file is frame<firstNumber>.png
 };
 
 class FrameSink {
@@ -53,5 +59,10 @@ int64_t soundtrackSampleFrames(int64_t frames, int32_t fps);
 // Where the ffmpeg program is, or "" when it is not installed.
 std::string findFfmpeg();
 
-// Writes one frame as a PNG file (throws ToolError).
+// Writes one frame as a PNG file, whole or not at all (throws ToolError).
 void writePngFrame(const std::string& path, const RgbFrame& frame);
+
+class SoftwareDevice;
+// The device's front buffer centred on black in a width x height frame; a front buffer
+// larger than the frame keeps its middle.
+RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height);

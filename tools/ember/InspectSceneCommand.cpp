@@ -7,11 +7,13 @@
 // (non-finite values, which JSON cannot hold, as the strings "inf", "-inf", "nan").
 // With --frame F the scene is first started as the player starts it (its textures
 // downloaded from the bottom of texture memory) and brought to frame F by the per-frame
-// update, and the camera's view of that frame is printed under "view".
+// update, and the camera's view of that frame is printed under "view"; each object's
+// "transform" is then its placement in the world at that frame (object -> world).
+// Each object also shows its "file": as its "LoadObject" line names it and the host
+// file that was read. Schema: docs/inspect.md.
 //
 // Content paths inside a scene are relative to the content directory: --root, or by
-// default the directory above FILE's "scenes" directory, or the working directory. The
-// reader writes error.txt there, as the player does.
+// default the directory above FILE's "scenes" directory, or the working directory.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -30,13 +32,14 @@
 #include "anim/SceneAnimation.h"
 #include "anim/SceneReader.h"
 #include "ember/Commands.h"
-#include "object/ObjectLoadFailure.h"
-#include "object/ObjectTrace.h"
+#include "ember/InspectOutput.h"
+#include "platform/HostPath.h"
 #include "player/Scene.h"
+#include "render/ObjectRendering.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = InspectJson;
 namespace fs = std::filesystem;
 
 constexpr int32_t kShownParticles = 3;
@@ -50,30 +53,21 @@ struct InspectSceneOptions {
 };
 
 Json number(float value) {
-    if (std::isnan(value)) {
-        return "nan";
-    }
-    if (std::isinf(value)) {
-        return value > 0 ? "inf" : "-inf";
-    }
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof(text) - 1, value).ptr;
-    *end = '\0';
-    return std::strtod(text, nullptr); // prints back as the same shortest text
+    return jsonNumber(value);
 }
 
 Json number(double value) {
-    if (!std::isfinite(value)) {
-        return std::isnan(value) ? "nan" : (value > 0 ? "inf" : "-inf");
-    }
-    return value;
+    return jsonNumber(value);
 }
 
-template <typename T>
-Json numbers(const T* values, int32_t count) {
+Json numbers(const float* values, int32_t count) {
+    return jsonNumbers(values, count);
+}
+
+Json numbers(const double* values, int32_t count) {
     Json list = Json::array();
     for (int32_t i = 0; i < count; ++i) {
-        list.push_back(number(values[i]));
+        list.push_back(jsonNumber(values[i]));
     }
     return list;
 }
@@ -135,8 +129,21 @@ Json meshJson(const Mesh& mesh) {
                 {"anyReflective", mesh.anyReflective}};
 }
 
+// The object file as its "LoadObject" line names it and the host file that was read.
+Json fileJson(const SceneObject& o) {
+    if (o.fileName == nullptr) {
+        return nullptr;
+    }
+    const std::string named = o.fileName.get();
+    const std::string loaded = o.foundInObjectDirectory ? "objects\\\\" + named : named;
+    char found[4096];
+    resolveContentPath(loaded.c_str(), found, sizeof found);
+    return Json{{"named", named}, {"found", fs::absolute(found).lexically_normal().string()}};
+}
+
 Json objectJson(const SceneObject& o) {
-    return Json{{"motion", motionJson(o.motion)},
+    return Json{{"file", fileJson(o)},
+                {"motion", motionJson(o.motion)},
                 {"transform", numbers(o.transform.m, 16)},
                 {"normalTransform", numbers(o.normalTransform.m, 16)},
                 {"boundingBox", corners(o.boundingBox)},
@@ -294,50 +301,6 @@ Json viewJson(float frame, const SceneView& v) {
                 {"zoomFactor", number(v.zoomFactor)}};
 }
 
-bool isScalarList(const Json& j) {
-    if (!j.is_array()) {
-        return false;
-    }
-    for (const Json& e : j) {
-        if (e.is_structured() && !isScalarList(e)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A value on one line: lists as "[a, b, c]", strings without quotes.
-std::string inlineText(const Json& v) {
-    if (v.is_string()) {
-        return v.get<std::string>();
-    }
-    if (!v.is_array()) {
-        return v.dump();
-    }
-    std::string text = "[";
-    for (auto it = v.begin(); it != v.end(); ++it) {
-        text += (it == v.begin() ? "" : ", ") + inlineText(*it);
-    }
-    return text + "]";
-}
-
-// The same tree as indented "name: value" lines; lists of numbers stay on one line.
-void printText(const Json& j, const std::string& indent, std::string& out) {
-    for (auto it = j.begin(); it != j.end(); ++it) {
-        const std::string name =
-            j.is_object() ? it.key() : "[" + std::to_string(it - j.begin()) + "]";
-        const Json& v = it.value();
-        if (!v.is_structured() || isScalarList(v)) {
-            out += indent + name + ": " + inlineText(v) + "\n";
-        } else if (v.empty()) {
-            out += indent + name + ": " + (v.is_array() ? "[]" : "{}") + "\n";
-        } else {
-            out += indent + name + ":\n";
-            printText(v, indent + "  ", out);
-        }
-    }
-}
-
 // The content directory: the parent of FILE's "scenes" directory, else the working one.
 fs::path contentRoot(const fs::path& file) {
     const fs::path directory = fs::absolute(file).parent_path();
@@ -363,8 +326,6 @@ void inspectScene(const InspectSceneOptions& options) {
 
     TraceDevice device; // headless: answers as one board with 4 MB of texture memory
     setAcceleratorDevice(&device);
-    setObjectTraceStream(stderr); // standard output carries the report alone
-    clearObjectLoadFailure();
     const auto scene = std::make_unique<Scene>();
     const int32_t loaded = scene->load(scenePath.c_str());
     if (!loaded) {
@@ -374,17 +335,16 @@ void inspectScene(const InspectSceneOptions& options) {
             message = scenePath + ": a light keyword outside a light ended the load (the player "
                                   "writes no message)";
         }
-        const std::string objectFailure = lastObjectLoadFailure();
-        if (!objectFailure.empty()) {
-            message += " (" + objectFailure + ")"; // why the first path could not be used
-        }
-        throw ToolError(message);
+        throw ToolError(displayText(message));
     }
     Json out = sceneJson(*scene);
     if (options.frameOption->count() > 0) {
         scene->textures.reloadAll(); // as the player starts the scene
         SceneView view;
         animateScene(*scene, options.frame, view);
+        for (int32_t i = 0; i < scene->objectCount; ++i) {
+            placeObjectInWorld(scene->objects[i]); // transform: object -> world at the frame
+        }
         out = sceneJson(*scene);
         out["view"] = viewJson(options.frame, view);
     }
@@ -394,7 +354,7 @@ void inspectScene(const InspectSceneOptions& options) {
     if (options.json) {
         text = out.dump(2) + "\n";
     } else {
-        printText(out, "", text);
+        appendTreeText(out, "", text);
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
 }

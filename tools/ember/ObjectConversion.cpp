@@ -9,8 +9,8 @@
 #include "ember/Commands.h"
 #include "object/MeshPreparation.h"
 #include "object/ObjectFile.h"
-#include "object/ObjectLoadFailure.h"
 #include "object/ObjectReader.h"
+#include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 #include "texture/TextureTable.h"
 #include "writers/LwobWriter.h"
@@ -29,13 +29,13 @@ void readChunks(ObjectFile& file, ReadObject& object, bool triangulating) {
     ReaderExtensions& extensions = readerExtensions();
     const auto saved = extensions.triangulatePolygons;
     extensions.triangulatePolygons = triangulating ? &triangulatePolygon : nullptr;
-    clearObjectLoadFailure();
+    clearLastRefusal();
     const bool read = readPointsChunk(object.mesh, file) == 0 &&
                       readPolygonsChunk(object.mesh, file) == 0 &&
                       readSurfaceChunks(object.mesh, *object.textures, file) == 0;
     extensions.triangulatePolygons = saved;
     if (!read) {
-        throw ToolError(lastObjectLoadFailure());
+        throw ToolError(displayText(lastRefusal()));
     }
 }
 
@@ -127,9 +127,9 @@ std::string textureCoordinatePathOf(const std::string& objectPath) {
 
 ConvertedObject convertObject(const std::string& contentPath) {
     ObjectFile file;
-    clearObjectLoadFailure();
+    clearLastRefusal();
     if (readObjectFile(file, contentPath.c_str()) == 0) {
-        const std::string reason = lastObjectLoadFailure();
+        const std::string reason = displayText(lastRefusal());
         throw ToolError(reason.empty() ? "cannot open object file " + contentPath : reason);
     }
     if (file.size >= 12 && std::memcmp(file.bytes.get(), "FORM", 4) == 0 &&
@@ -145,7 +145,7 @@ ConvertedObject convertObject(const std::string& contentPath) {
     ConvertedObject converted;
     const int32_t coordinates = applyTextureCoordinateFile(mesh, contentPath.c_str());
     if (coordinates < 0) {
-        throw ToolError(lastObjectLoadFailure());
+        throw ToolError(displayText(lastRefusal()));
     }
     for (int32_t t = 0; coordinates == 1 && t < mesh.polygonCount; ++t) {
         for (const PolygonCorner& corner : mesh.polygons[t].corners) {

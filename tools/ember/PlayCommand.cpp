@@ -1,4 +1,7 @@
 // ember play DIR [--color 16|32] [--size WxH]: the player, as emberplay runs it, in DIR.
+// Like every ember command it writes nothing into DIR: the error.txt lines come on
+// standard error as warnings, and a scene that fails names its reason there after the
+// message box.
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
@@ -6,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "anim/SceneReader.h"
 #include "app/DesktopPlayer.h"
 #include "ember/CommandOptions.h"
 #include "ember/Commands.h"
@@ -35,9 +39,13 @@ void addPlayCommands(CLI::App& app) {
         if (chdir(directory.c_str()) != 0) {
             throw ToolError("cannot enter " + directory + ": " + std::strerror(errno));
         }
-        if (!runDesktopPlayer(options)) {
+        const int32_t status = runDesktopPlayer(options);
+        if (status == kNoWindow) {
             throw ToolError("cannot open a window here (is there a display?); "
                             "`ember render` records the demo without one");
+        }
+        if (status != 0) {
+            throw ToolError(displayText(lastSceneLoadMessage())); // the box said the rest
         }
     });
 }

@@ -7,14 +7,18 @@
 //     does it (surface first, then the scene, then the 2x2 dither); the scene is started
 //     (textures resident) and played up to the first frame on no device (see
 //     SceneSession), and each frame is then drawn like one iteration of the frame loop:
-//     clip window and clear, Scene::renderFrame, buffer swap. --stats prints the
-//     renderer's counters for the last frame and the pixels the device wrote.
+//     clip window and clear, Scene::renderFrame, buffer swap. The scenes before it are
+//     loaded first so that its fires are the player's (--alone: that scene only). --stats
+//     prints the renderer's counters for the last frame and the pixels the device wrote.
+//     Frames after the scene's lastFrame are refused (the player would have moved on).
 //   - playback: anything else plays the demo (or with --scene I that scene alone) through
 //     the player's own frame loop on a virtual clock of exactly 1000/fps ms per displayed
 //     frame (see DemoRenderer); --frame F / --frames A:B then count displayed frames from 0.
 //
 // Frames are drawn at the largest 4:3 size inside --size and centred on black, so the
-// field keeps its shape at any size; at a 4:3 size that is the whole frame.
+// field keeps its shape at any size; at a 4:3 size that is the whole frame. Numbered
+// PNGs carry the frame numbers asked for: the scene's with --scene, else the displayed
+// frame's.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -49,7 +53,9 @@ struct RenderOptions {
     int32_t fps = 30;
     bool loop = false;
     uint32_t track = 0;
+    bool noAudio = false;
     bool stats = false;
+    bool alone = false;
 };
 
 // Opens the surface as the player's start does: full screen (here: the device's
@@ -75,6 +81,8 @@ void printStats(const SoftwareDevice& device) {
                 c.objectsHidden);
     std::printf("triangles drawn %d, clipped %d, rejected %d, back faces %d\n", c.trianglesDrawn,
                 c.trianglesClipped, c.trianglesRejected, c.backFaces);
+    std::printf("fire sprites drawn %d, left out %d\n", c.fireSpritesDrawn,
+                c.fireSpritesOverBudget);
     std::printf("flares drawn %d\n", c.flaresDrawn);
     std::printf("pixels written %llu\n", static_cast<unsigned long long>(d.pixelsWritten));
 }
@@ -83,31 +91,9 @@ float parseFrameNumber(const std::string& text) {
     char* end = nullptr;
     const float value = std::strtof(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0' || !(value >= 0.0f) || value > 1.0e7f) {
-        throw ToolError("--frame " + text + ": give a frame number, e.g. 120");
+        throw UsageError("--frame " + text + ": give a frame number, e.g. 120");
     }
     return value;
-}
-
-// The device's front buffer, centred on black in a width x height frame.
-RgbFrame framedFrontBuffer(const SoftwareDevice& device, uint32_t width, uint32_t height) {
-    const int32_t drawnWidth = device.width();
-    const int32_t drawnHeight = device.height();
-    std::vector<uint8_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight * 3);
-    if (!device.readFrontBuffer(drawn.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
-        throw ToolError("the accelerator surface is not open");
-    }
-    RgbFrame frame;
-    frame.width = static_cast<int32_t>(width);
-    frame.height = static_cast<int32_t>(height);
-    frame.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-    const int32_t left = (frame.width - drawnWidth) / 2;
-    const int32_t top = (frame.height - drawnHeight) / 2;
-    for (int32_t y = 0; y < drawnHeight; ++y) {
-        std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * frame.width + left) * 3],
-                    &drawn[static_cast<size_t>(y) * drawnWidth * 3],
-                    static_cast<size_t>(drawnWidth) * 3);
-    }
-    return frame;
 }
 
 void renderSceneFrames(const RenderOptions& options, float first, float last) {
@@ -120,11 +106,11 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
     FrameOutputOptions output;
     output.path = std::filesystem::absolute(options.output).string();
     output.fps = options.fps;
+    output.firstNumber = static_cast<int64_t>(first);
     if (frameOutputKind(output.path) == FrameOutputKind::Png && first != last) {
         throw ToolError(options.output + " holds one frame: write the frames to a directory or "
                                          "a video");
     }
-    std::unique_ptr<FrameSink> sink = openFrameSink(output);
 
     uint32_t drawnWidth = 0;
     uint32_t drawnHeight = 0;
@@ -141,11 +127,14 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
     auto device = std::make_unique<SoftwareDevice>(deviceOptions);
 
     const std::string here = std::filesystem::current_path().string();
-    SceneSession session(options.directory, options.scene);
+    SceneSession session(options.directory, options.scene,
+                         options.alone ? SceneSeeding::Alone : SceneSeeding::AsThePlayer);
     setAcceleratorDevice(device.get());
     try {
         openSurface();
         session.load();
+        requireFramesInScene(session.scene().lastFrame, session.fileName(), first, last);
+        const std::unique_ptr<FrameSink> sink = openFrameSink(output);
         grDitherMode(GR_DITHER_2x2);
         session.start();
         session.playUpTo(first, options.fps);
@@ -154,7 +143,8 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
             grBufferClear(0, 0, 0xFFFF);
             session.scene().renderFrame(frame);
             grBufferSwap(0);
-            sink->write(framedFrontBuffer(*device, width, height));
+            sink->write(framedFrontBuffer(*device, static_cast<int32_t>(width),
+                                          static_cast<int32_t>(height)));
         }
         if (options.stats) {
             printStats(*device);
@@ -191,7 +181,7 @@ void runRender(const RenderOptions& options) {
             int64_t b = 0;
             parseFrameRange(options.frames, &a, &b);
             if (b - a > 1000000) {
-                throw ToolError("--frames " + options.frames + ": at most a million frames");
+                throw UsageError("--frames " + options.frames + ": at most a million frames");
             }
             first = static_cast<float>(a);
             last = static_cast<float>(b);
@@ -208,6 +198,7 @@ void runRender(const RenderOptions& options) {
     demo.scene = options.scene;
     demo.loop = options.loop;
     demo.track = options.track;
+    demo.audio = !options.noAudio;
     if (!options.frame.empty()) {
         int64_t first = 0;
         int64_t last = 0;
@@ -219,6 +210,9 @@ void runRender(const RenderOptions& options) {
     }
     if (options.stats) {
         throw ToolError("--stats goes with --scene and --frame");
+    }
+    if (options.alone) {
+        throw ToolError("--alone goes with --scene and --frame/--frames");
     }
     renderDemo(demo);
 }
@@ -260,9 +254,13 @@ void addRenderCommand(CLI::App& app) {
                      "Play looped (the first scene follows the last); needs --frames");
     render
         ->add_option("--track", options->track,
-                     "Mux the disc image's audio from this track on into the video")
+                     "Mux the disc image's audio from this track on into the video (default: "
+                     "its first audio track, for the whole demo)")
         ->check(CLI::Range(1, 99));
+    render->add_flag("--no-audio", options->noAudio, "Leave the disc's audio out of a video");
     render->add_flag("--stats", options->stats,
                      "With --scene and --frame: print what the last frame drew");
+    render->add_flag("--alone", options->alone,
+                     std::string("With --scene and --frame/--frames: ") + kAloneHelp);
     render->callback([options] { runRender(*options); });
 }

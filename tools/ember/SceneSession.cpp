@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "accel/Device.h"
+#include "anim/SceneReader.h"
 #include "ember/Commands.h"
 #include "fx/RandomGenerator.h"
-#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
@@ -36,11 +35,10 @@ private:
 // Enough for a scene of over ten minutes at 30 displayed frames per second.
 constexpr int32_t kMaxPlayedFrames = 20000;
 
-std::string firstLineOf(const char* path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
+std::string loadFailure(const char* fileName) {
+    const std::string reason = lastSceneLoadMessage();
+    return std::string("Error Loading scene ") + fileName +
+           (reason.empty() ? "" : ": " + displayText(reason));
 }
 
 } // namespace
@@ -54,8 +52,8 @@ std::string sceneIndexHelp() {
     return help;
 }
 
-SceneSession::SceneSession(const std::string& directory, int32_t sceneIndex)
-    : sceneIndex_(sceneIndex) {
+SceneSession::SceneSession(const std::string& directory, int32_t sceneIndex, SceneSeeding seeding)
+    : sceneIndex_(sceneIndex), seeding_(seeding) {
     if (sceneIndex < 0 || sceneIndex >= kDemoSceneCount) {
         throw ToolError("scene index " + std::to_string(sceneIndex) + " is not 0 to " +
                         std::to_string(kDemoSceneCount - 1));
@@ -75,12 +73,17 @@ const char* SceneSession::fileName() const {
 }
 
 void SceneSession::load() {
-    setObjectTraceStream(stderr); // standard output carries the command's own output
     resetRandomGenerator();
+    const int32_t firstLoaded = seeding_ == SceneSeeding::Alone ? sceneIndex_ : 0;
+    for (int32_t i = firstLoaded; i < sceneIndex_; ++i) {
+        const auto earlier = std::make_unique<Scene>();
+        if (!earlier->load(kDemoSceneFiles[i])) {
+            throw ToolError(loadFailure(kDemoSceneFiles[i]) + " (the scenes before " + fileName() +
+                            " seed its fires; --alone loads it alone)");
+        }
+    }
     if (!scene_->load(fileName())) {
-        const std::string reason = firstLineOf("error.txt");
-        throw ToolError(std::string("Error Loading scene ") + fileName() +
-                        (reason.empty() ? "" : ": " + reason));
+        throw ToolError(loadFailure(fileName()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -29,8 +30,26 @@ std::string requireDiscTrack(uint32_t track) {
     return cuePath;
 }
 
+uint32_t firstDiscAudioTrack(std::string* cuePath) {
+    if (!findDiscImage(cuePath)) {
+        return 0;
+    }
+    DiscImage image;
+    std::string error;
+    if (!image.load(cuePath->c_str(), &error)) {
+        std::fprintf(stderr, "ember: warning: no soundtrack: %s\n", error.c_str());
+        return 0;
+    }
+    for (int32_t i = 0; i < image.trackCount; ++i) {
+        if (image.tracks[i].isAudio) {
+            return static_cast<uint32_t>(i + 1);
+        }
+    }
+    return 0;
+}
+
 void writeDiscSoundtrack(const std::string& cuePath, uint32_t track, const std::string& path,
-                         int64_t sampleFrames) {
+                         int64_t skipFrames, int64_t sampleFrames) {
     DiscImage image;
     std::string error;
     if (!image.load(cuePath.c_str(), &error)) {
@@ -50,17 +69,26 @@ void writeDiscSoundtrack(const std::string& cuePath, uint32_t track, const std::
         throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
     }
     std::vector<int16_t> buffer(2 * 4096);
+    for (int64_t skip = skipFrames; skip > 0;) {
+        const int64_t got = audio.read(buffer.data(), skip < 4096 ? skip : 4096);
+        if (got <= 0) {
+            break; // past the end of the disc: the soundtrack is silence
+        }
+        skip -= got;
+    }
     int64_t left = sampleFrames;
     while (left > 0) {
         const int64_t want = left < 4096 ? left : 4096;
         const int64_t got = audio.read(buffer.data(), want);
         // Past the end of the disc: silence, so the soundtrack lasts as long as the video.
-        std::fill(buffer.begin() + got * 2, buffer.begin() + want * 2, 0);
+        std::fill(buffer.begin() + (got > 0 ? got : 0) * 2, buffer.begin() + want * 2, 0);
         if (sf_writef_short(file, buffer.data(), want) != want) {
             sf_close(file);
             throw ToolError("cannot write " + path);
         }
         left -= want;
     }
-    sf_close(file);
+    if (sf_close(file) != 0) {
+        throw ToolError("cannot write " + path);
+    }
 }

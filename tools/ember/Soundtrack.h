@@ -9,7 +9,13 @@
 // returns the sheet's path. Throws ToolError naming what is missing.
 std::string requireDiscTrack(uint32_t track);
 
-// Writes `sampleFrames` stereo 16-bit frames at 44.1 kHz of the disc from `track` on to a
-// WAV file at `path`; sample 0 is the first sample of the track (its INDEX 01).
+// The first audio track of the working directory's disc image, with the sheet's path in
+// `cuePath`; 0 when there is no disc image or it holds no audio (a sheet that cannot be
+// read is reported as a warning).
+uint32_t firstDiscAudioTrack(std::string* cuePath);
+
+// Writes `sampleFrames` stereo 16-bit frames at 44.1 kHz of the disc to a WAV file at
+// `path`, starting `skipFrames` sample frames after the first sample of `track` (its
+// INDEX 01).
 void writeDiscSoundtrack(const std::string& cuePath, uint32_t track, const std::string& path,
-                         int64_t sampleFrames);
+                         int64_t skipFrames, int64_t sampleFrames);

@@ -1,7 +1,6 @@
 // ember texture convert | export, ember inspect texture: making, viewing and inspecting
 // 3DF textures with the same code the player and the demo generator use.
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <string>
@@ -11,6 +10,8 @@
 #include "content/PngFile.h"
 #include "content/TextureConverter.h"
 #include "ember/Commands.h"
+#include "ember/InspectOutput.h"
+#include "ember/OutputFile.h"
 
 namespace {
 
@@ -53,9 +54,11 @@ void convert(const std::string& input, const std::string& output, const std::str
     if (!convertImageToThreeDf(image, conversion, texture, message, sizeof(message))) {
         throw ToolError(input + ": " + message);
     }
-    if (!write3dfFile(output.c_str(), texture.info)) {
+    OutputFile file(output);
+    if (!write3dfFile(file.temporaryPath().c_str(), texture.info)) {
         throw ToolError(output + ": cannot write the 3DF file");
     }
+    file.commit();
 }
 
 void exportLevel(const std::string& input, const std::string& output, int level) {
@@ -65,9 +68,11 @@ void exportLevel(const std::string& input, const std::string& output, int level)
     if (!decodeThreeDfLevel(texture, level, image, message, sizeof(message))) {
         throw ToolError(input + ": " + message);
     }
-    if (!writePngFile(output.c_str(), image, message, sizeof(message))) {
+    OutputFile file(output);
+    if (!writePngFile(file.temporaryPath().c_str(), image, message, sizeof(message))) {
         throw ToolError(output + ": " + message);
     }
+    file.commit();
 }
 
 const char* aspectName(GrAspectRatio_t aspect) {
@@ -82,44 +87,44 @@ void inspect(const std::string& path, bool json) {
     const GrTextureFormat_t format = h.format;
     const bool ncc = format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422;
     const bool palette = format == GR_TEXFMT_P_8 || format == GR_TEXFMT_AP_88;
-    if (json) {
-        nlohmann::ordered_json out;
-        out["header"]["width"] = h.width;
-        out["header"]["height"] = h.height;
-        out["header"]["small_lod"] = h.small_lod;
-        out["header"]["large_lod"] = h.large_lod;
-        out["header"]["aspect_ratio"] = h.aspect_ratio;
-        out["header"]["format"] = h.format;
-        out["mem_required"] = info.mem_required;
-        if (ncc) {
-            const GuNccTable& t = info.table.nccTable;
-            out["table"]["nccTable"]["yRGB"] = std::vector<int>(t.yRGB, t.yRGB + 16);
-            for (int i = 0; i < 4; ++i) {
-                out["table"]["nccTable"]["iRGB"].push_back(
-                    std::vector<int>(t.iRGB[i], t.iRGB[i] + 3));
-                out["table"]["nccTable"]["qRGB"].push_back(
-                    std::vector<int>(t.qRGB[i], t.qRGB[i] + 3));
-            }
-        } else if (palette) {
-            out["table"]["palette"]["data"] =
-                std::vector<uint32_t>(info.table.palette.data, info.table.palette.data + 256);
-        }
-        std::printf("%s\n", out.dump(2).c_str());
-        return;
-    }
-    std::printf("file: %s\n", path.c_str());
-    std::printf("format: %s (%d)\n", threeDfFormatName(format), format);
-    std::printf("width: %u\nheight: %u\n", h.width, h.height);
-    std::printf("large_lod: %d (%d texels)\nsmall_lod: %d (%d texels)\n", h.large_lod,
-                lodLongSide(h.large_lod), h.small_lod, lodLongSide(h.small_lod));
-    std::printf("aspect_ratio: %d (%s)\n", h.aspect_ratio, aspectName(h.aspect_ratio));
-    std::printf("mem_required: %u bytes\n", info.mem_required);
-    std::printf("levels: %d\n", threeDfLevelCount(info));
+    InspectJson out{{"file", path},
+                    {"header",
+                     {{"width", h.width},
+                      {"height", h.height},
+                      {"smallLod", h.small_lod},
+                      {"largeLod", h.large_lod},
+                      {"aspectRatio", h.aspect_ratio},
+                      {"format", h.format}}},
+                    {"formatName", threeDfFormatName(format)},
+                    {"aspect", aspectName(h.aspect_ratio)},
+                    {"largeSide", lodLongSide(h.large_lod)},
+                    {"smallSide", lodLongSide(h.small_lod)},
+                    {"levelCount", threeDfLevelCount(info)},
+                    {"memRequired", info.mem_required}};
     if (ncc) {
-        std::printf("table: NCC table\n");
+        const GuNccTable& t = info.table.nccTable;
+        InspectJson i = InspectJson::array();
+        InspectJson q = InspectJson::array();
+        for (int k = 0; k < 4; ++k) {
+            i.push_back(std::vector<int>(t.iRGB[k], t.iRGB[k] + 3));
+            q.push_back(std::vector<int>(t.qRGB[k], t.qRGB[k] + 3));
+        }
+        out["table"]["nccTable"] = {
+            {"yRGB", std::vector<int>(t.yRGB, t.yRGB + 16)}, {"iRGB", i}, {"qRGB", q}};
     } else if (palette) {
-        std::printf("table: palette of 256 colours\n");
+        out["table"]["palette"]["data"] =
+            std::vector<uint32_t>(info.table.palette.data, info.table.palette.data + 256);
     }
+    std::string text;
+    if (json) {
+        text = out.dump(2) + "\n";
+    } else {
+        if (ncc || palette) { // the table's numbers are for --json
+            out["table"] = ncc ? "NCC table" : "palette of 256 colours";
+        }
+        appendTreeText(out, "", text);
+    }
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
 } // namespace

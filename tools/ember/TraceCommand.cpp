@@ -2,10 +2,11 @@
 // one per line, with every argument and vertex field (floats to 9 significant digits,
 // so that they read back exactly). For review and regression tests of the renderer.
 //
-// The scene is loaded and started as the player starts it (textures resident), played
-// up to the frame on no device (see SceneSession), and then the calls that
-// Scene::renderFrame makes for frame F are printed. Loading and the scene start are not
-// part of the output.
+// The scene is loaded (after the scenes before it, so that its fires are seeded as in
+// the player; --alone loads it alone) and started as the player starts it (textures
+// resident), played up to the frame on no device (see SceneSession), and then the calls
+// that Scene::renderFrame makes for frame F are printed. Loading and the scene start are
+// not part of the output.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -27,6 +28,7 @@ struct TraceOptions {
     float frame = 0.0f;
     std::string size = "640x480";
     double displayRate = 30.0;
+    bool alone = false;
 };
 
 void runTrace(const TraceOptions& options) {
@@ -37,11 +39,14 @@ void runTrace(const TraceOptions& options) {
     demoSettings.screenWidth = width;
     demoSettings.screenHeight = height;
 
-    SceneSession session(options.directory, options.scene);
+    SceneSession session(options.directory, options.scene,
+                         options.alone ? SceneSeeding::Alone : SceneSeeding::AsThePlayer);
     TraceDevice trace;
     setAcceleratorDevice(&trace);
     try {
         session.load();
+        requireFramesInScene(session.scene().lastFrame, session.fileName(), options.frame,
+                             options.frame);
         session.start();
         session.playUpTo(options.frame, options.displayRate);
         trace.clear();
@@ -74,5 +79,6 @@ void addTraceCommand(CLI::App& app) {
         ->add_option("--fps", options->displayRate,
                      "Displayed frames per second of the playback that leads up to the frame")
         ->capture_default_str();
+    trace->add_flag("--alone", options->alone, kAloneHelp);
     trace->callback([options] { runTrace(*options); });
 }

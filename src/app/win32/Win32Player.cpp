@@ -9,5 +9,5 @@ int32_t runWin32Player(void* instance) {
     Win32WindowSystem windows(instance);
     Win32CdDevice cd;
     Win32Clock clock;
-    return runWindowedPlayer(windows, cd, clock, PlayerOptions{}, instance) ? 0 : 1;
+    return runWindowedPlayer(windows, cd, clock, PlayerOptions{}, instance);
 }

@@ -7,6 +7,6 @@
 #include <cstdint>
 
 // Runs the program in the working directory with the module handle `instance`
-// (HINSTANCE) that holds the dialog resource. Returns WinMain's result, or 1 when no window
-// could be made.
+// (HINSTANCE) that holds the dialog resource. Returns the program's exit status
+// (runWindowedPlayer).
 int32_t runWin32Player(void* instance);

@@ -89,9 +89,9 @@ void drawDialog(DialogBox& dialog, float unitX, float unitY) {
             drawGroupBox(control, unitX, unitY);
             break;
         case DialogControlKind::StaticText: {
-            const float textWidth = ImGui::CalcTextSize(control.text).x;
+            const float textWidth = ImGui::CalcTextSize(dialog.text(index)).x;
             ImGui::SetCursorPosX(at.x + (size.x - textWidth) * 0.5f);
-            ImGui::TextUnformatted(control.text);
+            ImGui::TextUnformatted(dialog.text(index));
             break;
         }
         case DialogControlKind::DefaultPushButton:

@@ -2,14 +2,16 @@
 
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
-#include <imgui_impl_sdlrenderer.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/desktop/DialogDrawing.h"
+#include "platform/desktop/ImGuiSession.h"
+#include "platform/desktop/MessageBoxDrawing.h"
 
 namespace {
 
@@ -46,6 +48,24 @@ uint32_t nextCodePoint(const char*& text) {
     }
     text += used;
     return code;
+}
+
+// Keys that only change what other keys type.
+bool isModifierKey(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+    case SDLK_CAPSLOCK:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The control character a key types, or 0 when it types none (or types printable text,
@@ -252,8 +272,42 @@ void SdlWindowSystem::messageBox(WindowHandle /*owner*/, const char* text, const
         SDL_SetWindowFullscreen(sdlWindow_, 0);
     }
     SDL_ShowCursor(SDL_ENABLE);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, sdlWindow_);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, sdlWindow_) != 0) {
+        showOwnMessageBox(text, caption);
+    }
     SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlWindowSystem::showOwnMessageBox(const char* text, const char* caption) {
+    if (sdlWindow_ == nullptr || renderer_ == nullptr) {
+        return; // no window to draw it in: standard error has it
+    }
+    // Trailing line feeds are the box's business, not the text's.
+    std::string shown = text;
+    while (!shown.empty() && shown.back() == '\n') {
+        shown.pop_back();
+    }
+    SDL_RaiseWindow(sdlWindow_);
+    ImGuiSession imgui(sdlWindow_, renderer_, kFontScale);
+    for (bool dismissed = false; !dismissed && sdlWindow_ != nullptr;) {
+        SDL_Event event;
+        while (!dismissed && SDL_PollEvent(&event)) {
+            WindowMessage message;
+            if (event.type == SDL_KEYDOWN && !isModifierKey(event.key.keysym.sym)) {
+                dismissed = true; // any key, as the system's box takes Enter or Escape
+            } else if (translate(event, &message) && message.message == WM_CLOSE) {
+                posted_.push_back(message); // the window still gets its close
+                dismissed = true;
+            } else {
+                ImGui_ImplSDL2_ProcessEvent(&event);
+            }
+        }
+        imgui.beginFrame();
+        dismissed = drawMessageBox(caption, shown.c_str()) || dismissed;
+        imgui.endFrame();
+        SDL_Delay(15);
+    }
+    pending_.clear();
 }
 
 void SdlWindowSystem::showCursor(int32_t visible) {
@@ -299,17 +353,7 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
     SDL_SetWindowTitle(sdlWindow_, layout.title[0] != '\0' ? layout.title : "Emberlight");
     SDL_ShowCursor(SDL_ENABLE);
 
-    IMGUI_CHECKVERSION();
-    ImGuiContext* context = ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.FontGlobalScale = kFontScale;
-    ImGui::StyleColorsClassic();
-    ImGui::GetStyle().FramePadding = ImVec2(3.0f, 2.0f);
-    ImGui_ImplSDL2_InitForSDLRenderer(sdlWindow_);
-    ImGui_ImplSDLRenderer_Init(renderer_);
-    SDL_StartTextInput();
-
+    std::unique_ptr<ImGuiSession> imgui(new ImGuiSession(sdlWindow_, renderer_, kFontScale));
     dialog.open();
     while (!dialog.hasEnded() && sdlWindow_ != nullptr) {
         SDL_Event event;
@@ -344,22 +388,12 @@ intptr_t SdlWindowSystem::runModalDialog(DialogBox& dialog) {
         if (dialog.hasEnded() || sdlWindow_ == nullptr) {
             break;
         }
-        ImGui_ImplSDLRenderer_NewFrame();
-        ImGui_ImplSDL2_NewFrame();
-        ImGui::NewFrame();
+        imgui->beginFrame();
         drawDialog(dialog, kUnitX, kUnitY);
-        ImGui::Render();
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
-        ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
-        SDL_RenderPresent(renderer_);
+        imgui->endFrame();
     }
     pending_.clear(); // what was typed into the dialog is the dialog's
-
-    SDL_StopTextInput();
-    ImGui_ImplSDLRenderer_Shutdown();
-    ImGui_ImplSDL2_Shutdown();
-    ImGui::DestroyContext(context);
+    imgui.reset();
     SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
     if (sdlWindow_ != nullptr) {
         SDL_SetWindowTitle(sdlWindow_, windowTitle.c_str());

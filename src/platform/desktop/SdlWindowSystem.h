@@ -16,7 +16,10 @@
 // aspect kept, black bars around.
 //
 // Message boxes are SDL message boxes (also written to standard error, for logs). When
-// `EMBER_MESSAGE_BOXES=stderr` is set they go to standard error only, so that
+// SDL cannot show one (on some desktops it needs a helper program, zenity or kdialog),
+// the box is drawn with Dear ImGui in the program's own window, over whatever it shows,
+// until OK, any key or a close request: a failure is always seen. When
+// `EMBER_MESSAGE_BOXES=stderr` is set boxes go to standard error only, so that
 // unattended runs cannot wait on one.
 #pragma once
 
@@ -48,6 +51,7 @@ public:
 
 private:
     int32_t translate(const SDL_Event& event, WindowMessage* message);
+    void showOwnMessageBox(const char* text, const char* caption);
     void handleDialogKey(DialogBox& dialog, const SDL_Keysym& key);
 
     SDL_Window* sdlWindow_ = nullptr;

@@ -66,7 +66,9 @@ void HeadlessWindowSystem::messageBox(WindowHandle /*owner*/, const char* text,
     while (!line.empty() && line.back() == '\n') {
         line.pop_back();
     }
-    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", line.c_str());
+    if (echoMessageBoxes) {
+        std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", line.c_str());
+    }
     messageBoxes.push_back(line);
 }
 

@@ -12,9 +12,10 @@
 //     test can hang on it.
 // A pump pass ends each time peekMessage() finds nothing waiting.
 //
-// Message boxes are written to standard error as "<caption>: <text>" and kept in
-// `messageBoxes` (one line each, the text's own trailing newline dropped); frames
-// handed over for display are counted in `framesPresented`.
+// Message boxes are written to standard error as "<caption>: <text>" (unless
+// `echoMessageBoxes` is 0: a tool that reports them itself) and kept in `messageBoxes` (one line
+// each, the text's own trailing newline dropped); frames handed over for display are counted in
+// `framesPresented`.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,7 @@ public:
     void resizeWindow(int32_t pump) { schedule(pump, WM_SIZE, 0); }
     void activateWindow(int32_t pump) { schedule(pump, WM_ACTIVATE, WA_ACTIVE); }
     std::vector<DialogAction> dialogActions;
+    int32_t echoMessageBoxes = 1;
 
     // What happened.
     std::vector<std::string> messageBoxes;
