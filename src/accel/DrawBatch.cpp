@@ -1,5 +1,7 @@
 #include "accel/DrawBatch.h"
 
+#include "accel/FrameBuffer.h"
+
 #include <algorithm>
 
 void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
@@ -14,8 +16,10 @@ void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     }
     states_.clear();
     triangles_.clear();
+    corners_.clear();
     triangleStates_.clear();
     clears_.clear();
+    work_ = 0;
     nextBand.store(0, std::memory_order_relaxed);
 }
 
@@ -33,9 +37,18 @@ void DrawBatch::file(uint32_t command, int32_t row0, int32_t row1) {
     }
 }
 
-void DrawBatch::addTriangle(const RasterTriangle& triangle, uint32_t state) {
+void DrawBatch::addTriangle(const RasterTriangle& triangle, const RasterVertex* corners,
+                            uint32_t state) {
     const uint32_t index = static_cast<uint32_t>(triangles_.size());
+    work_ +=
+        kSetUpWork + static_cast<uint64_t>(triangle.lastRow - triangle.firstRow + 1) *
+                         static_cast<uint64_t>(triangle.lastColumn - triangle.firstColumn + 1) / 2;
     triangles_.push_back(triangle);
+    if (triangle.piece >= 0) {
+        const RasterVertex* first = corners + 3 * triangle.piece;
+        triangles_.back().piece = static_cast<int32_t>(corners_.size() / 3);
+        corners_.insert(corners_.end(), first, first + 3);
+    }
     triangleStates_.push_back(state);
     if (triangle.flip) {
         file(index, triangle.bufferHeight - 1 - triangle.lastRow,
@@ -61,14 +74,13 @@ void DrawBatch::fill(const Clear& clear, int32_t row0, int32_t row1) const {
     const int32_t last = std::min(clear.row1 - 1, row1);
     for (int32_t row = first; row <= last; ++row) {
         const size_t at = static_cast<size_t>(row) * width;
+        const size_t count = static_cast<size_t>(clear.x1 - clear.x0);
         if (target_.rgb565) {
-            std::fill(target_.color16 + at + clear.x0, target_.color16 + at + clear.x1,
-                      static_cast<uint16_t>(clear.pixel));
+            fillValues(target_.color16 + at + clear.x0, count, static_cast<uint16_t>(clear.pixel));
         } else {
-            std::fill(target_.color32 + at + clear.x0, target_.color32 + at + clear.x1,
-                      clear.pixel);
+            fillValues(target_.color32 + at + clear.x0, count, clear.pixel);
         }
-        std::fill(target_.depth + at + clear.x0, target_.depth + at + clear.x1, clear.depth);
+        fillValues(target_.depth + at + clear.x0, count, clear.depth);
     }
 }
 
@@ -102,21 +114,23 @@ uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
         // Memory rows to the triangle's own rows.
         if (triangle.flip) {
             const int32_t h = triangle.bufferHeight;
-            drawTriangleRows(triangle, h - 1 - row1, h - 1 - row0, scratch, span);
+            drawTriangleRows(triangle, corners_.data(), h - 1 - row1, h - 1 - row0, scratch, span);
         } else {
-            drawTriangleRows(triangle, row0, row1, scratch, span);
+            drawTriangleRows(triangle, corners_.data(), row0, row1, scratch, span);
         }
     }
     return scratch.pixelsWritten;
 }
 
-int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565) {
-    // About 96 KB of colour and depth per band, 4 to 64 rows, and at least 16 bands
-    // where the buffer has the rows for them.
+int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565, int32_t threads) {
+    // About 256 KB of colour and depth per band (it stays in a core's second-level cache),
+    // 8 to 128 rows, and at least four bands per thread where the buffer has the rows
+    // for them. Tall bands matter: a triangle is set up again in every band it touches
+    // (at 640x480, 19-row bands set up about one 10-pixel triangle in five twice).
     const int32_t rowBytes = width * (rgb565 ? 4 : 6);
-    int32_t rows = rowBytes > 0 ? (96 * 1024) / rowBytes : 64;
-    rows = std::clamp(rows, 4, 64);
-    while (rows > 4 && height / rows < 16) {
+    int32_t rows = rowBytes > 0 ? (256 * 1024) / rowBytes : 128;
+    rows = std::clamp(rows, 8, 128);
+    while (rows > 8 && height / rows < 4 * threads) {
         rows /= 2;
     }
     return rows;

@@ -45,11 +45,16 @@ public:
     void begin(const DrawTarget& target, int32_t bandHeight);
     bool empty() const { return triangles_.empty() && clears_.empty(); }
     size_t triangleCount() const { return triangles_.size(); }
+    // The drawing recorded so far, roughly in pixels: half of each triangle's bounds and
+    // kSetUpWork for setting it up.
+    uint64_t work() const { return work_; }
+    static constexpr uint64_t kSetUpWork = 48;
     int32_t bandCount() const { return bandCount_; }
 
     // A render state for the triangles that follow; `context` holds its span constants.
     uint32_t addState(const RenderState& state, const SpanContext& context, SpanFunction span);
-    void addTriangle(const RasterTriangle& triangle, uint32_t state);
+    // `corners`: the corner array prepareTriangle gave with a cut piece (else unused).
+    void addTriangle(const RasterTriangle& triangle, const RasterVertex* corners, uint32_t state);
     // Fills columns [x0, x1) of memory rows [row0, row1) with a colour pixel (in the
     // buffer's format) and a depth value.
     void addClear(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint32_t pixel,
@@ -84,13 +89,15 @@ private:
     DrawTarget target_;
     int32_t bandHeight_ = 1;
     int32_t bandCount_ = 0;
+    uint64_t work_ = 0;
     std::vector<StateBlock> states_;
     std::vector<RasterTriangle> triangles_; // copied once, in place
+    std::vector<RasterVertex> corners_;     // of cut pieces, three per piece
     std::vector<uint32_t> triangleStates_;  // the state of each triangle
     std::vector<Clear> clears_;
     std::vector<std::vector<uint32_t>> bands_; // command lists, kept between batches
 };
 
-// Rows per band for a buffer: a band's colour and depth stay in a core's cache, and a
-// frame has enough bands to share among threads.
-int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565);
+// Rows per band for a buffer drawn by `threads` threads: a band's colour and depth stay
+// in a core's cache, and a frame has enough bands to share among the threads.
+int32_t drawBandHeight(int32_t width, int32_t height, bool rgb565, int32_t threads);

@@ -10,6 +10,15 @@
 // 64-bit gathers (a texel and its right neighbour per lane, see TextureCache.h) split
 // into left and right texels by two-source permutes.
 //
+// Short spans share groups. A small triangle's rows are spans of a few pixels: a group
+// per span would leave most of its sixteen lanes idle while paying for all of them
+// (gathers, divisions). So a long span fills whole groups of its own, and the short spans
+// and the ends of long ones are gathered into one group, each piece of a span in its own
+// lanes with its own start values (masked broadcasts), depths and colours expanded into
+// place, results moved back down (a permute) and stored with masks, piece by piece. A
+// lane holds the same pixel offset and the same iterator sums as in a group of its own
+// span, so the bits do not change.
+//
 // Why it matches the other spans bit for bit: the same single IEEE operations in the same
 // order (mul, add, div; no fused multiply-add: -ffp-contract=off, and no embedded
 // rounding), the same truncating conversion with the same floor fix-up, MAX with the
@@ -60,10 +69,12 @@ struct Colors {
     return {_mm512_and_si512(argb, splat(0x00FF00FF)), _mm512_srli_epi16(argb, 8)};
 }
 
-// (a * (256 - f) + b * f + 128) >> 8 per word, weights g = 256 - f and f per word.
-[[gnu::always_inline]] inline __m512i lerpWords(__m512i a, __m512i b, __m512i g, __m512i f) {
-    const __m512i sum = _mm512_add_epi16(_mm512_mullo_epi16(a, g), _mm512_mullo_epi16(b, f));
-    return _mm512_srli_epi16(_mm512_add_epi16(sum, _mm512_set1_epi16(128)), 8);
+// (a * (256 - f) + b * f + 128) >> 8 per word, as a + (((b - a) * f + 128) >> 8) (the
+// same: 256 * a is a whole multiple of 256), with the rounded high multiply:
+// ((b - a) * 128 * f + 2^14) >> 15. (b - a) * 128 fits a signed word; a, b, f 0..255.
+[[gnu::always_inline]] inline __m512i lerpWords(__m512i a, __m512i b, __m512i f) {
+    return _mm512_add_epi16(a,
+                            _mm512_mulhrs_epi16(_mm512_slli_epi16(_mm512_sub_epi16(b, a), 7), f));
 }
 
 // mul255 per word.
@@ -170,13 +181,11 @@ struct Footprint {
     const __m512i fv = _mm512_and_si512(f.v, splat(255));
     const __m512i fu2 = _mm512_or_si512(fu, _mm512_slli_epi32(fu, 16));
     const __m512i fv2 = _mm512_or_si512(fv, _mm512_slli_epi32(fv, 16));
-    const __m512i gu2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fu2);
-    const __m512i gv2 = _mm512_sub_epi16(_mm512_set1_epi16(256), fv2);
-    const __m512i topRb = lerpWords(c00.rb, c10.rb, gu2, fu2);
-    const __m512i topGa = lerpWords(c00.ga, c10.ga, gu2, fu2);
-    const __m512i bottomRb = lerpWords(c01.rb, c11.rb, gu2, fu2);
-    const __m512i bottomGa = lerpWords(c01.ga, c11.ga, gu2, fu2);
-    return {lerpWords(topRb, bottomRb, gv2, fv2), lerpWords(topGa, bottomGa, gv2, fv2)};
+    const __m512i topRb = lerpWords(c00.rb, c10.rb, fu2);
+    const __m512i topGa = lerpWords(c00.ga, c10.ga, fu2);
+    const __m512i bottomRb = lerpWords(c01.rb, c11.rb, fu2);
+    const __m512i bottomGa = lerpWords(c01.ga, c11.ga, fu2);
+    return {lerpWords(topRb, bottomRb, fv2), lerpWords(topGa, bottomGa, fv2)};
 }
 
 template <bool Rgb565, bool WBuffer, FastColor Color, FastBlend Blend>
@@ -225,140 +234,254 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     const __m512i rampR = _mm512_mullo_epi32(lane, splat(c.dr));
     const __m512i rampG = _mm512_mullo_epi32(lane, splat(c.dg));
     const __m512i rampB = _mm512_mullo_epi32(lane, splat(c.db));
-    const __m512i stepR = _mm512_slli_epi32(splat(c.dr), 4);
-    const __m512i stepG = _mm512_slli_epi32(splat(c.dg), 4);
-    const __m512i stepB = _mm512_slli_epi32(splat(c.db), 4);
     const __m512 lanes = _mm512_cvtepi32_ps(lane);
-    const __m512 sixteen = _mm512_set1_ps(16.0f);
     uint64_t written = 0;
+
+    // A group is sixteen lanes from one or more spans: each lane has its span's start
+    // values and its pixel's offset in the span, and each piece of a span its memory.
+    // Long spans fill whole groups of their own; the short ones and the ends of long ones
+    // share groups (with the small triangles' spans of a few pixels, most lanes would
+    // otherwise be idle).
+    struct Piece {
+        uint16_t* depths;
+        void* pixels;
+        int32_t lane, count;
+    };
+    struct Group {
+        __m512 oow0, sow0, tow0, toow0, fi;
+        __m512i itR, itG, itB, thresholds;
+        __m512i stored;      // the depths of the group's pixels
+        __m512i storedColor; // ... and their colours, for blending
+        int32_t used;        // lanes 0..used-1 are pixels
+        int32_t pieceCount;
+        Piece pieces[16];
+    };
+    const auto shade = [&](const Group& g) __attribute__((always_inline)) {
+        const __mmask16 inGroup =
+            static_cast<__mmask16>(g.used == 16 ? 0xFFFFu : (1u << g.used) - 1u);
+        __mmask16 live = inGroup;
+        __m512 w = one;
+        if (WBuffer || (kTextured && c.sharedOow)) {
+            w = _mm512_div_ps(one, _mm512_add_ps(g.oow0, _mm512_mul_ps(g.fi, oowStep)));
+        }
+        __m512i depth = _mm512_setzero_si512();
+        if constexpr (WBuffer) {
+            depth = encodeWDepth16(w);
+            const __mmask16 pass =
+                below ? _mm512_cmpgt_epi32_mask(_mm512_add_epi32(g.stored, belowBias), depth)
+                      : static_cast<__mmask16>(
+                            (_mm512_cmpgt_epi32_mask(g.stored, depth) & passLess) |
+                            (_mm512_cmpeq_epi32_mask(depth, g.stored) & passEqual) |
+                            (_mm512_cmpgt_epi32_mask(depth, g.stored) & passGreater));
+            live &= pass;
+            if (live == 0) {
+                return;
+            }
+        }
+
+        Colors color = {
+            _mm512_or_si512(iteratedChannel(g.itB), _mm512_slli_epi32(iteratedChannel(g.itR), 16)),
+            iteratedChannel(g.itG)};
+        if constexpr (kTextured) {
+            const __m512 wt =
+                c.sharedOow
+                    ? w
+                    : _mm512_div_ps(one, _mm512_add_ps(g.toow0, _mm512_mul_ps(g.fi, toowStep)));
+            const __m512 s = _mm512_mul_ps(_mm512_add_ps(g.sow0, _mm512_mul_ps(g.fi, sowStep)), wt);
+            const __m512 t = _mm512_mul_ps(_mm512_add_ps(g.tow0, _mm512_mul_ps(g.fi, towStep)), wt);
+            __m512 scale = largeScale;
+            __m512i offset = largeOffset;
+            __m512i shape = largeShape;
+            if (mipMapped) {
+                const __m512 dsdx =
+                    _mm512_mul_ps(wt, _mm512_sub_ps(sowStep, _mm512_mul_ps(s, toowStep)));
+                const __m512 dtdx =
+                    _mm512_mul_ps(wt, _mm512_sub_ps(towStep, _mm512_mul_ps(t, toowStep)));
+                const __m512 dsdy =
+                    _mm512_mul_ps(wt, _mm512_sub_ps(sowDy, _mm512_mul_ps(s, toowDy)));
+                const __m512 dtdy =
+                    _mm512_mul_ps(wt, _mm512_sub_ps(towDy, _mm512_mul_ps(t, toowDy)));
+                const __m512 footprintSquared = _mm512_max_ps(
+                    _mm512_add_ps(_mm512_mul_ps(dsdx, dsdx), _mm512_mul_ps(dtdx, dtdx)),
+                    _mm512_add_ps(_mm512_mul_ps(dsdy, dsdy), _mm512_mul_ps(dtdy, dtdy)));
+                // floorLog2, then the nearest level clamped to the texture's.
+                const __m512i exponent = _mm512_sub_epi32(
+                    _mm512_and_si512(_mm512_srli_epi32(_mm512_castps_si512(footprintSquared), 23),
+                                     splat(0xFF)),
+                    splat(127));
+                __m512i lod = _mm512_srai_epi32(_mm512_add_epi32(exponent, splat(1)), 1);
+                lod = _mm512_min_epi32(_mm512_max_epi32(lod, largeLod16), smallLod16);
+                scale = _mm512_castsi512_ps(
+                    _mm512_slli_epi32(_mm512_sub_epi32(splat(127 + 8), lod), 23));
+                offset = _mm512_permutexvar_epi32(lod, offsets);
+                shape = _mm512_permutexvar_epi32(lod, shapes);
+            }
+            const __m512i u = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(s, scale)), centre);
+            const __m512i v = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(t, scale)), centre);
+            const Footprint where = footprint(u, v, offset, shape);
+            const Colors texel = Color == FastColor::TexturedBilinear
+                                     ? bilinear(c.texelBase, where)
+                                     : unpackArgb(texelsAt(c.texelBase, where.index));
+            color = {mul255Words(texel.rb, color.rb), mul255Words(texel.ga, color.ga)};
+        }
+        if constexpr (Color == FastColor::Faded) {
+            color.rb = _mm512_sub_epi16(color.rb, mul255Words(color.rb, fade));
+            color.ga = _mm512_sub_epi16(color.ga, mul255Words(color.ga, fade));
+        }
+        if constexpr (Blend != FastBlend::Replace) {
+            const Colors destination =
+                Rgb565 ? expandRgb565(g.storedColor) : unpackArgb(g.storedColor);
+            if constexpr (Blend == FastBlend::Add) {
+                color.rb = _mm512_add_epi16(color.rb, destination.rb);
+                color.ga = _mm512_add_epi16(color.ga, destination.ga);
+            } else {
+                color.rb = _mm512_add_epi16(mul255Words(color.rb, sourceWeight),
+                                            mul255Words(destination.rb, destinationWeight));
+                color.ga = _mm512_add_epi16(mul255Words(color.ga, sourceWeight),
+                                            mul255Words(destination.ga, destinationWeight));
+            }
+            color.rb = _mm512_min_epi16(color.rb, full);
+            color.ga = _mm512_min_epi16(color.ga, full);
+        }
+
+        const __m512i pixels = Rgb565 ? ditherColors(color, g.thresholds) : packArgb(color);
+        written += static_cast<uint64_t>(__builtin_popcount(static_cast<uint32_t>(live)));
+        for (int32_t p = 0; p < g.pieceCount; ++p) {
+            const Piece& piece = g.pieces[p];
+            const __mmask16 mine = static_cast<__mmask16>(
+                (static_cast<uint32_t>(live) >> piece.lane) & ((1u << piece.count) - 1u));
+            // The piece's lanes moved down to lane 0.
+            const __m512i down = _mm512_add_epi32(lane, splat(piece.lane));
+            const __m512i piecePixels =
+                piece.lane == 0 ? pixels : _mm512_permutexvar_epi32(down, pixels);
+            if constexpr (Rgb565) {
+                _mm256_mask_storeu_epi16(piece.pixels, mine, _mm512_cvtepi32_epi16(piecePixels));
+            } else {
+                _mm512_mask_storeu_epi32(piece.pixels, mine, piecePixels);
+            }
+            if (depthWrite) {
+                const __m512i pieceDepth =
+                    piece.lane == 0 ? depth : _mm512_permutexvar_epi32(down, depth);
+                _mm256_mask_storeu_epi16(piece.depths, mine, _mm512_cvtepi32_epi16(pieceDepth));
+            }
+        }
+    };
+
+    auto pieceAt = [&](const Span& span, int32_t at, int32_t lane, int32_t count) {
+        const size_t offset = static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
+                              static_cast<size_t>(span.x + at);
+        return Piece{c.depth + offset,
+                     Rgb565 ? static_cast<void*>(c.color16 + offset)
+                            : static_cast<void*>(c.color32 + offset),
+                     lane, count};
+    };
+    // Lane L of a group holding pixel `at` of a span at lane `lane` is the span's pixel
+    // at - lane + L: the same exact float offsets and uint32 colour sums as drawing the
+    // span alone.
+    const auto thresholdsAt = [&](const Span& span, int32_t at, int32_t lane) {
+        // The dither pattern repeats every four columns.
+        return _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(
+            c.dither->laneThresholds[((span.memoryRow & 3) << 2) | ((span.x + at - lane) & 3)])));
+    };
+    const auto iteratorAt = [](int32_t start, int32_t step, int32_t back, __m512i ramp) {
+        return _mm512_add_epi32(ramp, splat(static_cast<int32_t>(static_cast<uint32_t>(start) -
+                                                                 static_cast<uint32_t>(back) *
+                                                                     static_cast<uint32_t>(step))));
+    };
+
+    Group shared; // the group short spans are gathered in
+    shared.used = 0;
+    shared.pieceCount = 0;
+    shared.fi = lanes;
+    shared.oow0 = shared.sow0 = shared.tow0 = shared.toow0 = one;
+    shared.itR = rampR, shared.itG = rampG, shared.itB = rampB;
+    shared.thresholds = shared.stored = shared.storedColor = splat(0);
 
     for (int32_t k = 0; k < spanCount; ++k) {
         const Span& span = spans[k];
-        const int32_t count = span.count;
-        const size_t rowOffset =
-            static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
-            static_cast<size_t>(span.x);
-        uint16_t* const depths = c.depth + rowOffset;
-        uint16_t* const row16 = Rgb565 ? c.color16 + rowOffset : nullptr;
-        uint32_t* const row32 = Rgb565 ? nullptr : c.color32 + rowOffset;
-        // Every group starts on a column x + 16m, and the dither pattern repeats every four
-        // columns, so the lanes' thresholds are the same in every group of the span.
-        const __m512i thresholds =
-            _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(
-                c.dither->laneThresholds[((span.memoryRow & 3) << 2) | (span.x & 3)])));
-        const __m512 oow0 = _mm512_set1_ps(span.start.oow);
-        const __m512 sow0 = _mm512_set1_ps(span.start.sow);
-        const __m512 tow0 = _mm512_set1_ps(span.start.tow);
-        const __m512 toow0 = _mm512_set1_ps(span.start.toow);
-        __m512i itR = _mm512_add_epi32(splat(span.start.r), rampR);
-        __m512i itG = _mm512_add_epi32(splat(span.start.g), rampG);
-        __m512i itB = _mm512_add_epi32(splat(span.start.b), rampB);
-
-        __m512 fi = lanes; // the span offsets of the group's pixels, as floats
-        for (int32_t i0 = 0; i0 < count; i0 += 16, fi = _mm512_add_ps(fi, sixteen),
-                     itR = _mm512_add_epi32(itR, stepR), itG = _mm512_add_epi32(itG, stepG),
-                     itB = _mm512_add_epi32(itB, stepB)) {
-            const int32_t n = count - i0 < 16 ? count - i0 : 16;
-            const __mmask16 inSpan = static_cast<__mmask16>((1u << n) - 1u);
-            __mmask16 live = inSpan;
-            __m512 w = one;
-            if (WBuffer || (kTextured && c.sharedOow)) {
-                w = _mm512_div_ps(one, _mm512_add_ps(oow0, _mm512_mul_ps(fi, oowStep)));
+        int32_t at = 0;
+        if (span.count >= 16) {
+            Group g;
+            g.used = 16;
+            g.pieceCount = 1;
+            g.fi = lanes;
+            g.oow0 = _mm512_set1_ps(span.start.oow);
+            g.sow0 = _mm512_set1_ps(span.start.sow);
+            g.tow0 = _mm512_set1_ps(span.start.tow);
+            g.toow0 = _mm512_set1_ps(span.start.toow);
+            g.itR = iteratorAt(span.start.r, c.dr, 0, rampR);
+            g.itG = iteratorAt(span.start.g, c.dg, 0, rampG);
+            g.itB = iteratorAt(span.start.b, c.db, 0, rampB);
+            g.thresholds = thresholdsAt(span, 0, 0);
+            g.stored = g.storedColor = splat(0);
+            const __m512 sixteen = _mm512_set1_ps(16.0f);
+            const __m512i stepR = _mm512_slli_epi32(splat(c.dr), 4);
+            const __m512i stepG = _mm512_slli_epi32(splat(c.dg), 4);
+            const __m512i stepB = _mm512_slli_epi32(splat(c.db), 4);
+            for (; span.count - at >= 16; at += 16) {
+                g.pieces[0] = pieceAt(span, at, 0, 16);
+                if constexpr (WBuffer) {
+                    g.stored = _mm512_cvtepu16_epi32(
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.pieces[0].depths)));
+                }
+                if constexpr (Blend != FastBlend::Replace) {
+                    g.storedColor = Rgb565
+                                        ? _mm512_cvtepu16_epi32(_mm256_loadu_si256(
+                                              reinterpret_cast<const __m256i*>(g.pieces[0].pixels)))
+                                        : _mm512_loadu_si512(g.pieces[0].pixels);
+                }
+                shade(g);
+                g.fi = _mm512_add_ps(g.fi, sixteen);
+                g.itR = _mm512_add_epi32(g.itR, stepR);
+                g.itG = _mm512_add_epi32(g.itG, stepG);
+                g.itB = _mm512_add_epi32(g.itB, stepB);
             }
-            __m512i depth = _mm512_setzero_si512();
+        }
+        // The rest of the span (all of a short one) joins the shared group, spilling into
+        // the next one when it is full.
+        while (at < span.count) {
+            const int32_t lane = shared.used;
+            const int32_t n = span.count - at < 16 - lane ? span.count - at : 16 - lane;
+            const __mmask16 own = static_cast<__mmask16>(((1u << n) - 1u) << lane);
+            const __mmask16 first = static_cast<__mmask16>((1u << n) - 1u);
+            const Piece piece = pieceAt(span, at, lane, n);
+            shared.pieces[shared.pieceCount++] = piece;
+            const int32_t back = lane - at;
+            shared.fi =
+                _mm512_mask_sub_ps(shared.fi, own, lanes, _mm512_set1_ps(static_cast<float>(back)));
+            shared.oow0 = _mm512_mask_mov_ps(shared.oow0, own, _mm512_set1_ps(span.start.oow));
+            shared.sow0 = _mm512_mask_mov_ps(shared.sow0, own, _mm512_set1_ps(span.start.sow));
+            shared.tow0 = _mm512_mask_mov_ps(shared.tow0, own, _mm512_set1_ps(span.start.tow));
+            shared.toow0 = _mm512_mask_mov_ps(shared.toow0, own, _mm512_set1_ps(span.start.toow));
+            shared.itR =
+                _mm512_mask_mov_epi32(shared.itR, own, iteratorAt(span.start.r, c.dr, back, rampR));
+            shared.itG =
+                _mm512_mask_mov_epi32(shared.itG, own, iteratorAt(span.start.g, c.dg, back, rampG));
+            shared.itB =
+                _mm512_mask_mov_epi32(shared.itB, own, iteratorAt(span.start.b, c.db, back, rampB));
+            shared.thresholds =
+                _mm512_mask_mov_epi32(shared.thresholds, own, thresholdsAt(span, at, lane));
             if constexpr (WBuffer) {
-                depth = encodeWDepth16(w);
-                const __m512i stored = loadWords(depths + i0, inSpan);
-                const __mmask16 pass =
-                    below ? _mm512_cmpgt_epi32_mask(_mm512_add_epi32(stored, belowBias), depth)
-                          : static_cast<__mmask16>(
-                                (_mm512_cmpgt_epi32_mask(stored, depth) & passLess) |
-                                (_mm512_cmpeq_epi32_mask(depth, stored) & passEqual) |
-                                (_mm512_cmpgt_epi32_mask(depth, stored) & passGreater));
-                live &= pass;
-                if (live == 0) {
-                    continue;
-                }
-            }
-
-            Colors color = {
-                _mm512_or_si512(iteratedChannel(itB), _mm512_slli_epi32(iteratedChannel(itR), 16)),
-                iteratedChannel(itG)};
-            if constexpr (kTextured) {
-                const __m512 wt =
-                    c.sharedOow
-                        ? w
-                        : _mm512_div_ps(one, _mm512_add_ps(toow0, _mm512_mul_ps(fi, toowStep)));
-                const __m512 s = _mm512_mul_ps(_mm512_add_ps(sow0, _mm512_mul_ps(fi, sowStep)), wt);
-                const __m512 t = _mm512_mul_ps(_mm512_add_ps(tow0, _mm512_mul_ps(fi, towStep)), wt);
-                __m512 scale = largeScale;
-                __m512i offset = largeOffset;
-                __m512i shape = largeShape;
-                if (mipMapped) {
-                    const __m512 dsdx =
-                        _mm512_mul_ps(wt, _mm512_sub_ps(sowStep, _mm512_mul_ps(s, toowStep)));
-                    const __m512 dtdx =
-                        _mm512_mul_ps(wt, _mm512_sub_ps(towStep, _mm512_mul_ps(t, toowStep)));
-                    const __m512 dsdy =
-                        _mm512_mul_ps(wt, _mm512_sub_ps(sowDy, _mm512_mul_ps(s, toowDy)));
-                    const __m512 dtdy =
-                        _mm512_mul_ps(wt, _mm512_sub_ps(towDy, _mm512_mul_ps(t, toowDy)));
-                    const __m512 footprintSquared = _mm512_max_ps(
-                        _mm512_add_ps(_mm512_mul_ps(dsdx, dsdx), _mm512_mul_ps(dtdx, dtdx)),
-                        _mm512_add_ps(_mm512_mul_ps(dsdy, dsdy), _mm512_mul_ps(dtdy, dtdy)));
-                    // floorLog2, then the nearest level clamped to the texture's.
-                    const __m512i exponent = _mm512_sub_epi32(
-                        _mm512_and_si512(
-                            _mm512_srli_epi32(_mm512_castps_si512(footprintSquared), 23),
-                            splat(0xFF)),
-                        splat(127));
-                    __m512i lod = _mm512_srai_epi32(_mm512_add_epi32(exponent, splat(1)), 1);
-                    lod = _mm512_min_epi32(_mm512_max_epi32(lod, largeLod16), smallLod16);
-                    scale = _mm512_castsi512_ps(
-                        _mm512_slli_epi32(_mm512_sub_epi32(splat(127 + 8), lod), 23));
-                    offset = _mm512_permutexvar_epi32(lod, offsets);
-                    shape = _mm512_permutexvar_epi32(lod, shapes);
-                }
-                const __m512i u = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(s, scale)), centre);
-                const __m512i v = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(t, scale)), centre);
-                const Footprint where = footprint(u, v, offset, shape);
-                const Colors texel = Color == FastColor::TexturedBilinear
-                                         ? bilinear(c.texelBase, where)
-                                         : unpackArgb(texelsAt(c.texelBase, where.index));
-                color = {mul255Words(texel.rb, color.rb), mul255Words(texel.ga, color.ga)};
-            }
-            if constexpr (Color == FastColor::Faded) {
-                color.rb = _mm512_sub_epi16(color.rb, mul255Words(color.rb, fade));
-                color.ga = _mm512_sub_epi16(color.ga, mul255Words(color.ga, fade));
+                shared.stored =
+                    _mm512_mask_expand_epi32(shared.stored, own, loadWords(piece.depths, first));
             }
             if constexpr (Blend != FastBlend::Replace) {
-                const Colors destination =
-                    Rgb565 ? expandRgb565(loadWords(row16 + i0, live))
-                           : unpackArgb(_mm512_maskz_loadu_epi32(live, row32 + i0));
-                if constexpr (Blend == FastBlend::Add) {
-                    color.rb = _mm512_add_epi16(color.rb, destination.rb);
-                    color.ga = _mm512_add_epi16(color.ga, destination.ga);
-                } else {
-                    color.rb = _mm512_add_epi16(mul255Words(color.rb, sourceWeight),
-                                                mul255Words(destination.rb, destinationWeight));
-                    color.ga = _mm512_add_epi16(mul255Words(color.ga, sourceWeight),
-                                                mul255Words(destination.ga, destinationWeight));
-                }
-                color.rb = _mm512_min_epi16(color.rb, full);
-                color.ga = _mm512_min_epi16(color.ga, full);
+                shared.storedColor = _mm512_mask_expand_epi32(
+                    shared.storedColor, own,
+                    Rgb565 ? loadWords(static_cast<const uint16_t*>(piece.pixels), first)
+                           : _mm512_maskz_loadu_epi32(first, piece.pixels));
             }
-
-            if constexpr (Rgb565) {
-                _mm256_mask_storeu_epi16(row16 + i0, live,
-                                         _mm512_cvtepi32_epi16(ditherColors(color, thresholds)));
-            } else {
-                _mm512_mask_storeu_epi32(row32 + i0, live, packArgb(color));
+            shared.used += n;
+            at += n;
+            if (shared.used == 16) {
+                shade(shared);
+                shared.used = 0;
+                shared.pieceCount = 0;
             }
-            if (depthWrite) {
-                _mm256_mask_storeu_epi16(depths + i0, live, _mm512_cvtepi32_epi16(depth));
-            }
-            written += static_cast<uint64_t>(__builtin_popcount(static_cast<uint32_t>(live)));
         }
+    }
+    if (shared.used > 0) {
+        shade(shared);
     }
     c.pixelsWritten += written;
 }

@@ -50,22 +50,53 @@ void FrameBuffer::fill(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint3
     if (!isAllocated() || x0 >= x1 || row0 >= row1) {
         return;
     }
+    const size_t count = static_cast<size_t>(x1 - x0);
     for (int32_t row = row0; row < row1; ++row) {
-        uint16_t* depths = depthRow(row);
         if (rgb565_) {
-            uint16_t* p = backRow16(row);
-            for (int32_t x = x0; x < x1; ++x) {
-                p[x] = static_cast<uint16_t>(pixel);
-            }
+            fillValues(backRow16(row) + x0, count, static_cast<uint16_t>(pixel));
         } else {
-            uint32_t* p = backRow32(row);
-            for (int32_t x = x0; x < x1; ++x) {
-                p[x] = pixel;
-            }
+            fillValues(backRow32(row) + x0, count, pixel);
         }
-        for (int32_t x = x0; x < x1; ++x) {
-            depths[x] = depth;
-        }
+        fillValues(depthRow(row) + x0, count, depth);
+    }
+}
+
+namespace {
+
+template <typename T>
+void fillPattern(T* p, size_t count, T value) {
+    uint64_t pattern = value;
+    for (size_t bits = 8 * sizeof(T); bits < 64; bits *= 2) {
+        pattern |= pattern << bits;
+    }
+    size_t i = 0;
+    for (; i < count && reinterpret_cast<uintptr_t>(p + i) % 8 != 0; ++i) {
+        p[i] = value;
+    }
+    constexpr size_t kPerWord = 8 / sizeof(T);
+    for (; i + kPerWord <= count; i += kPerWord) {
+        std::memcpy(p + i, &pattern, 8);
+    }
+    for (; i < count; ++i) {
+        p[i] = value;
+    }
+}
+
+} // namespace
+
+void fillValues(uint16_t* p, size_t count, uint16_t value) {
+    if ((value & 0xFF) == (value >> 8)) {
+        std::memset(p, value & 0xFF, count * sizeof(uint16_t));
+    } else {
+        fillPattern(p, count, value);
+    }
+}
+
+void fillValues(uint32_t* p, size_t count, uint32_t value) {
+    if (value == (value & 0xFF) * 0x01010101u) {
+        std::memset(p, static_cast<int>(value & 0xFF), count * sizeof(uint32_t));
+    } else {
+        fillPattern(p, count, value);
     }
 }
 

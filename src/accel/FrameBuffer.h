@@ -21,6 +21,12 @@ inline constexpr int32_t kMaxFrameBufferSide = 16384;
 // any pixel of the buffer.
 inline constexpr size_t kFrameBufferSlack = 16;
 
+// Fill `count` pixels or depths from `p` with one value: by memset when its bytes are
+// all alike (clears to black and to the farthest depth), else a 64-bit word at a time
+// (a plain loop is a store per value at our optimisation level).
+void fillValues(uint16_t* p, size_t count, uint16_t value);
+void fillValues(uint32_t* p, size_t count, uint32_t value);
+
 class FrameBuffer {
 public:
     // Allocates both colour buffers and the depth buffer. False when a side is outside

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -35,14 +36,56 @@ double limited(float v, double limit) {
     return d < 0.0 ? -limit : limit;
 }
 
+// The attribute pairs of a vertex from its values in GrVertex order (r, g, b, ooz, a,
+// oow, sow, tow, texture oow), each limited.
+void limitedPairs(const float* f, Pair* value) {
+#if defined(__SSE2__)
+    // All in range and finite (NaN fails every compare): the doubles are the floats.
+    // 0x1.93e592p+99f is the largest float <= 1e30.
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 rgbz = _mm_loadu_ps(f);
+    const __m128 awst = _mm_loadu_ps(f + 4);
+    const __m128 toow = _mm_load_ss(f + 8);
+    const __m128 big = _mm_set1_ps(0x1.93e592p+99f);
+    const __m128 okRgbz = _mm_cmple_ps(_mm_and_ps(rgbz, magnitude),
+                                       _mm_setr_ps(1024.0f, 1024.0f, 1024.0f, 0x1.93e592p+99f));
+    const __m128 okAwst =
+        _mm_cmple_ps(_mm_and_ps(awst, magnitude),
+                     _mm_setr_ps(1024.0f, 0x1.93e592p+99f, 0x1.93e592p+99f, 0x1.93e592p+99f));
+    const __m128 okToow = _mm_cmple_ss(_mm_and_ps(toow, magnitude), big);
+    if (_mm_movemask_ps(_mm_and_ps(okRgbz, okAwst)) == 15 && (_mm_movemask_ps(okToow) & 1) != 0) {
+        const __m128 bazw = _mm_unpacklo_ps(_mm_movehl_ps(rgbz, rgbz), awst); // b a ooz oow
+        value[0] = _mm_cvtps_pd(rgbz);
+        value[1] = _mm_cvtps_pd(bazw);
+        value[2] = _mm_cvtps_pd(_mm_shuffle_ps(bazw, bazw, _MM_SHUFFLE(1, 0, 2, 3)));
+        value[3] = _mm_cvtps_pd(_mm_movehl_ps(awst, awst));
+        value[4] = _mm_cvtps_pd(toow); // (texture oow, 0)
+        return;
+    }
+#endif
+    value[0] = Pair{limited(f[0], kColorLimit), limited(f[1], kColorLimit)};
+    value[1] = Pair{limited(f[2], kColorLimit), limited(f[4], kColorLimit)};
+    value[2] = Pair{limited(f[5], kValueLimit), limited(f[3], kValueLimit)};
+    value[3] = Pair{limited(f[6], kValueLimit), limited(f[7], kValueLimit)};
+    value[4] = Pair{limited(f[8], kValueLimit), 0.0};
+}
+
+// The first of a GrVertex's attribute values (they lie in GrVertex order from r on).
+const float* valuesOf(const GrVertex& v) {
+    static_assert(offsetof(GrVertex, g) == offsetof(GrVertex, r) + 4 &&
+                  offsetof(GrVertex, b) == offsetof(GrVertex, r) + 8 &&
+                  offsetof(GrVertex, ooz) == offsetof(GrVertex, r) + 12 &&
+                  offsetof(GrVertex, a) == offsetof(GrVertex, r) + 16 &&
+                  offsetof(GrVertex, oow) == offsetof(GrVertex, r) + 20 &&
+                  offsetof(GrVertex, tmuvtx) == offsetof(GrVertex, r) + 24 &&
+                  sizeof(GrTmuVertex) == 12);
+    return &v.r;
+}
+
 void setUpVertex(const GrVertex& v, SetupVertex& s) {
     s.x = v.x;
     s.y = v.y;
-    s.value[0] = Pair{limited(v.r, kColorLimit), limited(v.g, kColorLimit)};
-    s.value[1] = Pair{limited(v.b, kColorLimit), limited(v.a, kColorLimit)};
-    s.value[2] = Pair{limited(v.oow, kValueLimit), limited(v.ooz, kValueLimit)};
-    s.value[3] = Pair{limited(v.tmuvtx[0].sow, kValueLimit), limited(v.tmuvtx[0].tow, kValueLimit)};
-    s.value[4] = Pair{limited(v.tmuvtx[0].oow, kValueLimit), 0.0};
+    limitedPairs(valuesOf(v), s.value);
 }
 
 double attribute(const SetupVertex& v, int32_t a) {
@@ -59,12 +102,28 @@ int64_t roundToInt64(double v) {
 #endif
 }
 
-int64_t floorDiv(int64_t n, int64_t d) { // d > 0
-    int64_t q = n / d;
-    if (n % d != 0 && n < 0) {
-        --q;
-    }
-    return q;
+// floor(n0 / d) and floor(n1 / d) with their remainders, for 0 < d and |n| < 2^53: the
+// correctly rounded double quotients are within 1/8 of the exact ones (|n / d| < 2^50),
+// so truncating them and stepping once by the exact integer remainder gives the floor.
+// (Two quotients in one division, much cheaper than two 64-bit integer divisions.)
+void floorDivide(int64_t n0, int64_t n1, int64_t d, int64_t& q0, int64_t& r0, int64_t& q1,
+                 int64_t& r1) {
+    const Pair q = Pair{static_cast<double>(n0), static_cast<double>(n1)} / static_cast<double>(d);
+    auto fix = [d](int64_t n, double approximate, int64_t& quotient, int64_t& remainder) {
+        int64_t t = static_cast<int64_t>(approximate);
+        int64_t r = n - t * d;
+        if (r < 0) {
+            --t;
+            r += d;
+        } else if (r >= d) {
+            ++t;
+            r -= d;
+        }
+        quotient = t;
+        remainder = r;
+    };
+    fix(n0, q[0], q0, r0);
+    fix(n1, q[1], q1, r1);
 }
 
 // floor(n / 16) and ceil(n / 16): an arithmetic shift is a floor division.
@@ -113,18 +172,8 @@ struct Edges {
         }
         Edge& e = dy > 0 ? right[rights++] : left[lefts++];
         e.d = 16 * (dy > 0 ? dy : -dy);
-        e.q = floorDiv(rowConstant, e.d);
-        e.r = rowConstant - e.q * e.d;
-        e.qStep = floorDiv(step, e.d);
-        e.rStep = step - e.qStep * e.d;
-    }
-
-    void nextRow() {
-        left[0].nextRow();
-        left[1].nextRow();
-        right[0].nextRow();
-        right[1].nextRow();
-        c += cStep;
+        // |rowConstant| < 2^50: |dx|, |dy| <= 2^24 and rows and columns are below 2^24.
+        floorDivide(rowConstant, step, e.d, e.q, e.r, e.qStep, e.rStep);
     }
 };
 
@@ -208,17 +257,12 @@ uint32_t pairsRead(uint32_t attributes) {
     return pairs;
 }
 
-// Snaps, culls and orders a triangle whose vertices lie inside the guard band, and finds
-// the rows and columns it may write. False when it writes nothing (`result` says why).
-bool prepareInBand(const SetupVertex& v0, const SetupVertex& v1, const SetupVertex& v2, bool cull,
-                   const RasterTarget& target, RasterTriangle& t, RasterResult& result) {
-    const SetupVertex* v[3] = {&v0, &v1, &v2};
-    int64_t* x = t.x;
-    int64_t* y = t.y;
-    for (int32_t i = 0; i < 3; ++i) {
-        x[i] = roundToInt64(v[i]->x * 16.0);
-        y[i] = roundToInt64(v[i]->y * 16.0);
-    }
+// Culls and orders a triangle of snapped positions (1/16 pixels, inside the guard band)
+// and finds the rows and columns it may write. False when it writes nothing (`result`
+// says why); `swapped` tells that vertices 1 and 2 trade places to give positive area.
+bool placeTriangle(const int64_t (&x)[3], const int64_t (&y)[3], bool cull,
+                   const RasterTarget& target, RasterTriangle& t, bool& swapped,
+                   RasterResult& result) {
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     result = RasterResult::Drawn;
     if (area == 0) {
@@ -230,12 +274,7 @@ bool prepareInBand(const SetupVertex& v0, const SetupVertex& v1, const SetupVert
         result = RasterResult::Culled;
         return false;
     }
-    if (area < 0) { // order the vertices so that the interior is on the positive side
-        std::swap(x[1], x[2]);
-        std::swap(y[1], y[2]);
-        std::swap(v[1], v[2]);
-        area = -area;
-    }
+    swapped = area < 0; // order the vertices so that the interior is on the positive side
 
     // Rows and columns whose centres lie within the triangle's bounds and the clip window.
     const int64_t minX = std::min(x[0], std::min(x[1], x[2]));
@@ -249,10 +288,11 @@ bool prepareInBand(const SetupVertex& v0, const SetupVertex& v1, const SetupVert
     if (firstRow > lastRow || firstColumn > lastColumn) {
         return false;
     }
+    const int32_t order[3] = {0, swapped ? 2 : 1, swapped ? 1 : 2};
     for (int32_t i = 0; i < 3; ++i) {
-        t.v[i] = *v[i];
+        t.x[i] = static_cast<int32_t>(x[order[i]]);
+        t.y[i] = static_cast<int32_t>(y[order[i]]);
     }
-    t.area = area;
     t.firstRow = static_cast<int32_t>(firstRow);
     t.lastRow = static_cast<int32_t>(lastRow);
     t.firstColumn = static_cast<int32_t>(firstColumn);
@@ -260,6 +300,7 @@ bool prepareInBand(const SetupVertex& v0, const SetupVertex& v1, const SetupVert
     t.bufferHeight = target.bufferHeight;
     t.flip = target.origin == GR_ORIGIN_LOWER_LEFT;
     t.attributes = target.attributes;
+    t.piece = -1;
     return true;
 }
 
@@ -300,11 +341,10 @@ int32_t clipToBand(const SetupVertex* in, int32_t n, SetupVertex* out, int32_t a
 
 } // namespace
 
-void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, SpanContext& context,
-                      SpanFunction span) {
-    const int64_t* x = t.x;
-    const int64_t* y = t.y;
-    const SetupVertex* v[3] = {&t.v[0], &t.v[1], &t.v[2]};
+void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int32_t rowFrom,
+                      int32_t rowTo, SpanContext& context, SpanFunction span) {
+    const int64_t x[3] = {t.x[0], t.x[1], t.x[2]};
+    const int64_t y[3] = {t.y[0], t.y[1], t.y[2]};
     const int64_t firstRow = t.firstRow;
     const int64_t startRow = std::max<int64_t>(firstRow, rowFrom);
     const int64_t lastRow = std::min<int64_t>(t.lastRow, rowTo);
@@ -313,6 +353,18 @@ void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, S
     if (startRow > lastRow) {
         return;
     }
+    SetupVertex values[3];
+    const SetupVertex* v[3] = {&values[0], &values[1], &values[2]};
+    if (t.piece < 0) {
+        limitedPairs(t.value[0], values[0].value);
+        limitedPairs(t.value[1], values[1].value);
+        limitedPairs(t.value[2], values[2].value);
+    } else {
+        for (int32_t i = 0; i < 3; ++i) {
+            v[i] = &corners[3 * t.piece + i];
+        }
+    }
+    const int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
 
     // The edges on the first row drawn: exact integers, the same whichever row they are
     // stepped from.
@@ -330,7 +382,7 @@ void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, S
     const uint32_t pairs = pairsRead(t.attributes);
     const double px[3] = {x[0] / 16.0, x[1] / 16.0, x[2] / 16.0};
     const double py[3] = {y[0] / 16.0, y[1] / 16.0, y[2] / 16.0};
-    const double areaPixels = static_cast<double>(t.area) / 256.0;
+    const double areaPixels = static_cast<double>(area) / 256.0;
     const double row0 = static_cast<double>(firstRow);
     Pair ddx[kPairCount] = {}, ddy[kPairCount] = {}, rowBase[kPairCount] = {};
     for (int32_t k = 0; k < kPairCount; ++k) {
@@ -385,30 +437,59 @@ void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, S
         base3 += ddy[3];
         base4 += ddy[4];
     }
-    for (int64_t row = startRow; row <= lastRow; ++row) {
-        const int64_t left = std::max(firstColumn, std::max(-edges.left[0].q, -edges.left[1].q));
-        const int64_t right = std::min(lastColumn, std::min(edges.right[0].q, edges.right[1].q));
-        if (edges.c >= 0 && left <= right) {
-            const double column = static_cast<double>(left);
-            const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
-                                         base2 + ddx[2] * column, base3 + ddx[3] * column,
-                                         base4 + ddx[4] * column};
-            Span& out = batch[batched++];
-            out.memoryRow = static_cast<int32_t>(flip ? t.bufferHeight - 1 - row : row);
-            out.x = static_cast<int32_t>(left);
-            out.count = static_cast<int32_t>(right - left + 1);
-            spanStart(at, keep, out.start);
-            if (batched == kSpanBatch) {
-                span(context, batch, batched);
-                batched = 0;
+    // The rows, for the triangle's edges: one left and two right, two left and one right,
+    // or one of each and a horizontal one (an absent edge would never bind, so leaving it
+    // out saves stepping it on every row).
+    const auto drawRows = [&]<int32_t Lefts, int32_t Rights>() {
+        constexpr bool kHorizontal = Lefts + Rights == 2;
+        for (int64_t row = startRow; row <= lastRow; ++row) {
+            int64_t left = std::max(firstColumn, -edges.left[0].q);
+            int64_t right = std::min(lastColumn, edges.right[0].q);
+            if constexpr (Lefts == 2) {
+                left = std::max(left, -edges.left[1].q);
             }
+            if constexpr (Rights == 2) {
+                right = std::min(right, edges.right[1].q);
+            }
+            if ((!kHorizontal || edges.c >= 0) && left <= right) {
+                const double column = static_cast<double>(left);
+                const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
+                                             base2 + ddx[2] * column, base3 + ddx[3] * column,
+                                             base4 + ddx[4] * column};
+                Span& out = batch[batched++];
+                out.memoryRow = static_cast<int32_t>(flip ? t.bufferHeight - 1 - row : row);
+                out.x = static_cast<int32_t>(left);
+                out.count = static_cast<int32_t>(right - left + 1);
+                spanStart(at, keep, out.start);
+                if (batched == kSpanBatch) {
+                    span(context, batch, batched);
+                    batched = 0;
+                }
+            }
+            edges.left[0].nextRow();
+            edges.right[0].nextRow();
+            if constexpr (Lefts == 2) {
+                edges.left[1].nextRow();
+            }
+            if constexpr (Rights == 2) {
+                edges.right[1].nextRow();
+            }
+            if constexpr (kHorizontal) {
+                edges.c += edges.cStep;
+            }
+            base0 += ddy[0];
+            base1 += ddy[1];
+            base2 += ddy[2];
+            base3 += ddy[3];
+            base4 += ddy[4];
         }
-        edges.nextRow();
-        base0 += ddy[0];
-        base1 += ddy[1];
-        base2 += ddy[2];
-        base3 += ddy[3];
-        base4 += ddy[4];
+    };
+    if (lefts == 2) {
+        drawRows.template operator()<2, 1>();
+    } else if (rights == 2) {
+        drawRows.template operator()<1, 2>();
+    } else {
+        drawRows.template operator()<1, 1>();
     }
     if (batched > 0) {
         span(context, batch, batched);
@@ -416,34 +497,75 @@ void drawTriangleRows(const RasterTriangle& t, int32_t rowFrom, int32_t rowTo, S
 }
 
 RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
-                             const RasterTarget& target, RasterTriangle* pieces, int32_t& count) {
+                             const RasterTarget& target, RasterTriangle* pieces,
+                             RasterVertex* corners, int32_t& count) {
     count = 0;
     const GrVertex* in[3] = {&a, &b, &c};
-    for (const GrVertex* v : in) {
-        if (!std::isfinite(v->x) || !std::isfinite(v->y)) {
-            return RasterResult::Rejected;
+    bool inBand = true;
+    int64_t x[3], y[3]; // snapped, when inBand
+#if defined(__SSE2__)
+    // The common case in a few instructions: all six coordinates finite and inside the
+    // band (NaN fails the compare), then snapped four at a time. x * 16 is exact in a
+    // float there, so rounding it to an integer gives what rounding the double does.
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 band = _mm_set1_ps(static_cast<float>(kGuardBand));
+    const __m128 sixteen = _mm_set1_ps(16.0f);
+    const __m128 ab =
+        _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&a.x)),
+                     reinterpret_cast<const __m64*>(&b.x)); // ax ay bx by
+    const __m128 cc = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&c.x));
+    const int32_t inside = _mm_movemask_ps(_mm_cmple_ps(_mm_and_ps(ab, magnitude), band)) |
+                           _mm_movemask_ps(_mm_cmple_ps(_mm_and_ps(cc, magnitude), band)) << 4;
+    inBand = (inside & 0x3F) == 0x3F;
+    if (inBand) {
+        alignas(16) int32_t snapped[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(snapped),
+                        _mm_cvtps_epi32(_mm_mul_ps(ab, sixteen)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(snapped + 4),
+                        _mm_cvtps_epi32(_mm_mul_ps(cc, sixteen)));
+        for (int32_t i = 0; i < 3; ++i) {
+            x[i] = snapped[2 * i];
+            y[i] = snapped[2 * i + 1];
+        }
+    } else
+#endif
+    {
+        inBand = true;
+        for (const GrVertex* v : in) {
+            if (!std::isfinite(v->x) || !std::isfinite(v->y)) {
+                return RasterResult::Rejected;
+            }
+            inBand = inBand && std::fabs(v->x) <= static_cast<float>(kGuardBand) &&
+                     std::fabs(v->y) <= static_cast<float>(kGuardBand);
+        }
+        for (int32_t i = 0; i < 3 && inBand; ++i) {
+            x[i] = roundToInt64(static_cast<double>(in[i]->x) * 16.0);
+            y[i] = roundToInt64(static_cast<double>(in[i]->y) * 16.0);
         }
     }
     if (target.clipMinX >= target.clipMaxX || target.clipMinY >= target.clipMaxY) {
         return RasterResult::Drawn;
     }
-    SetupVertex corners[3];
-    setUpVertex(a, corners[0]);
-    setUpVertex(b, corners[1]);
-    setUpVertex(c, corners[2]);
-    bool inBand = true;
-    for (const SetupVertex& corner : corners) {
-        inBand = inBand && std::fabs(corner.x) <= kGuardBand && std::fabs(corner.y) <= kGuardBand;
-    }
     RasterResult result = RasterResult::Drawn;
     if (inBand) {
-        count = prepareInBand(corners[0], corners[1], corners[2], true, target, pieces[0], result)
-                    ? 1
-                    : 0;
+        // The common case: only the positions are looked at now; the attributes are copied
+        // as they are and limited when drawn.
+        bool swapped = false;
+        RasterTriangle& t = pieces[0];
+        if (!placeTriangle(x, y, true, target, t, swapped, result)) {
+            return result;
+        }
+        std::memcpy(t.value[0], valuesOf(a), sizeof(t.value[0]));
+        std::memcpy(t.value[1], valuesOf(swapped ? c : b), sizeof(t.value[1]));
+        std::memcpy(t.value[2], valuesOf(swapped ? b : c), sizeof(t.value[2]));
+        count = 1;
         return result;
     }
 
-    SetupVertex polygon[8] = {corners[0], corners[1], corners[2]};
+    SetupVertex polygon[8];
+    setUpVertex(a, polygon[0]);
+    setUpVertex(b, polygon[1]);
+    setUpVertex(c, polygon[2]);
     const double area = (polygon[1].x - polygon[0].x) * (polygon[2].y - polygon[0].y) -
                         (polygon[2].x - polygon[0].x) * (polygon[1].y - polygon[0].y);
     if (!(area != 0.0) || !std::isfinite(area)) {
@@ -460,8 +582,19 @@ RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVerte
     n = clipToBand(polygon, n, other, 1, 1.0);
     n = clipToBand(other, n, polygon, 1, -1.0);
     for (int32_t k = 1; k + 1 < n && count < kMaxRasterPieces; ++k) {
-        if (prepareInBand(polygon[0], polygon[k], polygon[k + 1], false, target, pieces[count],
-                          result)) {
+        const SetupVertex* v[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
+        int64_t x[3], y[3];
+        for (int32_t i = 0; i < 3; ++i) {
+            x[i] = roundToInt64(v[i]->x * 16.0);
+            y[i] = roundToInt64(v[i]->y * 16.0);
+        }
+        bool swapped = false;
+        RasterTriangle& t = pieces[count];
+        if (placeTriangle(x, y, false, target, t, swapped, result)) {
+            t.piece = count;
+            corners[3 * count] = *v[0];
+            corners[3 * count + 1] = *v[swapped ? 2 : 1];
+            corners[3 * count + 2] = *v[swapped ? 1 : 2];
             ++count;
         }
     }
@@ -472,10 +605,11 @@ RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVer
                                const RasterTarget& target, SpanContext& context,
                                SpanFunction span) {
     RasterTriangle pieces[kMaxRasterPieces];
+    RasterVertex corners[3 * kMaxRasterPieces];
     int32_t count = 0;
-    const RasterResult result = prepareTriangle(a, b, c, target, pieces, count);
+    const RasterResult result = prepareTriangle(a, b, c, target, pieces, corners, count);
     for (int32_t k = 0; k < count; ++k) {
-        drawTriangleRows(pieces[k], INT32_MIN, INT32_MAX, context, span);
+        drawTriangleRows(pieces[k], corners, INT32_MIN, INT32_MAX, context, span);
     }
     return result;
 }

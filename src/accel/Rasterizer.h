@@ -5,7 +5,9 @@
 // evaluated in 64-bit integers at pixel centres (x + 0.5, y + 0.5), so that coverage is
 // exact: no float rounding can open a crack or draw a pixel twice. For each row the span
 // is found from the edges by exact floor division, stepped from row to row by quotient
-// and remainder, never by testing pixel after pixel.
+// and remainder, never by testing pixel after pixel. (The divisions go through doubles,
+// two at a time, and are then corrected by the exact integer remainder: the quotients
+// are the integer ones, for a fraction of the cost.)
 //
 // Fill rule. A pixel centre strictly inside is drawn. A centre exactly on an edge
 // belongs to the triangle into which a point just to its right (and, on a horizontal
@@ -19,6 +21,11 @@
 // Attributes (colour, alpha, oow, ooz, sow, tow and the texture unit's oow) are planes
 // over the snapped triangle, in double precision, evaluated at the first pixel of each
 // span; colours are then stepped in 16.16 fixed point, the others in single precision.
+//
+// Recording. A prepared triangle (RasterTriangle) is what a frame's recorded drawing
+// holds, so it is small: positions in int32, the attributes as the caller's floats. The
+// attributes are limited and the planes set up when rows are drawn, on the drawing
+// thread, which keeps the thread that records (the caller's) light.
 //
 // Hostile input. A triangle with a NaN or infinite x or y draws nothing, as does one of
 // zero area. Coordinates beyond a guard band of +-2^19 pixels are clipped to the band in
@@ -70,18 +77,26 @@ struct RasterVertex {
     RasterPair value[kRasterPairCount];
 };
 
-// A triangle ready to draw, inside the guard band, culled and ordered: its vertices with
-// positive area, their positions in 1/16 pixels, and the rows and columns (origin
-// coordinates) where it may write, already limited to the clip window. Everything the
-// drawing of any of its rows needs, so that rows can be drawn apart (and elsewhere).
+// The attributes of a vertex as the caller gave them, in GrVertex order from r on:
+// r, g, b, ooz, a, oow, sow, tow, texture oow. Limited to finite values when drawn.
+inline constexpr int32_t kRasterValueCount = 9;
+
+// A triangle ready to draw, inside the guard band, culled and ordered: its vertices'
+// positions (1/16 pixels, origin coordinates) with positive area, the rows and columns
+// where it may write, already limited to the clip window, and its attributes. Everything
+// the drawing of any of its rows needs, so that rows can be drawn apart (and elsewhere);
+// compact, since a frame's triangles are recorded before they are drawn.
 struct RasterTriangle {
-    RasterVertex v[3];
-    int64_t x[3], y[3]; // 1/16 pixels
-    int64_t area;       // twice the area, in 1/256 pixels; > 0
+    int32_t x[3], y[3]; // 1/16 pixels, |v| <= 2^23
     int32_t firstRow, lastRow, firstColumn, lastColumn;
     int32_t bufferHeight;
-    bool flip;           // lower-left origin: memory row = bufferHeight - 1 - row
     uint32_t attributes; // kAttribute* bits the state reads
+    bool flip;           // lower-left origin: memory row = bufferHeight - 1 - row
+    // -1: the attributes are `value`. Else the triangle is piece `piece` of one cut at
+    // the guard band, whose limited attributes are the corners 3 * piece .. 3 * piece + 2
+    // of the corner array that comes with it (see prepareTriangle).
+    int32_t piece;
+    float value[3][kRasterValueCount];
 };
 
 // Pieces of one triangle (a triangle beyond the guard band is cut into a fan).
@@ -89,16 +104,18 @@ inline constexpr int32_t kMaxRasterPieces = 6;
 
 // Checks, snaps, culls and (beyond the guard band) cuts a triangle into at most
 // kMaxRasterPieces pieces that write pixels; `count` may be 0 for a triangle that is
-// drawn but covers no pixel of the clip window.
+// drawn but covers no pixel of the clip window. The corners of cut pieces go to
+// `corners` (3 * kMaxRasterPieces entries).
 RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,
-                             const RasterTarget& target, RasterTriangle* pieces, int32_t& count);
+                             const RasterTarget& target, RasterTriangle* pieces,
+                             RasterVertex* corners, int32_t& count);
 
 // Draws the rows rowFrom..rowTo (origin coordinates, inclusive) of a prepared triangle,
 // calling `span` for every non-empty span with `context`'s start values set. The pixels
 // of a row are the same whichever rows are drawn with it. Counts no pixels itself (the
-// span functions do).
-void drawTriangleRows(const RasterTriangle& triangle, int32_t rowFrom, int32_t rowTo,
-                      SpanContext& context, SpanFunction span);
+// span functions do). `corners` is the corner array of a cut piece (else unused).
+void drawTriangleRows(const RasterTriangle& triangle, const RasterVertex* corners, int32_t rowFrom,
+                      int32_t rowTo, SpanContext& context, SpanFunction span);
 
 // Rasterises a triangle: prepareTriangle, then every row of every piece.
 RasterResult rasterizeTriangle(const GrVertex& a, const GrVertex& b, const GrVertex& c,

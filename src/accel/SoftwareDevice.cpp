@@ -31,8 +31,10 @@ bool resolutionSize(GrScreenResolution_t resolution, int32_t& width, int32_t& he
     }
 }
 
-// Triangles after which a batch goes to the workers without waiting for the swap.
-constexpr size_t kBatchTriangles = 16384;
+// The work (DrawBatch::work, about pixels) after which a batch goes to the workers without
+// waiting for the swap: early enough that they rarely wait for the thread that records,
+// late enough that handing over (a few microseconds) stays small beside it.
+constexpr uint64_t kBatchWork = 131072;
 
 int32_t boundedTo(uint32_t value, int32_t limit) {
     return value > static_cast<uint32_t>(limit) ? limit : static_cast<int32_t>(value);
@@ -224,7 +226,7 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
         reportOnce(kOutOfMemory, "not enough memory for the frame buffers and texture memory");
         return FXFALSE;
     }
-    bandHeight_ = drawBandHeight(width, height, rgb565);
+    bandHeight_ = drawBandHeight(width, height, rgb565, rasterThreads());
     if (recordsDrawing()) {
         beginBatch();
     }
@@ -233,6 +235,7 @@ FxBool SoftwareDevice::grSstWinOpen(void* /*window*/, GrScreenResolution_t resol
     state_.clipMaxX = static_cast<uint32_t>(width);
     state_.clipMaxY = static_cast<uint32_t>(height);
     spanDirty_ = textureDirty_ = true; // the span function was chosen for the old state
+    targetDirty_ = buffersDirty_ = true;
     return FXTRUE;
 }
 
@@ -245,6 +248,7 @@ void SoftwareDevice::grGlideShutdown() {
     source_ = TextureSource();
     state_ = RenderState();
     spanDirty_ = textureDirty_ = true;
+    targetDirty_ = buffersDirty_ = true;
 }
 
 FxBool SoftwareDevice::grSstControl(GrControl_t /*code*/) {
@@ -289,6 +293,7 @@ void SoftwareDevice::grBufferSwap(int swapInterval) {
         presentWaitingFrame();
     }
     frame_.swap();
+    buffersDirty_ = true;
     counters_.frames = 1;
     total_.add(counters_);
     lastFrame_ = counters_;
@@ -452,72 +457,65 @@ void SoftwareDevice::grClipWindow(FxU32 minX, FxU32 minY, FxU32 maxX, FxU32 maxY
     state_.clipMinY = minY;
     state_.clipMaxX = maxX;
     state_.clipMaxY = maxY;
+    targetDirty_ = true;
 }
 
 void SoftwareDevice::grSstOrigin(GrOriginLocation_t origin) {
     state_.origin = origin;
+    targetDirty_ = true;
 }
 
 void SoftwareDevice::grDitherMode(GrDitherMode_t mode) {
-    state_.ditherMode = mode;
-    spanDirty_ = true;
+    setSpanState(state_.ditherMode, mode);
 }
 
 void SoftwareDevice::grDepthBufferMode(GrDepthBufferMode_t mode) {
-    state_.depthMode = mode;
-    spanDirty_ = true;
+    setSpanState(state_.depthMode, mode);
 }
 
 void SoftwareDevice::grDepthBufferFunction(GrCmpFnc_t function) {
-    state_.depthFunction = function;
-    spanDirty_ = true;
+    setSpanState(state_.depthFunction, function);
 }
 
 void SoftwareDevice::grDepthMask(FxBool enable) {
-    state_.depthMask = enable;
-    spanDirty_ = true;
+    setSpanState(state_.depthMask, enable);
 }
 
 void SoftwareDevice::grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
                                     GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) {
-    state_.color = CombineUnit{function, factor, local, other, invert};
-    spanDirty_ = true;
+    setSpanState(state_.color, CombineUnit{function, factor, local, other, invert});
 }
 
 void SoftwareDevice::grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
                                     GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) {
-    state_.alpha = CombineUnit{function, factor, local, other, invert};
-    spanDirty_ = true;
+    setSpanState(state_.alpha, CombineUnit{function, factor, local, other, invert});
 }
 
 void SoftwareDevice::grConstantColorValue(GrColor_t color) {
-    state_.constantColor = color;
-    spanDirty_ = true;
+    setSpanState(state_.constantColor, color);
 }
 
 void SoftwareDevice::grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSource,
                                           GrAlphaBlendFnc_t rgbDestination,
                                           GrAlphaBlendFnc_t alphaSource,
                                           GrAlphaBlendFnc_t alphaDestination) {
-    state_.rgbSourceBlend = rgbSource;
-    state_.rgbDestinationBlend = rgbDestination;
-    state_.alphaSourceBlend = alphaSource;
-    state_.alphaDestinationBlend = alphaDestination;
-    spanDirty_ = true;
+    setSpanState(state_.rgbSourceBlend, rgbSource);
+    setSpanState(state_.rgbDestinationBlend, rgbDestination);
+    setSpanState(state_.alphaSourceBlend, alphaSource);
+    setSpanState(state_.alphaDestinationBlend, alphaDestination);
 }
 
 void SoftwareDevice::grAlphaTestFunction(GrCmpFnc_t function) {
-    state_.alphaTestFunction = function;
-    spanDirty_ = true;
+    setSpanState(state_.alphaTestFunction, function);
 }
 
 void SoftwareDevice::grAlphaTestReferenceValue(GrAlpha_t value) {
-    state_.alphaTestReference = value;
-    spanDirty_ = true;
+    setSpanState(state_.alphaTestReference, value);
 }
 
 void SoftwareDevice::grCullMode(GrCullMode_t mode) {
     state_.cullMode = mode;
+    targetDirty_ = true;
 }
 
 // ---- Textures --------------------------------------------------------------------------
@@ -638,9 +636,8 @@ void SoftwareDevice::grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgbFunctio
     if (tmu != GR_TMU0) {
         return;
     }
-    state_.textureCombine = TextureCombineUnit{rgbFunction, rgbFactor, alphaFunction,
-                                               alphaFactor, rgbInvert, alphaInvert};
-    spanDirty_ = true;
+    setSpanState(state_.textureCombine, TextureCombineUnit{rgbFunction, rgbFactor, alphaFunction,
+                                                           alphaFactor, rgbInvert, alphaInvert});
 }
 
 void SoftwareDevice::grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minFilter,
@@ -648,17 +645,15 @@ void SoftwareDevice::grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minFi
     if (tmu != GR_TMU0) {
         return;
     }
-    state_.minFilter = minFilter;
-    state_.magFilter = magFilter;
-    spanDirty_ = true;
+    setSpanState(state_.minFilter, minFilter);
+    setSpanState(state_.magFilter, magFilter);
 }
 
 void SoftwareDevice::grTexMipMapMode(GrChipID_t tmu, GrMipMapMode_t mode, FxBool /*lodBlend*/) {
     if (tmu != GR_TMU0) {
         return;
     }
-    state_.mipMapMode = mode;
-    spanDirty_ = true;
+    setSpanState(state_.mipMapMode, mode);
 }
 
 void SoftwareDevice::grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t sClamp,
@@ -666,27 +661,31 @@ void SoftwareDevice::grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t sClamp,
     if (tmu != GR_TMU0) {
         return;
     }
-    state_.sClamp = sClamp;
-    state_.tClamp = tClamp;
-    spanDirty_ = true;
+    setSpanState(state_.sClamp, sClamp);
+    setSpanState(state_.tClamp, tClamp);
 }
 
 // ---- Drawing ---------------------------------------------------------------------------
 
-RasterTarget SoftwareDevice::rasterTarget() const {
-    RasterTarget t;
-    t.bufferHeight = frame_.height();
-    t.origin = state_.origin;
-    t.clipMinX = boundedTo(state_.clipMinX, frame_.width());
-    t.clipMaxX = boundedTo(state_.clipMaxX, frame_.width());
-    t.clipMinY = boundedTo(state_.clipMinY, frame_.height());
-    t.clipMaxY = boundedTo(state_.clipMaxY, frame_.height());
-    t.cullMode = state_.cullMode;
-    t.attributes = attributes_;
-    return t;
+const RasterTarget& SoftwareDevice::rasterTarget() {
+    if (targetDirty_) {
+        target_.bufferHeight = frame_.height();
+        target_.origin = state_.origin;
+        target_.clipMinX = boundedTo(state_.clipMinX, frame_.width());
+        target_.clipMaxX = boundedTo(state_.clipMaxX, frame_.width());
+        target_.clipMinY = boundedTo(state_.clipMinY, frame_.height());
+        target_.clipMaxY = boundedTo(state_.clipMaxY, frame_.height());
+        target_.cullMode = state_.cullMode;
+        target_.attributes = attributes_;
+        targetDirty_ = false;
+    }
+    return target_;
 }
 
 void SoftwareDevice::prepareToDraw() {
+    if (!spanDirty_ && !textureDirty_ && !buffersDirty_) {
+        return;
+    }
     if (spanDirty_) {
         usesTexture_ = combineUsesTexture(state_);
         textureDirty_ = true;
@@ -719,12 +718,14 @@ void SoftwareDevice::prepareToDraw() {
             attributes_ |= kAttributeTexture;
         }
         spanDirty_ = false;
+        targetDirty_ = true;
     }
     // A swap exchanges the colour buffers.
     context_.color16 = frame_.isRgb565() ? frame_.backRow16(0) : nullptr;
     context_.color32 = frame_.isRgb565() ? nullptr : frame_.backRow32(0);
     context_.depth = frame_.depthRow(0);
     context_.width = frame_.width();
+    buffersDirty_ = false;
 }
 
 void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
@@ -737,16 +738,17 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
     RasterResult result;
     if (recordsDrawing()) {
         RasterTriangle pieces[kMaxRasterPieces];
+        RasterVertex corners[3 * kMaxRasterPieces];
         int32_t count = 0;
-        result = prepareTriangle(*a, *b, *c, rasterTarget(), pieces, count);
+        result = prepareTriangle(*a, *b, *c, rasterTarget(), pieces, corners, count);
         if (count > 0 && !stateRecorded_) {
             stateBlock_ = recording().addState(state_, context_, span_);
             stateRecorded_ = true;
         }
         for (int32_t k = 0; k < count; ++k) {
-            recording().addTriangle(pieces[k], stateBlock_);
+            recording().addTriangle(pieces[k], corners, stateBlock_);
         }
-        if (recording().triangleCount() >= kBatchTriangles) {
+        if (recording().work() >= kBatchWork) {
             submitRecording(); // a long frame: the workers start on its first part
         }
     } else {

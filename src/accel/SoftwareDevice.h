@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "accel/Device.h"
@@ -217,7 +218,16 @@ private:
     };
     void reportOnce(Diagnostic which, const char* line);
     void prepareToDraw();
-    RasterTarget rasterTarget() const;
+    const RasterTarget& rasterTarget();
+    // Sets a piece of state the span function depends on; setting the value it already
+    // has changes nothing (the player repeats its states for every surface).
+    template <typename T>
+    void setSpanState(T& field, const T& value) {
+        if (std::memcmp(&field, &value, sizeof(T)) != 0) {
+            field = value;
+            spanDirty_ = true;
+        }
+    }
 
     // Recorded drawing (more than one rasterising thread).
     bool recordsDrawing() const { return workers_ != nullptr; }
@@ -248,6 +258,9 @@ private:
     uint32_t attributes_ = ~0u; // kAttribute* bits the state reads
     SpanFunction span_ = nullptr;
     SpanContext context_;
+    bool buffersDirty_ = true; // context_'s buffers are to be refreshed (open, swap)
+    bool targetDirty_ = true;  // target_ is to be derived again
+    RasterTarget target_;
 
     DeviceCounters counters_;
     DeviceCounters lastFrame_;

@@ -8,6 +8,7 @@
 // triangles still use; the buffers and the counters are compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <utility>
@@ -21,6 +22,7 @@ namespace {
 struct Scene {
     uint32_t seed;
     AccelColorMode mode;
+    float largest = 0.7f; // the largest triangle, as a part of the width
 };
 
 struct Combine {
@@ -46,7 +48,8 @@ const GrAlphaBlendFnc_t kBlends[][2] = {{GR_BLEND_ONE, GR_BLEND_ZERO},
                                         {GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_SRC_ALPHA}};
 
 // Draws the same pseudo-random scene on whichever device is current.
-void drawScene(uint32_t seed, int32_t width, int32_t height) {
+void drawScene(const Scene& scene, int32_t width, int32_t height) {
+    const uint32_t seed = scene.seed;
     std::mt19937 random(seed);
     auto uniform = [&](float lo, float hi) {
         return std::uniform_real_distribution<float>(lo, hi)(random);
@@ -125,10 +128,10 @@ void drawScene(uint32_t seed, int32_t width, int32_t height) {
         } else {
             grTexSource(GR_TMU0, smallAddress, GR_MIPMAPLEVELMASK_BOTH, &small);
         }
-        for (int32_t i = 0; i < 12; ++i) {
+        for (int32_t i = 0; i < (scene.largest < 0.5f ? 96 : 12); ++i) {
             GrVertex v[3];
             const float cx = uniform(-10.0f, width + 10.0f), cy = uniform(-10.0f, height + 10.0f);
-            const float size = uniform(1.0f, 0.7f * width);
+            const float size = uniform(1.0f, std::max(2.0f, scene.largest * width));
             for (GrVertex& p : v) {
                 p.x = std::nearbyint((cx + uniform(-size, size)) * 16.0f) / 16.0f;
                 p.y = std::nearbyint((cy + uniform(-size, size)) * 16.0f) / 16.0f;
@@ -171,7 +174,7 @@ std::unique_ptr<SoftwareDevice> drawWith(SpanPath path, const Scene& scene, int3
     setAcceleratorDevice(device.get());
     EXPECT_TRUE(grSstWinOpen(nullptr, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR,
                              GR_ORIGIN_LOWER_LEFT, 2, 1));
-    drawScene(scene.seed, width, height);
+    drawScene(scene, width, height);
     setAcceleratorDevice(nullptr);
     return device;
 }
@@ -217,8 +220,8 @@ TEST_P(FastSpanEquivalenceTest, FastAndGeneralSpansWriteTheSamePixelsAndDepths) 
 
 TEST_P(FastSpanEquivalenceTest, DrawingInBandsOnManyThreadsWritesTheSamePixelsAndDepths) {
     const Scene scene = GetParam();
-    // Bands of 4 rows at the small size; of several sizes, and a last band cut short, at
-    // the other.
+    // Bands of 8 rows at the small size; of 8 and 16 rows, the last one cut short, at the
+    // other.
     for (const auto& [width, height] : {std::pair{61, 47}, std::pair{203, 157}}) {
         const auto general = drawWith(SpanPath::General, scene, width, height);
         for (const int32_t threads : {2, 8}) {
@@ -235,4 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
     RandomScenes, FastSpanEquivalenceTest,
     ::testing::Values(Scene{1, AccelColorMode::Authentic16}, Scene{2, AccelColorMode::Authentic16},
                       Scene{3, AccelColorMode::Authentic16}, Scene{4, AccelColorMode::Clean32},
-                      Scene{5, AccelColorMode::Clean32}, Scene{6, AccelColorMode::Authentic16}));
+                      Scene{5, AccelColorMode::Clean32}, Scene{6, AccelColorMode::Authentic16},
+                      // small triangles: spans of a few pixels, drawn several to a group
+                      Scene{7, AccelColorMode::Authentic16, 0.1f},
+                      Scene{8, AccelColorMode::Clean32, 0.1f}));
