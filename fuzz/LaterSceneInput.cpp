@@ -14,7 +14,7 @@
 #include "content/LaterSceneParser.h"
 #include "content/LaterSceneReader.h"
 #include "content/Lwo2Object.h"
-#include "object/ObjectTrace.h"
+#include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 #include "player/Scene.h"
 
@@ -64,7 +64,7 @@ const char* brokenBakedPromise(const Scene& scene) {
 } // namespace
 
 void prepareLaterSceneInput() {
-    setObjectTraceStream(discardStream());
+    setLoaderTraceStream(discardStream());
     writeSceneContent();
 }
 

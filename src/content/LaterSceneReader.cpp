@@ -12,7 +12,7 @@
 #include "content/Lwo2Object.h"
 #include "content/SceneBaking.h"
 #include "object/MeshPreparation.h"
-#include "object/ObjectLoadFailure.h"
+#include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
 #include "player/Scene.h"
 
@@ -111,14 +111,14 @@ int32_t loadObjects(const LaterScene& later, Scene& scene, const char* fileName,
                       " (not found as written, beside the scene or under objects\\)";
             return 0;
         }
-        clearObjectLoadFailure();
+        clearLastRefusal();
         // LoadObjectLayer L names the layer numbered L - 1; LoadObject the whole object.
         const int32_t loaded =
             item.layer > 0
                 ? loadLwo2ObjectLayer(object, scene.textures, path.c_str(), item.layer - 1, nullptr)
                 : object.loadObject(scene.textures, path.c_str());
         if (!loaded) {
-            const char* reason = lastObjectLoadFailure();
+            const char* reason = lastRefusal();
             problem = reason[0] != '\0' ? std::string(reason) : "unusable object file " + path;
             return 0;
         }

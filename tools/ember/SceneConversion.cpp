@@ -23,7 +23,6 @@
 #include "ember/Commands.h"
 #include "ember/MeshExport.h"
 #include "ember/SceneSession.h"
-#include "object/ObjectTrace.h"
 #include "player/Scene.h"
 #include "player/SceneList.h"
 
@@ -381,8 +380,7 @@ void convertScene(const std::string& sceneFile, const std::string& outputDirecto
         throw ToolError("cannot make a folder beside " + outputDirectory + ": " +
                         (error ? error.message() : "it exists"));
     }
-    setObjectTraceStream(stderr); // standard output carries the summary
-    TraceDevice device;           // headless: answers as a board with 4 MB of texture memory
+    TraceDevice device; // headless: answers as a board with 4 MB of texture memory
     setAcceleratorDevice(&device);
     try {
         writeFolder(input, partial);
