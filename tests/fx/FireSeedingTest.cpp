@@ -145,13 +145,19 @@ TEST_F(FireSeedingTest, EveryParticleAskedForDrawsButOnlySomeAreKept) {
     EXPECT_EQ(next, drawAfter((kMaxKeptFireParticles + 1000) * 7));
 }
 
-TEST_F(FireSeedingTest, OtherModesGetZeroedParticlesAndDrawNothing) {
+// Seeded like the others without the size draw, so the fires after it keep their draws.
+TEST_F(FireSeedingTest, OtherModesAreSeededWithoutASizeDraw) {
     FireEmitter fire;
     fire.fireMode = 2;
     fire.particleCount = 3;
+    fire.fadeTime = 20;
+    fire.width = 2.0f;
     fire.initParticles();
-    ASSERT_NE(fire.particles, nullptr);
-    EXPECT_EQ(fire.particles[0].size, 0.0f);
+    ASSERT_EQ(fire.particlesKept, 3);
+    EXPECT_EQ(fire.particles[0].life, static_cast<float>(41 * 20) * (1.0f / 32767.0f) + 20.0f);
+    EXPECT_EQ(fire.particles[0].size, 2.0f);
+    EXPECT_EQ(fire.particles[0].sizeRate, 0.0f);
     EXPECT_EQ(fire.baseDirection[1], 0.0f);
-    EXPECT_EQ(drawRandom(), 41);
+    const int32_t next = drawRandom();
+    EXPECT_EQ(next, drawAfter(3 * 6));
 }
