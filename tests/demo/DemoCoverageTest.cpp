@@ -349,15 +349,4 @@ TEST_F(DemoCoverage, FallingSparksMeetAFloorAtHeightZero) {
     }
 }
 
-TEST_F(DemoCoverage, TheDiscImageHoldsADataTrackAndTheSoundtrack) {
-    const std::string cue = readText("cdrom/emberlight.cue");
-    const size_t track1 = cue.find("TRACK 01 MODE1/2048");
-    const size_t track2 = cue.find("TRACK 02 AUDIO");
-    ASSERT_NE(track1, std::string::npos);
-    ASSERT_NE(track2, std::string::npos);
-    EXPECT_LT(track1, track2);
-    EXPECT_TRUE(exists("cdrom/data.bin"));
-    EXPECT_TRUE(exists("cdrom/soundtrack.ogg"));
-}
-
 } // namespace
