@@ -202,6 +202,6 @@ TEST_F(TriangulatingReaderTest, RefusalsNameThePolygonAsTheFileNumbersIt) {
     };
     EXPECT_NE(refusal({{{0, 1}, 1}, {{0, 1, 2, 3}, 2}}).find("polygon 2 uses surface 2"),
               std::string::npos);
-    EXPECT_NE(refusal({{{0, 1, 2, 3}, 1}, {{4}, 1}}).find("polygon 2 uses point 4"),
+    EXPECT_NE(refusal({{{0, 1, 2, 3}, 1}, {{4, 0, 1}, 1}}).find("polygon 2 uses point 4"),
               std::string::npos);
 }
