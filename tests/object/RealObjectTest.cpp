@@ -104,17 +104,6 @@ TEST_F(TriangulatingReaderTest, ASphereOfQuadsAndTrianglesLoadsWithUnitNormals) 
     }
 }
 
-TEST_F(TriangulatingReaderTest, AConcave66CornerPolygonGives64TrianglesFacingOneWay) {
-    ASSERT_EQ(loadReal("ConcavePolygon.lwo"), 1) << errorLog();
-    EXPECT_EQ(census().byCorners[66], 1);
-    ASSERT_EQ(mesh().polygonCount, 64);
-    const std::array<float, 3> first = faceNormalOf(mesh(), 0);
-    for (int32_t t = 1; t < 64; ++t) {
-        const std::array<float, 3> n = faceNormalOf(mesh(), t);
-        EXPECT_GT(n[0] * first[0] + n[1] * first[1] + n[2] * first[2], 0.99f) << t;
-    }
-}
-
 TEST_F(TriangulatingReaderTest, PolygonsOfEverySizeAndDetailPolygonsAreReadAsWritten) {
     // Points: a unit square 0-3, an L hexagon 4-9 (reflex corner 7), points 10-12 on a line.
     LwobWriter lwob;
