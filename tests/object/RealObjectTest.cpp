@@ -1,7 +1,6 @@
 // Objects written by real modelling software, as users bring them: refused by the
 // player's reader (triangles only), loaded by the triangulating one that ember uses.
 #include <array>
-#include <cmath>
 
 #include "ObjectTestSupport.h"
 #include "content/Triangulator.h"
@@ -88,19 +87,6 @@ TEST_F(TriangulatingReaderTest, ABoxLoadsItsSixSurfacesFacingOutwards) {
         const std::array<float, 3> n = faceNormalOf(mesh(), t);
         const float* corner = mesh().points[p.corners[0].pointIndex].position;
         EXPECT_LT(n[0] * corner[0] + n[1] * corner[1] + n[2] * corner[2], 0.0f) << t;
-    }
-}
-
-TEST_F(TriangulatingReaderTest, ASphereOfQuadsAndTrianglesLoadsWithUnitNormals) {
-    ASSERT_EQ(loadReal("sphere_with_mat_gloss_10pc.lwo"), 1) << errorLog();
-    EXPECT_EQ(mesh().polygonCount, 48 + 2 * 240);
-    EXPECT_EQ(mesh().pointCount, 266);
-    EXPECT_EQ(census().byCorners[3], 48);
-    EXPECT_EQ(census().byCorners[4], 240);
-    EXPECT_EQ(mesh().surfaces[0].smoothing, 4);
-    for (int32_t i = 0; i < mesh().pointCount; ++i) {
-        const float* n = mesh().points[i].normal;
-        EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0f, 1e-5f) << i;
     }
 }
 
