@@ -3,17 +3,22 @@
 // band borders are split; planar and cylindrical mapping). The load should take time
 // linear in the mesh: the 1,000,000-triangle file about twice the 500,000 one.
 //
-// loadQuadObject: the same with quads (i, i + 1, i + width + 1, i + width) read by the
-// triangulating reader of the ember tool, 500,000 and 1,000,000 quads on the same
-// points; each quad becomes two triangles, so 1,000,000 quads should load within twice
-// the time of 1,000,000 triangles.
+// loadQuadObject: 500,000 and 1,000,000 quads (i, i + 1, i + width + 1, i + width) on the
+// same points, read by the triangulating reader of the ember tool. loadConvertedObject:
+// the all-triangle file `ember convert object` makes of each quad file (the same
+// 1,000,000 and 2,000,000 triangles), read by the player's reader. Triangulating on load
+// should cost at most twice loading the converted triangles.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "GeneratedObject.h"
 #include "content/Triangulator.h"
+#include "ember/ObjectConversion.h"
 #include "platform/Diagnostics.h"
 #include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
@@ -23,10 +28,31 @@ namespace {
 
 using generated_object::objectFile;
 
-void load(benchmark::State& state, bool quads) {
-    const int32_t triangleCount = static_cast<int32_t>(state.range(0));
-    const std::string& path = objectFile(triangleCount, quads);
-    readerExtensions().triangulatePolygons = quads ? &triangulatePolygon : nullptr;
+// The file `ember convert object` makes of the quad file of `quadCount` quads, written once.
+const std::string& convertedFile(int32_t quadCount) {
+    static std::map<int32_t, std::string> files;
+    std::string& path = files[quadCount];
+    if (path.empty()) {
+        setLoaderTraceStream(nullptr);
+        const std::string bytes = convertObject(objectFile(quadCount, true)).lwob;
+        path = "converted" + std::to_string(quadCount) + ".lwo";
+        FILE* out = std::fopen(path.c_str(), "wb");
+        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
+            std::fclose(out) != 0) {
+            std::abort();
+        }
+    }
+    return path;
+}
+
+enum class Form { triangles, quads, converted };
+
+void load(benchmark::State& state, Form form) {
+    const int32_t polygonCount = static_cast<int32_t>(state.range(0));
+    const std::string& path = form == Form::converted
+                                  ? convertedFile(polygonCount)
+                                  : objectFile(polygonCount, form == Form::quads);
+    readerExtensions().triangulatePolygons = form == Form::quads ? &triangulatePolygon : nullptr;
     setLoaderTraceStream(nullptr);
     int32_t points = 0;
     for (auto _ : state) {
@@ -47,21 +73,30 @@ void load(benchmark::State& state, bool quads) {
     }
     usePlayerDiagnostics();
     readerExtensions().triangulatePolygons = nullptr;
-    state.counters[quads ? "quads" : "triangles"] = triangleCount;
+    state.counters[form == Form::triangles ? "triangles" : "quads"] = polygonCount;
     state.counters["points"] = points;
-    state.counters[quads ? "quads/s" : "triangles/s"] =
-        benchmark::Counter(triangleCount, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters[form == Form::triangles ? "triangles/s" : "quads/s"] =
+        benchmark::Counter(polygonCount, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void loadObject(benchmark::State& state) {
-    load(state, false);
+    load(state, Form::triangles);
 }
 
 void loadQuadObject(benchmark::State& state) {
-    load(state, true);
+    load(state, Form::quads);
+}
+
+void loadConvertedObject(benchmark::State& state) {
+    load(state, Form::converted);
 }
 
 } // namespace
 
 BENCHMARK(loadObject)->Arg(500000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(loadQuadObject)->Arg(500000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(loadConvertedObject)
+    ->Arg(500000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

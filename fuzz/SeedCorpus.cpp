@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -54,10 +55,52 @@ std::string fileBytes(const fs::path& path) {
     return bytes.str();
 }
 
+// Polygons for the triangulating reader: a concave star, a bow-tie, a 64-corner circle with
+// a repeated corner, a point, a line, and a quad with a detail triangle (surface -1, one
+// detail polygon behind it).
+std::string polygonObject() {
+    std::vector<std::array<float, 3>> points = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0}};
+    std::vector<uint16_t> star;
+    std::vector<uint16_t> circle;
+    for (int i = 0; i < 10; ++i) {
+        const float radius = i % 2 == 0 ? 1.0f : 0.4f;
+        const float angle = static_cast<float>(i) * 0.6283185f;
+        star.push_back(static_cast<uint16_t>(points.size()));
+        points.push_back({radius * std::cos(angle), radius * std::sin(angle), 1});
+    }
+    for (int i = 0; i < 64; ++i) {
+        const float angle = static_cast<float>(i) * 0.0981748f;
+        circle.push_back(static_cast<uint16_t>(points.size()));
+        points.push_back({std::cos(angle), std::sin(angle), 2});
+    }
+    circle.insert(circle.begin() + 10, circle[9]);
+    std::string polygons;
+    for (const std::vector<uint16_t>& polygon :
+         {star, {0, 3, 1, 2}, circle, {5}, {6, 7}, {0, 1, 3, 2}, {0, 1, 3}}) {
+        polygons += lwob::u16(static_cast<uint16_t>(polygon.size()));
+        for (uint16_t point : polygon) {
+            polygons += lwob::u16(point);
+        }
+        const bool detailed = polygon.size() == 4 && polygon[1] == 1;
+        polygons += detailed ? lwob::u16(0xFFFF) + lwob::u16(1) : lwob::u16(polygon.size() % 2 + 1);
+    }
+    LwobWriter lwob;
+    lwob.points(points)
+        .surfaceNames({"Even", "Odd"})
+        .chunk("POLS", polygons)
+        .surface("Even", LwobSurface().color(200, 100, 0))
+        .surface("Odd", LwobSurface()
+                            .texture("CTEX", "Cylindrical Image Map")
+                            .textureImage("wood")
+                            .textureFlags(2)
+                            .textureSize(2, 2, 2));
+    return lwob.bytes();
+}
+
 bool objectSeeds(const fs::path& dir, const char* lwobDir) {
     const std::string marker = kTextureCoordinateMarker;
     bool ok = put(dir / "cube.lwo", cubeObject()) && put(dir / "tri.lwo", triangleObject()) &&
-              put(dir / "wave.lwo", waveObject(1)) &&
+              put(dir / "polygons.lwo", polygonObject()) && put(dir / "wave.lwo", waveObject(1)) &&
               put(dir / "cube-with-txc", cubeObject() + marker + textureCoordinates(12)) &&
               put(dir / "tri-with-txc", triangleObject() + marker + textureCoordinates(1));
     if (lwobDir != nullptr) {

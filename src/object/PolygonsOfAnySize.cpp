@@ -66,7 +66,9 @@ int32_t readAnyPolygons(Mesh& mesh, ObjectFile& file, int32_t length,
     PolygonRecord polygon;
     for (int64_t at = 0; (at = nextPolygon(data, end, at, polygon)) >= 0;) {
         ++number;
-        for (int32_t k = 0; k < polygon.corners; ++k) {
+        // Points and lines are skipped unread, as the bytes behind the last whole triangle
+        // record are by the player: an object it plays loads here alike.
+        for (int32_t k = 0; polygon.corners >= 3 && k < polygon.corners; ++k) {
             const uint16_t point = bigEndianU16(polygon.points + 2 * k);
             if (point >= mesh.pointCount) {
                 reportUnusableObject(file.name, "polygon %d uses point %u; PNTS holds %d points",

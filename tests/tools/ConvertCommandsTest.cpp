@@ -1,11 +1,12 @@
-// ember convert object: real objects into files the player loads; nothing left behind
-// when it cannot.
+// ember convert object and demo: real objects into files the player loads; nothing left
+// behind when it cannot.
 #include <memory>
 
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
 #include "support/RealLwobFiles.h"
+#include "support/TestDemo.h"
 #include "texture/TextureTable.h"
 
 namespace {
@@ -68,4 +69,14 @@ TEST_F(ConvertCommandsTest, AFailureLeavesTheOutputAsItWas) {
     EXPECT_EQ(readFile("out.lwo"), "old");
     EXPECT_EQ(run("convert demo missing new"), 1);
     EXPECT_FALSE(fileExists("new"));
+}
+
+TEST_F(ConvertCommandsTest, ADemoOfQuadsAndPicturesBecomesADemoThePlayerPlays) {
+    ASSERT_TRUE(test_demo::writeTestDemo("real", 30, false, true));
+    writeFile("real/error.txt", "failed opening object: objects\\cube.lwo\n"); // an earlier try
+    ASSERT_EQ(run("convert demo real playable"), 0) << err;
+    EXPECT_EQ(playerTriangles("real/objects/cube.lwo"), -1) << "the source is left as it was";
+    EXPECT_EQ(playerTriangles("playable/objects/cube.lwo"), 12);
+    EXPECT_TRUE(fileExists("playable/textures/flare.3df"));
+    EXPECT_FALSE(fileExists("playable/error.txt")) << "the player's log of the source";
 }

@@ -2,10 +2,10 @@
 // into files the player plays.
 //
 // convert object writes the all-triangle LWOB of ObjectConversion.h (and its .txc when
-// the object has one). convert demo copies the demo folder SRC whole into the new
-// folder DST, then, for every object that a scene in scenes/ loads (LoadObject) and the
-// player refuses, puts the converted object in its place, and for every texture the
-// demo asks for (surface images, fire sprites, flare.3df) that is missing as .3df but
+// the object has one). convert demo copies the demo folder SRC whole (but the player's
+// error.txt) into the new folder DST, then, for every object that a scene in scenes/ loads
+// (LoadObject) and the player refuses, puts the converted object in its place, and for every
+// texture the demo asks for (surface images, fire sprites, flare.3df) that is missing as .3df but
 // present as .png beside where it should be, converts the picture: ARGB4444 when it has
 // transparent pixels, else RGB565, mip-mapped.
 //
@@ -269,6 +269,8 @@ void convertDemoCommand(const std::string& source, const std::string& destinatio
     const fs::path start = fs::current_path();
     try {
         fs::copy(from, partial, fs::copy_options::recursive);
+        // The player's log of the source (what it refused there) is no log of the copy.
+        fs::remove(partial / "error.txt");
         fs::current_path(partial);
         convertDemoHere();
         fs::current_path(start);
