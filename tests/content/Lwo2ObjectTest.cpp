@@ -300,29 +300,34 @@ TEST_F(Lwo2ObjectTest, ImageMapsBakeMirroringAndOpacityIntoTheirTexture) {
     writePicture("objects/pic.png");
     const Bytes header = Bytes("\x80\0", 2) + sub("CHAN", "COLR") +
                          sub("OPAC", u16(0) + f32(0.5f) + u16(0)); // half opaque
-    const Bytes block = sub("IMAP", header) +
-                        sub("TMAP", sub("SIZE", f32(2) + f32(2) + f32(2) + u16(0))) +
-                        sub("PROJ", u16(0)) + sub("AXIS", u16(2)) + sub("IMAG", u16(1)) +
-                        sub("WRAP", u16(2) + u16(1)); // mirror across, repeat up
     const Bytes clip = u32(1) + sub("STIL", str("pic.png"));
-    ASSERT_EQ(load(lwo2(points({-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, -1, 0}) + faces({{0, 1, 2, 3}}) +
-                        chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
-              1)
-        << lastRefusal();
-    const Mesh& mesh = object_.mesh;
-    ASSERT_EQ(textures_.count, 1);
-    // The 64 x 32 picture blended half over the surface colour, next to its mirror image:
-    // a 128 x 32 texture (256 x 64 texels) whose first half one image spans.
-    const std::string key = textures_.slots[0].path;
-    EXPECT_NE(key.find("mirror-u over c8c8c8 at 0.5"), std::string::npos) << key;
-    for (int32_t t = 0; t < mesh.polygonCount; ++t) {
-        for (const PolygonCorner& c : mesh.polygons[t].corners) {
-            const float* p = mesh.points[c.pointIndex].position;
-            EXPECT_FLOAT_EQ(c.u, (p[0] / 2 + 0.5f) * 128);
-            EXPECT_FLOAT_EQ(c.v, (0.5f - p[1] / 2) * 64);
+    // A 2 x 2 square about (1, 1): planar along Z by its centre and size, and front
+    // projection, which takes the object's box for them.
+    const Bytes planar = sub("TMAP", sub("CNTR", f32(1) + f32(1) + f32(0) + u16(0)) +
+                                         sub("SIZE", f32(2) + f32(2) + f32(2) + u16(0))) +
+                         sub("PROJ", u16(0)) + sub("AXIS", u16(2));
+    for (const Bytes& projection : {planar, sub("PROJ", u16(4))}) {
+        const Bytes block = sub("IMAP", header) + projection + sub("IMAG", u16(1)) +
+                            sub("WRAP", u16(2) + u16(1)); // mirror across, repeat up
+        ASSERT_EQ(load(lwo2(points({0, 0, 0, 0, 2, 0, 2, 2, 0, 2, 0, 0}) + faces({{0, 1, 2, 3}}) +
+                            chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
+                  1)
+            << lastRefusal();
+        const Mesh& mesh = object_.mesh;
+        ASSERT_EQ(textures_.count, 1);
+        // The 64 x 32 picture blended half over the surface colour, next to its mirror
+        // image: a 128 x 32 texture (256 x 64 texels) whose first half one image spans.
+        const std::string key = textures_.slots[0].path;
+        EXPECT_NE(key.find("mirror-u over c8c8c8 at 0.5"), std::string::npos) << key;
+        for (int32_t t = 0; t < mesh.polygonCount; ++t) {
+            for (const PolygonCorner& c : mesh.polygons[t].corners) {
+                const float* p = mesh.points[c.pointIndex].position;
+                EXPECT_FLOAT_EQ(c.u, (p[0] / 2) * 128);
+                EXPECT_FLOAT_EQ(c.v, (1 - p[1] / 2) * 64);
+            }
         }
+        EXPECT_FLOAT_EQ(mesh.surfaces[0].color[0], 1.0f) << "the picture carries the colour";
     }
-    EXPECT_FLOAT_EQ(mesh.surfaces[0].color[0], 1.0f) << "the picture carries the colour";
 }
 
 TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
