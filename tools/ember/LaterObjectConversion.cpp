@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
 
@@ -41,21 +40,12 @@ private:
     fs::path path_;
 };
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        throw ToolError("cannot write " + path.string());
-    }
-}
-
 // The exported files loaded as the player loads objects (LWOB triangles only).
 std::string readBackDifference(const Mesh& loaded, const ExportedMesh& exported) {
     const ScratchFolder scratch;
     const fs::path object = scratch.path() / "object.lwo";
-    writeFile(object, exported.lwob);
-    writeFile(scratch.path() / "object.txc", exported.textureCoordinates);
+    writeFileBytes(object, exported.lwob);
+    writeFileBytes(scratch.path() / "object.txc", exported.textureCoordinates);
     ReaderExtensions& extensions = readerExtensions();
     const ReaderExtensions saved = extensions;
     extensions = ReaderExtensions{};

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <vector>
 
@@ -235,6 +236,15 @@ std::string plainName(const std::string& text, const char* fallback) {
         name += std::isalnum(u) != 0 || c == '-' || c == '_' ? c : '_';
     }
     return name.empty() ? fallback : name;
+}
+
+void writeFileBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        throw ToolError("cannot write " + path.string());
+    }
 }
 
 std::string fileStem(const std::string& path) {

@@ -66,6 +66,10 @@ std::string meshDifference(const Mesh& loaded, const Mesh& readBack);
 // when empty.
 std::string plainName(const std::string& text, const char* fallback);
 
+// Writes `bytes` as the file at `path` (ToolError when it cannot), for folders that are
+// written under a temporary name as a whole.
+void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
 // The file name of a content or host path, without its directories and extensions.
 std::string fileStem(const std::string& path);
 

@@ -30,15 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        throw ToolError("cannot write " + path.string());
-    }
-}
-
 int32_t sceneVersion(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string word;
@@ -92,8 +83,8 @@ void writeObjects(const Scene& scene, const LaterObjectSource* sources, const fs
         } catch (const ToolError& e) {
             throw ToolError(sources[i].path + ": " + e.what());
         }
-        writeFile(folder / (name + ".lwo"), exported.lwob);
-        writeFile(folder / (name + ".txc"), exported.textureCoordinates);
+        writeFileBytes(folder / (name + ".lwo"), exported.lwob);
+        writeFileBytes(folder / (name + ".txc"), exported.textureCoordinates);
         objectPaths[i] = "objects\\" + name + ".lwo";
     }
 }
@@ -213,11 +204,12 @@ void writeFolder(const fs::path& input, const fs::path& partial) {
     }
     writeFlare(partial / "textures" / "flare.3df");
     writeObjects(*scene, sources.get(), partial / "objects", textureNames.get(), objectPaths.get());
-    writeFile(partial / "scenes" / "outdoor.lws", writeVersionOneScene(*scene, objectPaths.get()));
+    writeFileBytes(partial / "scenes" / "outdoor.lws",
+                   writeVersionOneScene(*scene, objectPaths.get()));
     for (int32_t i = 1; i < kDemoSceneCount; ++i) {
         const std::string name = fs::path(std::string(kDemoSceneFiles[i]).substr(7)).string();
-        writeFile(partial / "scenes" / name,
-                  "LWSC\n1\n\nFirstFrame 0\nLastFrame -1\nFramesPerSecond 30\n");
+        writeFileBytes(partial / "scenes" / name,
+                       "LWSC\n1\n\nFirstFrame 0\nLastFrame -1\nFramesPerSecond 30\n");
     }
 
     const WorkingIn there(partial);
