@@ -122,10 +122,8 @@ ConvertedObject convertAnyObject(const std::string& in, const fs::path& textureF
     }
     std::vector<std::string> written;
     ConvertedObject converted = convertLwo2Object(in, textureFolder, written);
-    for (const std::string& path : written) {
-        if (announce) {
-            std::printf("wrote texture %s\n", path.c_str());
-        }
+    for (size_t i = 0; announce && i < written.size(); ++i) {
+        std::printf("wrote texture %s\n", written[i].c_str());
     }
     return converted;
 }

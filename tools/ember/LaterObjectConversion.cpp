@@ -94,6 +94,10 @@ ConvertedObject convertLwo2Object(const std::string& contentPath, const fs::path
     ExportedMesh exported = exportMesh(mesh, textureNames.get());
     const std::string differs = readBackDifference(mesh, exported);
     if (!differs.empty()) {
+        for (const std::string& written : texturesWritten) {
+            fs::remove(written, error); // new names: nothing that was there is lost
+        }
+        texturesWritten.clear();
         throw ToolError(contentPath + ": the converted object is not the same: " + differs);
     }
     ConvertedObject converted;

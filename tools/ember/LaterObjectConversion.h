@@ -14,8 +14,8 @@
 // all-triangle LWOB with its surfaces, every corner's texture coordinates in the .txc,
 // and each picture the surfaces show as a 3DF texture in `textureFolder`, named after
 // the picture and never replacing a file that is there. The export is read back as the
-// player reads it (from a temporary folder) and must give the same mesh, or the
-// conversion fails.
+// player reads it (from a temporary folder) and must give the same points, triangles,
+// texture coordinates and surfaces (normals: see MeshExport.h), or the conversion fails.
 #pragma once
 
 #include <filesystem>
@@ -28,7 +28,8 @@
 bool isLwo2Object(const std::string& contentPath);
 
 // Throws ToolError with the reader's reason when the object cannot be converted; the
-// textures written before a failure (listed in `texturesWritten`) are whole files.
+// textures are then removed again (they never replace a file). `texturesWritten`
+// receives the paths of the textures written.
 ConvertedObject convertLwo2Object(const std::string& contentPath,
                                   const std::filesystem::path& textureFolder,
                                   std::vector<std::string>& texturesWritten);
