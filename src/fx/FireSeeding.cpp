@@ -3,8 +3,10 @@
 // Why it is written this way:
 //   - The order of the generator draws is part of the result: every particle takes its
 //     life, its three jitters, (mode 0) one size draw or (mode 1) two unused draws, then
-//     its two offsets, in that order. The emitters of a whole demo share one sequence,
-//     so one extra or missing draw changes every fire seeded after it.
+//     its two offsets, in that order. An emitter of any other mode is seeded all the same
+//     (no size draw, no base direction, no size change): its sprites stand still, and
+//     the fires after it keep their places in the sequence. The emitters of a whole demo share one
+//     sequence, so one extra or missing draw changes every fire seeded after it.
 //   - The arithmetic is single precision in the written order; "R × fadeTime × (1/32767)"
 //     multiplies by the float reciprocal, which rounds differently from a division.
 //     R × fadeTime is formed in 64 bits: exact for every int32 fade time (the product of
@@ -35,10 +37,10 @@ float drawFloat() {
     return static_cast<float>(drawRandom());
 }
 
-// Random draws one particle takes when it is seeded: 7 in mode 0, 8 in mode 1, none in
-// other modes (such an emitter is not seeded).
+// Random draws one particle takes when it is seeded: 7 in mode 0, 8 in mode 1, 6 in
+// other modes.
 int32_t drawsPerParticle(int32_t fireMode) {
-    return fireMode == 0 ? 7 : (fireMode == 1 ? 8 : 0);
+    return fireMode == 0 ? 7 : (fireMode == 1 ? 8 : 6);
 }
 
 } // namespace
@@ -63,8 +65,6 @@ void FireEmitter::initParticles() {
         baseDirection[0] = 0.0f, baseDirection[1] = 1.0f, baseDirection[2] = 0.0f;
     } else if (fireMode == 1) {
         baseDirection[0] = 0.0f, baseDirection[1] = -1.0f, baseDirection[2] = 0.0f;
-    } else {
-        return; // other modes: zeroed particles, no direction, no draws
     }
 
     const float fade = static_cast<float>(fadeTime);
@@ -85,7 +85,7 @@ void FireEmitter::initParticles() {
         if (fireMode == 0) {
             const float shrink = (drawFloat() / kRandomScale - 1.0f) * p.startSize;
             p.sizeRate = lives ? shrink / p.life : 0.0f;
-        } else {
+        } else if (fireMode == 1) {
             drawRandom(); // two draws whose values mode 1 does not use
             drawRandom();
             p.sizeRate = lives ? 2.0f * p.startSize / p.life : 0.0f;

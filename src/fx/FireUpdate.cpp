@@ -24,7 +24,8 @@
 // then by a remainder operation, and a life that is negative or not a number restarts
 // the age at 0, so a huge frame jump or a negative "FireFadeTime" cannot loop without
 // end; a particle sliding with no horizontal jitter stays put instead of getting an
-// infinite speed. Emitters of modes other than 0 and 1 show nothing.
+// infinite speed. Particles of modes other than 0 and 1 neither move, fade nor respawn:
+// they are drawn where they were seeded.
 #include <cmath>
 
 #include "accel/Accelerator.h"
@@ -85,6 +86,53 @@ float carriedAge(float age, float life) {
     return std::isfinite(rest) ? rest : 0.0f;
 }
 
+// One step of dt frames (its age already advanced) for a particle of mode 0 or 1:
+// flight, death from endFrame on, or respawn at the emitter.
+void advanceParticle(const FireEmitter& fire, FireParticle& p, float dt, float frame) {
+    if (p.age < p.life) {
+        for (int c = 0; c < 3; ++c) {
+            p.color[c] += p.colorRate[c] * dt;
+            p.position[c] += p.velocity[c] * dt;
+        }
+        if (fire.fireMode == 1 && p.position[1] <= 0.0f) {
+            const float r = std::sqrt(p.jitter[0] * p.jitter[0] + p.jitter[2] * p.jitter[2]);
+            if (r > 0.0f) {
+                p.velocity[0] = (-fire.baseDirection[1] * p.jitter[0]) / (p.life * r) * fire.height;
+                p.velocity[2] = (-fire.baseDirection[1] * p.jitter[2]) / (p.life * r) * fire.height;
+            } else {
+                p.velocity[0] = 0.0f;
+                p.velocity[2] = 0.0f;
+            }
+            p.velocity[1] = -(p.velocity[1] * 0.1f);
+            p.position[1] = kGroundClearance;
+        }
+        p.alpha += p.alphaRate * dt;
+        p.size += p.sizeRate * dt;
+        if (p.alpha < 0.0f) {
+            p.alpha = 0.0f;
+        }
+        for (float& c : p.color) {
+            if (c < 0.0f) {
+                c = 0.0f;
+            }
+        }
+    } else if (fire.endFrame <= frame) {
+        p.isDead = 1;
+    } else {
+        p.isDead = 0;
+        p.age = p.life > 0.0f ? carriedAge(p.age, p.life) : 0.0f;
+        const float spawn[3] = {fire.motion.position.x, fire.motion.position.y,
+                                fire.motion.position.z};
+        for (int c = 0; c < 3; ++c) {
+            p.position[c] = spawn[c] + p.offset[c];
+            p.color[c] = fire.startFrame < frame ? p.startColor[c] : 0.0f;
+            p.velocity[c] = ((p.jitter[c] + fire.baseDirection[c]) / p.life) * fire.height;
+        }
+        p.size = p.startSize;
+        p.alpha = p.startAlpha;
+    }
+}
+
 } // namespace
 
 void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& camera,
@@ -111,9 +159,10 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
     lastUpdateFrame = frame;
     spritesDrawn = 0;
     spritesOverBudget = 0;
-    if (particles == nullptr || (fireMode != 0 && fireMode != 1)) {
+    if (particles == nullptr) {
         return;
     }
+    const bool moves = fireMode == 0 || fireMode == 1;
 
     const float zoom = usableZoomFactor(camera.zoomFactor);
     const float screenWidth = static_cast<float>(demoSettings.screenWidth);
@@ -125,46 +174,8 @@ void FireEmitter::updateAndDraw(const Matrix4& viewRotation, const SceneCamera& 
     for (int32_t i = 0; i < particlesKept; ++i) {
         FireParticle& p = particles[i];
         p.age += dt;
-        if (p.age < p.life) {
-            for (int c = 0; c < 3; ++c) {
-                p.color[c] += p.colorRate[c] * dt;
-                p.position[c] += p.velocity[c] * dt;
-            }
-            if (fireMode == 1 && p.position[1] <= 0.0f) {
-                const float r = std::sqrt(p.jitter[0] * p.jitter[0] + p.jitter[2] * p.jitter[2]);
-                if (r > 0.0f) {
-                    p.velocity[0] = (-baseDirection[1] * p.jitter[0]) / (p.life * r) * height;
-                    p.velocity[2] = (-baseDirection[1] * p.jitter[2]) / (p.life * r) * height;
-                } else {
-                    p.velocity[0] = 0.0f;
-                    p.velocity[2] = 0.0f;
-                }
-                p.velocity[1] = -(p.velocity[1] * 0.1f);
-                p.position[1] = kGroundClearance;
-            }
-            p.alpha += p.alphaRate * dt;
-            p.size += p.sizeRate * dt;
-            if (p.alpha < 0.0f) {
-                p.alpha = 0.0f;
-            }
-            for (float& c : p.color) {
-                if (c < 0.0f) {
-                    c = 0.0f;
-                }
-            }
-        } else if (endFrame <= frame) {
-            p.isDead = 1;
-        } else {
-            p.isDead = 0;
-            p.age = p.life > 0.0f ? carriedAge(p.age, p.life) : 0.0f;
-            const float spawn[3] = {motion.position.x, motion.position.y, motion.position.z};
-            for (int c = 0; c < 3; ++c) {
-                p.position[c] = spawn[c] + p.offset[c];
-                p.color[c] = startFrame < frame ? p.startColor[c] : 0.0f;
-                p.velocity[c] = ((p.jitter[c] + baseDirection[c]) / p.life) * height;
-            }
-            p.size = p.startSize;
-            p.alpha = p.startAlpha;
+        if (moves) {
+            advanceParticle(*this, p, dt, frame);
         }
 
         if (!(startFrame < frame) || p.isDead != 0) {

@@ -178,28 +178,6 @@ TEST_F(PixelPipelineTest, AdditiveBlendSaturates) {
     EXPECT_EQ(rgb(0, 0), rgbOf(200, 255, 30));
 }
 
-TEST_F(PixelPipelineTest, ReflectionOverlayBlendsTheTexturedColourByReflectivity) {
-    open(4, 4);
-    gouraudState();
-    fill(1.0f, 100, 100, 100);
-    // reflectivity 0.5: a = 255 - 127.5 -> 127
-    const int32_t a = 127;
-    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-    grConstantColorValue(static_cast<GrColor_t>(a) << 24);
-    grAlphaBlendFunction(GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE,
-                         GR_BLEND_ZERO);
-    std::vector<uint8_t> texel = rgb565Texels({0x07E0}); // green 255
-    loadTexture(0, GR_LOD_1, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, texel);
-    texturedState();
-    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-    grDepthBufferFunction(GR_CMP_LEQUAL);
-    fill(1.0f, 200, 200, 200);
-    const int32_t g = mul255(mul255(255, 200), 255 - a) + mul255(100, a);
-    const int32_t rb = mul255(0, 255 - a) + mul255(100, a);
-    EXPECT_EQ(rgb(1, 1), rgbOf(rb, g, rb));
-}
-
 TEST_F(PixelPipelineTest, AlphaTestDropsFailingPixelsEntirely) {
     open(4, 4);
     gouraudState();

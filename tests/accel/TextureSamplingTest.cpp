@@ -16,6 +16,14 @@ protected:
         }
         return values;
     }
+    // Levels of RGB565 texels, largest first, as one download.
+    static std::vector<uint8_t> concat(std::initializer_list<std::vector<uint16_t>> levels) {
+        std::vector<uint16_t> all;
+        for (const auto& level : levels) {
+            all.insert(all.end(), level.begin(), level.end());
+        }
+        return rgb565Texels(all);
+    }
 };
 
 uint32_t grey(uint32_t v) {
@@ -25,16 +33,6 @@ uint32_t grey(uint32_t v) {
 // A solid RGB565 level of n texels.
 std::vector<uint16_t> solid(int32_t n, uint16_t texel) {
     return std::vector<uint16_t>(static_cast<size_t>(n), texel);
-}
-
-std::vector<uint8_t> concat(std::initializer_list<std::vector<uint16_t>> levels) {
-    std::vector<uint16_t> all;
-    for (const auto& level : levels) {
-        all.insert(all.end(), level.begin(), level.end());
-    }
-    std::vector<uint8_t> bytes(all.size() * 2);
-    std::memcpy(bytes.data(), all.data(), bytes.size());
-    return bytes;
 }
 
 constexpr uint16_t kRed = 0xF800, kGreen = 0x07E0, kBlue = 0x001F, kWhite = 0xFFFF;
@@ -151,24 +149,6 @@ TEST_F(TextureSamplingTest, WrapRepeatsAndClampHoldsTheEdgeTexel) {
     EXPECT_EQ(row(0, 8), (std::vector<uint32_t>{r, r, r, r, r, g, b, w}));
     texturedRectangle(0, 0, 8, 1, 256, 0, 768, 64);
     EXPECT_EQ(row(0, 8), (std::vector<uint32_t>(8, w)));
-}
-
-TEST_F(TextureSamplingTest, LongSideSpans256OnEveryAspectRatio) {
-    // An 8x1 texture: s spans 0..256 over its 8 texels and t 0..32 over its one row.
-    open(8, 2);
-    texturedState(GR_TEXTUREFILTER_POINT_SAMPLED, GR_MIPMAP_DISABLE);
-    std::vector<uint16_t> texels;
-    for (int32_t i = 0; i < 8; ++i) {
-        texels.push_back(static_cast<uint16_t>(i << 11));
-    }
-    std::vector<uint8_t> bytes = rgb565Texels(texels);
-    loadTexture(0, GR_LOD_8, GR_LOD_8, GR_ASPECT_8x1, GR_TEXFMT_RGB_565, bytes);
-    texturedRectangle(0, 0, 8, 2, 0, 0, 256, 64); // t 0..64: the row twice
-    for (int32_t y = 0; y < 2; ++y) {
-        for (int32_t x = 0; x < 8; ++x) {
-            EXPECT_EQ(rgb(x, y), rgb565ToArgb(texels[x]) & 0xFFFFFF);
-        }
-    }
 }
 
 TEST_F(TextureSamplingTest, NearestMipLevelFollowsTheFootprint) {

@@ -68,18 +68,6 @@ TEST_F(ThreeDfFileTest, SixteenBitTexelsAreBigEndianInTheFile) {
     EXPECT_EQ(bytes, std::string("3df v1.0\nrgb565\nlod range: 1 1\naspect ratio: 1 1\n\x12\x34"));
 }
 
-TEST_F(ThreeDfFileTest, HeaderToleratesCarriageReturnsBlanksCaseAndVersions) {
-    writeFile("t.3df", std::string("3DF v2.13\r\n  RGB565 \r\nlod range:  2   2\r\n"
-                                   "aspect ratio: 1 2 \r\n") +
-                           std::string(4, '\x7f'));
-    Gu3dfInfo info;
-    std::vector<uint8_t> texels;
-    ASSERT_TRUE(load("t.3df", info, texels));
-    EXPECT_EQ(info.header.width, 1u);
-    EXPECT_EQ(info.header.height, 2u);
-    EXPECT_EQ(info.header.aspect_ratio, GR_ASPECT_1x2);
-}
-
 // Lying levels, aspects, formats and NCC tables are in the hostile corpus; these are the
 // header's shape.
 TEST_F(ThreeDfFileTest, MalformedHeadersAreRefused) {

@@ -127,6 +127,17 @@ TEST_F(FireTest, StartAndEndFramesBoundWhatIsDrawn) {
     EXPECT_EQ(update(300.0f), 0u);
 }
 
+TEST_F(FireTest, ParticlesOfOtherModesStandStillAndAreDrawn) {
+    makeEmitter(2, 1);
+    set(p().velocity, 0, 0.5f, 0);
+    set(p().color, 200, 100, 50);
+    p().age = 15.0f;
+    EXPECT_EQ(update(3.0f), 1u);
+    EXPECT_EQ(p().age, 18.0f);
+    EXPECT_EQ(triple(p().position), (Triple{0, 0, 10})) << "neither moved nor respawned";
+    EXPECT_EQ(triple(p().color), (Triple{200, 100, 50}));
+}
+
 TEST_F(FireTest, AnEmitterCoversAtMostItsScreensPerFrame) {
     makeEmitter(0, 20); // 20 sprites, each of them larger than the screen
     for (int32_t i = 0; i < 20; ++i) {

@@ -38,29 +38,18 @@ TEST_F(TextureTableTest, NamesReduceToBaseNameWithoutExtension) {
     EXPECT_FALSE(fileExists("error.txt"));
 }
 
-TEST_F(TextureTableTest, OnlyTheFirstRequestReadsTheLowestAddress) {
-    table_->loadTexture("a");
-    table_->loadTexture("b");
-    table_->loadTexture("a");
-    EXPECT_EQ(trace_.calls("grTexMinAddress").size(), 1u);
-}
-
-TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnce) {
+TEST_F(TextureTableTest, MissingFilesTakeSlotsAndAreLoggedOnceAfterEarlierLines) {
+    writeFile("error.txt", "earlier\n");
     EXPECT_EQ(table_->loadTexture("one.iff"), 0);
     EXPECT_EQ(table_->loadTexture("two.iff"), 1);
     EXPECT_EQ(table_->loadTexture("three.iff"), 2);
     EXPECT_EQ(table_->loadTexture("two.tga"), 1);
-    EXPECT_EQ(readTextFile("error.txt"), "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
+    EXPECT_EQ(readTextFile("error.txt"), "earlier\n"
+                                         "UNABLE TO OPEN TEXTURE textures\\one.3df\n"
                                          "UNABLE TO OPEN TEXTURE textures\\two.3df\n"
                                          "UNABLE TO OPEN TEXTURE textures\\three.3df\n");
     EXPECT_EQ(table_->slots[1].isDownloaded, 0);
     EXPECT_EQ(table_->slots[1].memoryRequired, 0u);
-}
-
-TEST_F(TextureTableTest, ErrorLogLinesAreAppendedToEarlierContents) {
-    writeFile("error.txt", "earlier\n");
-    table_->loadTexture("gone");
-    EXPECT_EQ(readTextFile("error.txt"), "earlier\nUNABLE TO OPEN TEXTURE textures\\gone.3df\n");
 }
 
 TEST_F(TextureTableTest, SelectingDownloadsOnceAndAdvancesMemoryOnce) {
