@@ -122,6 +122,7 @@ int32_t loadObjects(const LaterScene& later, Scene& scene, const char* fileName,
             problem = reason[0] != '\0' ? std::string(reason) : "unusable object file " + path;
             return 0;
         }
+        object.rememberFileName(path.c_str()); // where it was found, for inspect
         applyPivot(object, item.pivot);
         if (sources != nullptr) {
             sources[slot - 1].path = path;

@@ -2,18 +2,35 @@
 // worked out by hand from the Hermite and Bezier formulas.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "content/ChannelEnvelope.h"
 
 namespace {
 
-ChannelKey key(double time, double value, KeyShape shape = KeyShape::Tcb) {
-    ChannelKey k;
-    k.time = time;
-    k.value = value;
-    k.shape = shape;
-    return k;
+// A key as a scene file writes it ("Key value time shape p1 .. p6"), so that the values
+// below also check how the parameters are read: TCB keys carry tension, continuity and
+// bias; Hermite and Bezier 1D keys their in and out tangents as p4 and p5; Bezier 2D keys
+// their handles (in time, in value, out time, out value).
+ChannelKey key(double time, double value, KeyShape shape = KeyShape::Tcb,
+               const std::array<double, 6>& p = {}) {
+    const double parameters[6] = {p[0], p[1], p[2], p[3], p[4], p[5]};
+    return sceneChannelKey(value, time, static_cast<int32_t>(shape), parameters);
+}
+
+ChannelKey tcb(double time, double value, double t, double c, double b) {
+    return key(time, value, KeyShape::Tcb, {t, c, b});
+}
+
+ChannelKey hermite(double time, double value, double in, double out,
+                   KeyShape shape = KeyShape::Hermite) {
+    return key(time, value, shape, {0, 0, 0, in, out});
+}
+
+ChannelKey bezier2D(double time, double value, double inTime, double inValue, double outTime,
+                    double outValue) {
+    return key(time, value, KeyShape::Bezier2D, {inTime, inValue, outTime, outValue});
 }
 
 ChannelEnvelope envelope(const std::vector<ChannelKey>& keys,
@@ -27,32 +44,6 @@ ChannelEnvelope envelope(const std::vector<ChannelKey>& keys,
     e.pre = pre;
     e.post = post;
     return e;
-}
-
-ChannelKey tcb(double time, double value, double t, double c, double b) {
-    ChannelKey k = key(time, value);
-    k.tension = t;
-    k.continuity = c;
-    k.bias = b;
-    return k;
-}
-
-ChannelKey hermite(double time, double value, double in, double out,
-                   KeyShape shape = KeyShape::Hermite) {
-    ChannelKey k = key(time, value, shape);
-    k.inTangent = in;
-    k.outTangent = out;
-    return k;
-}
-
-ChannelKey bezier2D(double time, double value, double inTime, double inValue, double outTime,
-                    double outValue) {
-    ChannelKey k = key(time, value, KeyShape::Bezier2D);
-    k.inDeltaTime = inTime;
-    k.inDeltaValue = inValue;
-    k.outDeltaTime = outTime;
-    k.outDeltaValue = outValue;
-    return k;
 }
 
 struct ShapeCase {
@@ -76,6 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
         // out0 = d = 3 (no key before); in1 = (1/3)·((-1 - 3) + 3) = -1/3: 3/2 + 3/8 + 1/24.
         ShapeCase{"TcbFirstSpan", {key(0, 0), key(1, 3), key(3, -1)}, 0.5, 23.0 / 12.0},
         // out1 = (2/3)·(3 + (-4)) = -2/3; in2 = d = -4: 1 - 1/12 + 1/2.
+        ShapeCase{"UnknownShapesAreTcb",
+                  {key(0, 0), key(1, 3, static_cast<KeyShape>(9)), key(3, -1)},
+                  0.5,
+                  23.0 / 12.0},
         ShapeCase{"TcbSecondSpan", {key(0, 0), key(1, 3), key(3, -1)}, 2.0, 17.0 / 12.0},
         // Tension 1 zeroes key 1's tangents: 3/2 + 3/8.
         ShapeCase{"TcbTension", {key(0, 0), tcb(1, 3, 1, 0, 0), key(3, -1)}, 0.5, 1.875},
@@ -163,21 +158,6 @@ TEST(EnvelopeBehaviors, LinearFollowsTheEndKeysOwnSlope) {
         {bezier2D(0, 0, 0, 0, 0.25, 1), bezier2D(1, 2, -0.5, -0.25, 0, 0)}, B::Linear, B::Linear);
     EXPECT_NEAR(evaluateChannelEnvelope(handles, 2.0), 2.0 + 0.5, 1e-12);
     EXPECT_NEAR(evaluateChannelEnvelope(handles, -1.0), -4.0, 1e-12);
-}
-
-TEST(ChannelKeys, ReadAsTheSceneFileWritesThem) {
-    const double p[6] = {0.1, 0.2, 0.3, 0.4, 0.5, 0};
-    const ChannelKey t = sceneChannelKey(7, 2, 0, p);
-    EXPECT_EQ(t.tension, 0.1);
-    EXPECT_EQ(t.bias, 0.3);
-    const ChannelKey h = sceneChannelKey(7, 2, 1, p);
-    EXPECT_EQ(h.inTangent, 0.4);
-    EXPECT_EQ(h.outTangent, 0.5);
-    const ChannelKey b = sceneChannelKey(7, 2, 5, p);
-    EXPECT_EQ(b.inDeltaTime, 0.1);
-    EXPECT_EQ(b.outDeltaValue, 0.4);
-    EXPECT_EQ(sceneChannelKey(7, 2, 9, p).shape, KeyShape::Tcb);
-    EXPECT_EQ(envelopeBehavior(9), EnvelopeBehavior::Constant);
 }
 
 } // namespace

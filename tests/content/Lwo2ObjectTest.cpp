@@ -20,56 +20,45 @@
 
 namespace {
 
-using Bytes = std::string;
+using Bytes = std::string; // big-endian IFF bytes
 
-void put2(Bytes& b, uint32_t v) {
-    b += static_cast<char>(v >> 8);
-    b += static_cast<char>(v);
+Bytes u16(uint32_t v) {
+    return {static_cast<char>(v >> 8), static_cast<char>(v)};
 }
-void put4(Bytes& b, uint32_t v) {
-    put2(b, v >> 16);
-    put2(b, v & 0xFFFF);
+Bytes u32(uint32_t v) {
+    return u16(v >> 16) + u16(v & 0xFFFF);
 }
-void putFloat(Bytes& b, float f) {
+Bytes f32(float f) {
     uint32_t bits;
     std::memcpy(&bits, &f, 4);
-    put4(b, bits);
+    return u32(bits);
 }
-void putString(Bytes& b, const std::string& s) {
-    b += s;
-    b += '\0';
-    if ((s.size() + 1) % 2 != 0) {
-        b += '\0';
-    }
+Bytes str(const std::string& s) { // NUL-terminated, padded to even
+    return s.size() % 2 == 0 ? s + Bytes(2, '\0') : s + '\0';
+}
+Bytes chunk(const char* id, const Bytes& data, bool sub = false) {
+    const auto size = static_cast<uint32_t>(data.size());
+    return id + (sub ? u16(size) : u32(size)) + data + (size % 2 != 0 ? Bytes(1, '\0') : "");
 }
 Bytes sub(const char* id, const Bytes& data) {
-    Bytes b(id, 4);
-    put2(b, static_cast<uint32_t>(data.size()));
-    return b + data + (data.size() % 2 != 0 ? Bytes(1, '\0') : Bytes());
-}
-Bytes chunk(const char* id, const Bytes& data) {
-    Bytes b(id, 4);
-    put4(b, static_cast<uint32_t>(data.size()));
-    return b + data + (data.size() % 2 != 0 ? Bytes(1, '\0') : Bytes());
+    return chunk(id, data, true);
 }
 Bytes lwo2(const Bytes& chunks) {
-    Bytes b = "FORM";
-    put4(b, static_cast<uint32_t>(chunks.size() + 4));
-    return b + "LWO2" + chunks;
+    return "FORM" + u32(static_cast<uint32_t>(chunks.size() + 4)) + "LWO2" + chunks;
 }
 Bytes points(const std::vector<float>& xyz) {
     Bytes b;
     for (float f : xyz) {
-        putFloat(b, f);
+        b += f32(f);
     }
     return chunk("PNTS", b);
 }
-Bytes faces(const std::vector<std::vector<int>>& polygons, const char* type = "FACE") {
-    Bytes b = type;
+Bytes faces(const std::vector<std::vector<int>>& polygons) {
+    Bytes b = "FACE";
     for (const auto& polygon : polygons) {
-        put2(b, static_cast<uint32_t>(polygon.size()));
+        b += u16(static_cast<uint32_t>(polygon.size()));
         for (int i : polygon) {
-            put2(b, static_cast<uint32_t>(i));
+            b += u16(static_cast<uint32_t>(i));
         }
     }
     return chunk("POLS", b);
@@ -77,29 +66,22 @@ Bytes faces(const std::vector<std::vector<int>>& polygons, const char* type = "F
 Bytes tags(const std::vector<std::string>& names) {
     Bytes b;
     for (const auto& n : names) {
-        putString(b, n);
+        b += str(n);
     }
     return chunk("TAGS", b);
 }
 Bytes surfaceTags(const std::vector<std::pair<int, int>>& polygonTag) {
     Bytes b = "SURF";
     for (const auto& [polygon, tag] : polygonTag) {
-        put2(b, static_cast<uint32_t>(polygon));
-        put2(b, static_cast<uint32_t>(tag));
+        b += u16(static_cast<uint32_t>(polygon)) + u16(static_cast<uint32_t>(tag));
     }
     return chunk("PTAG", b);
 }
 Bytes surface(const std::string& name, const Bytes& subChunks, const std::string& source = "") {
-    Bytes b;
-    putString(b, name);
-    putString(b, source);
-    return chunk("SURF", b + subChunks);
+    return chunk("SURF", str(name) + str(source) + subChunks);
 }
 Bytes floatSub(const char* id, float value) {
-    Bytes b;
-    putFloat(b, value);
-    put2(b, 0); // envelope
-    return sub(id, b);
+    return sub(id, f32(value) + u16(0)); // no envelope
 }
 
 // Two unit squares meeting along x = 0 at a fold: the left one in the plane y = 0, the
@@ -107,11 +89,9 @@ Bytes floatSub(const char* id, float value) {
 Bytes foldedSheet(float smoothing, float degrees) {
     const float c = std::cos(degrees * 3.14159265f / 180.0f),
                 s = std::sin(degrees * 3.14159265f / 180.0f);
-    Bytes sman;
-    putFloat(sman, smoothing);
     return lwo2(tags({"Sheet"}) + points({-1, 0, 0, -1, 0, 1, 0, 0, 1, 0, 0, 0, c, s, 1, c, s, 0}) +
                 faces({{0, 1, 2, 3}, {3, 2, 4, 5}}) + surfaceTags({{0, 0}, {1, 0}}) +
-                surface("Sheet", sub("SMAN", sman)));
+                surface("Sheet", sub("SMAN", f32(smoothing))));
 }
 
 std::string testData(const std::string& name) {
@@ -318,46 +298,36 @@ TEST_F(Lwo2ObjectTest, ProjectedPicturesFindTheirFileBesideTheObjectAndMapToTexe
 
 TEST_F(Lwo2ObjectTest, ImageMapsBakeMirroringAndOpacityIntoTheirTexture) {
     writePicture("objects/pic.png");
-    Bytes header = std::string("\x80\0", 2) + sub("CHAN", "COLR");
-    Bytes opacity;
-    put2(opacity, 0);
-    putFloat(opacity, 0.5f);
-    put2(opacity, 0);
-    header += sub("OPAC", opacity);
-    Bytes size;
-    for (int i = 0; i < 3; ++i) {
-        putFloat(size, 2.0f);
-    }
-    put2(size, 0);
-    Bytes wrap, projection, axis, image, clip;
-    put2(wrap, 2); // mirror across, repeat up
-    put2(wrap, 1);
-    put2(projection, 0);
-    put2(axis, 2);
-    put2(image, 1);
-    put4(clip, 1);
-    clip += sub("STIL", std::string("pic.png\0", 8));
-    const Bytes block = sub("IMAP", header) + sub("TMAP", sub("SIZE", size)) +
-                        sub("PROJ", projection) + sub("AXIS", axis) + sub("IMAG", image) +
-                        sub("WRAP", wrap);
-    ASSERT_EQ(load(lwo2(points({-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, -1, 0}) + faces({{0, 1, 2, 3}}) +
-                        chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
-              1)
-        << lastRefusal();
-    const Mesh& mesh = object_.mesh;
-    ASSERT_EQ(textures_.count, 1);
-    // The 64 x 32 picture blended half over the surface colour, next to its mirror image:
-    // a 128 x 32 texture (256 x 64 texels) whose first half one image spans.
-    const std::string key = textures_.slots[0].path;
-    EXPECT_NE(key.find("mirror-u over c8c8c8 at 0.5"), std::string::npos) << key;
-    for (int32_t t = 0; t < mesh.polygonCount; ++t) {
-        for (const PolygonCorner& c : mesh.polygons[t].corners) {
-            const float* p = mesh.points[c.pointIndex].position;
-            EXPECT_FLOAT_EQ(c.u, (p[0] / 2 + 0.5f) * 128);
-            EXPECT_FLOAT_EQ(c.v, (0.5f - p[1] / 2) * 64);
+    const Bytes header = Bytes("\x80\0", 2) + sub("CHAN", "COLR") +
+                         sub("OPAC", u16(0) + f32(0.5f) + u16(0)); // half opaque
+    const Bytes clip = u32(1) + sub("STIL", str("pic.png"));
+    // A 2 x 2 square about (1, 1): planar along Z by its centre and size, and front
+    // projection, which takes the object's box for them.
+    const Bytes planar = sub("TMAP", sub("CNTR", f32(1) + f32(1) + f32(0) + u16(0)) +
+                                         sub("SIZE", f32(2) + f32(2) + f32(2) + u16(0))) +
+                         sub("PROJ", u16(0)) + sub("AXIS", u16(2));
+    for (const Bytes& projection : {planar, sub("PROJ", u16(4))}) {
+        const Bytes block = sub("IMAP", header) + projection + sub("IMAG", u16(1)) +
+                            sub("WRAP", u16(2) + u16(1)); // mirror across, repeat up
+        ASSERT_EQ(load(lwo2(points({0, 0, 0, 0, 2, 0, 2, 2, 0, 2, 0, 0}) + faces({{0, 1, 2, 3}}) +
+                            chunk("CLIP", clip) + surface("Default", sub("BLOK", block)))),
+                  1)
+            << lastRefusal();
+        const Mesh& mesh = object_.mesh;
+        ASSERT_EQ(textures_.count, 1);
+        // The 64 x 32 picture blended half over the surface colour, next to its mirror
+        // image: a 128 x 32 texture (256 x 64 texels) whose first half one image spans.
+        const std::string key = textures_.slots[0].path;
+        EXPECT_NE(key.find("mirror-u over c8c8c8 at 0.5"), std::string::npos) << key;
+        for (int32_t t = 0; t < mesh.polygonCount; ++t) {
+            for (const PolygonCorner& c : mesh.polygons[t].corners) {
+                const float* p = mesh.points[c.pointIndex].position;
+                EXPECT_FLOAT_EQ(c.u, (p[0] / 2) * 128);
+                EXPECT_FLOAT_EQ(c.v, (1 - p[1] / 2) * 64);
+            }
         }
+        EXPECT_FLOAT_EQ(mesh.surfaces[0].color[0], 1.0f) << "the picture carries the colour";
     }
-    EXPECT_FLOAT_EQ(mesh.surfaces[0].color[0], 1.0f) << "the picture carries the colour";
 }
 
 TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
@@ -372,11 +342,7 @@ TEST_F(Lwo2ObjectTest, SurfacesBecomeWhatTheRendererShows) {
 
     // Colour times diffuse; luminous surfaces keep their colour; additive transparency of
     // half or more draws additively; a surface inherits from its source first.
-    Bytes colour;
-    for (float f : {1.0f, 0.5f, 0.25f}) {
-        putFloat(colour, f);
-    }
-    put2(colour, 0);
+    const Bytes colour = f32(1.0f) + f32(0.5f) + f32(0.25f) + u16(0);
     const Bytes file = lwo2(
         tags({"Dim", "Lamp", "Glow", "Child"}) + points({0, 0, 0, 1, 0, 0, 0, 1, 0}) +
         faces({{0, 1, 2}, {0, 2, 1}, {1, 2, 0}, {2, 0, 1}}) +

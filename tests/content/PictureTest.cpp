@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -59,41 +60,42 @@ Bytes header(int w, int h, int planes, int masking, int compression, int transpa
     return b;
 }
 
-// ByteRun1: runs of three or more equal bytes repeated, the rest literal.
+// ByteRun1: runs of equal bytes repeated (1 - n, byte), the bytes between them literal
+// (n - 1, bytes).
 Bytes byteRun1(const Bytes& in) {
     Bytes out;
-    for (size_t i = 0; i < in.size();) {
-        size_t run = 1;
-        while (i + run < in.size() && in[i + run] == in[i] && run < 128) {
-            ++run;
+    size_t literal = std::string::npos; // where the open literal run's count is
+    for (size_t i = 0, run = 1; i < in.size(); i += run) {
+        for (run = 1; i + run < in.size() && in[i + run] == in[i] && run < 128; ++run) {
         }
-        if (run >= 3) {
-            out.push_back(static_cast<uint8_t>(1 - static_cast<int>(run)));
-            out.push_back(in[i]);
-            i += run;
+        if (run > 1) {
+            out.insert(out.end(), {static_cast<uint8_t>(1 - static_cast<int>(run)), in[i]});
+            literal = std::string::npos;
             continue;
         }
-        size_t literal = 0;
-        while (i + literal < in.size() && literal < 128 &&
-               !(i + literal + 2 < in.size() && in[i + literal] == in[i + literal + 1] &&
-                 in[i + literal] == in[i + literal + 2])) {
-            ++literal;
+        if (literal == std::string::npos || out[literal] == 127) {
+            literal = out.size();
+            out.push_back(0xFF); // a count of -1 until its first byte
         }
-        out.push_back(static_cast<uint8_t>(literal - 1));
-        out.insert(out.end(), in.begin() + i, in.begin() + i + literal);
-        i += literal;
+        ++out[literal];
+        out.push_back(in[i]);
     }
     return out;
 }
 
 struct Ilbm {
-    int width = 0, height = 0, planes = 0, masking = 0;
-    bool compressed = false;
-    int transparent = 0;
-    Bytes palette;                           // CMAP
-    int64_t camg = -1;                       // CAMG, when >= 0
+    Ilbm(int w, int h, int p, std::function<uint32_t(int, int)> v, Bytes cmap = {},
+         int64_t mode = -1, bool compress = false)
+        : width(w), height(h), planes(p), value(std::move(v)), palette(std::move(cmap)), camg(mode),
+          compressed(compress) {}
+
+    int width, height, planes;
     std::function<uint32_t(int, int)> value; // plane value of pixel (x, y)
-    std::function<bool(int, int)> opaque;    // mask plane bit (masking 1)
+    Bytes palette;                           // CMAP
+    int64_t camg;                            // CAMG, when >= 0
+    bool compressed;
+    int masking = 0, transparent = 0;
+    std::function<bool(int, int)> opaque; // mask plane bit (masking 1)
 
     Bytes bytes() const {
         const int rowBytes = (width + 15) / 16 * 2;
@@ -165,17 +167,18 @@ uint32_t paletteColour(const Bytes& palette, uint32_t i, int shift = 0) {
 TEST(IlbmPictureTest, IndexedPicturesOfEveryPlaneCountDecodeThroughTheirPalette) {
     for (int planes = 1; planes <= 8; ++planes) {
         for (bool compressed : {false, true}) {
-            Ilbm ilbm;
-            ilbm.width = 21; // not a multiple of 16: rows are padded
-            ilbm.height = 5;
-            ilbm.planes = planes;
-            ilbm.compressed = compressed;
-            ilbm.palette = paletteOf(1 << planes);
-            ilbm.camg = 0;
             const uint32_t mask = (1u << planes) - 1;
-            ilbm.value = [mask](int x, int y) {
-                return static_cast<uint32_t>(x * 3 + y * 5 + (x > 10 ? 0 : 1)) & mask;
-            };
+            // 21 wide, not a multiple of 16: rows are padded.
+            const Ilbm ilbm{21,
+                            5,
+                            planes,
+                            [mask](int x, int y) {
+                                return static_cast<uint32_t>(x * 3 + y * 5 + (x > 10 ? 0 : 1)) &
+                                       mask;
+                            },
+                            paletteOf(1 << planes),
+                            0,
+                            compressed};
             const RgbaImage image = decode(ilbm.bytes());
             ASSERT_EQ(image.width, 21) << planes << " planes";
             ASSERT_EQ(image.height, 5);
@@ -191,43 +194,39 @@ TEST(IlbmPictureTest, IndexedPicturesOfEveryPlaneCountDecodeThroughTheirPalette)
 }
 
 TEST(IlbmPictureTest, ExtraHalfBriteAndFourBitPalettes) {
-    Ilbm ilbm;
-    ilbm.width = 4;
-    ilbm.height = 1;
-    ilbm.planes = 6;
-    ilbm.camg = 0x80;
-    ilbm.palette = {0x80, 0x40, 0x22, 0x10, 0x20, 0x30}; // two colours, low nibbles set
-    ilbm.value = [](int x, int) {
-        return std::vector<uint32_t>{0, 1, 32, 33}[static_cast<size_t>(x)];
-    };
-    RgbaImage image = decode(ilbm.bytes());
+    const std::vector<uint32_t> row = {0, 1, 32, 33};
+    // Two colours with low nibbles set; 32 and 33 are them at half brightness.
+    const Ilbm ehb{4,
+                   1,
+                   6,
+                   [&](int x, int) { return row[static_cast<size_t>(x)]; },
+                   {0x80, 0x40, 0x22, 0x10, 0x20, 0x30},
+                   0x80};
+    RgbaImage image = decode(ehb.bytes());
     ASSERT_EQ(image.width, 4);
     EXPECT_EQ(pixel(image, 0, 0), 0x804022FFu);
     EXPECT_EQ(pixel(image, 1, 0), 0x102030FFu);
-    EXPECT_EQ(pixel(image, 2, 0), 0x402011FFu); // colour 0 at half brightness
+    EXPECT_EQ(pixel(image, 2, 0), 0x402011FFu);
     EXPECT_EQ(pixel(image, 3, 0), 0x081018FFu);
 
     // Old writers stored 4-bit colours in the high nibble: 0xF0 means 0xFF.
-    ilbm.planes = 1;
-    ilbm.camg = 0;
-    ilbm.palette = {0xF0, 0x80, 0x00, 0x10, 0x20, 0x30};
-    ilbm.value = [](int x, int) { return static_cast<uint32_t>(x & 1); };
-    image = decode(ilbm.bytes());
+    const Ilbm old{2,
+                   1,
+                   1,
+                   [](int x, int) { return static_cast<uint32_t>(x & 1); },
+                   {0xF0, 0x80, 0x00, 0x10, 0x20, 0x30},
+                   0};
+    image = decode(old.bytes());
     EXPECT_EQ(pixel(image, 0, 0), 0xFF8800FFu);
     EXPECT_EQ(pixel(image, 1, 0), 0x112233FFu);
 }
 
 TEST(IlbmPictureTest, HoldAndModifyKeepsTheColourToTheLeft) {
     // HAM6: codes 00 palette, 01 blue, 10 red, 11 green with four data bits (x 17).
-    Ilbm ham6;
-    ham6.width = 5;
-    ham6.height = 2;
-    ham6.planes = 6;
-    ham6.camg = 0x800;
-    ham6.compressed = true;
-    ham6.palette = paletteOf(16);
     const std::vector<uint32_t> row6 = {0x10 | 0x3, 0x20 | 0xF, 0x30 | 0x1, 0x00 | 0x2, 0x10};
-    ham6.value = [&](int x, int) { return row6[static_cast<size_t>(x)]; };
+    const Ilbm ham6{
+        5,     2,   6, [&](int x, int) { return row6[static_cast<size_t>(x)]; }, paletteOf(16),
+        0x800, true};
     const RgbaImage image6 = decode(ham6.bytes());
     ASSERT_EQ(image6.width, 5);
     const uint32_t c0 = paletteColour(ham6.palette, 0);
@@ -238,11 +237,10 @@ TEST(IlbmPictureTest, HoldAndModifyKeepsTheColourToTheLeft) {
     EXPECT_EQ(pixel(image6, 4, 1), (paletteColour(ham6.palette, 2) & 0xFFFF00FF));
 
     // HAM8: six data bits, widened as (v << 2) | (v >> 4).
-    Ilbm ham8 = ham6;
-    ham8.planes = 8;
-    ham8.palette = paletteOf(64);
-    const std::vector<uint32_t> row8 = {0x80 | 0x3F, 0x40 | 0x01, 0xC0 | 0x20, 0x05, 0x05};
-    ham8.value = [&](int x, int) { return row8[static_cast<size_t>(x)]; };
+    const std::vector<uint32_t> row8 = {0x80 | 0x3F, 0x40 | 0x01, 0xC0 | 0x20, 0x05};
+    const Ilbm ham8{
+        4,     1,   8, [&](int x, int) { return row8[static_cast<size_t>(x)]; }, paletteOf(64),
+        0x800, true};
     const RgbaImage image8 = decode(ham8.bytes());
     const uint32_t h0 = paletteColour(ham8.palette, 0);
     EXPECT_EQ(pixel(image8, 0, 0), (h0 & 0x00FFFFFF) | 0xFF000000u);
@@ -254,15 +252,11 @@ TEST(IlbmPictureTest, HoldAndModifyKeepsTheColourToTheLeft) {
 TEST(IlbmPictureTest, DeepPicturesAndMasks) {
     for (bool compressed : {false, true}) {
         // 24 planes: red in planes 0-7, green 8-15, blue 16-23; 32 adds alpha.
-        Ilbm deep;
-        deep.width = 17;
-        deep.height = 3;
-        deep.planes = 32;
+        Ilbm deep{17, 3, 32, [](int x, int y) {
+                      return static_cast<uint32_t>(x * 15) | static_cast<uint32_t>(y * 100) << 8 |
+                             0x5A0000u | static_cast<uint32_t>(x * 7 + y) << 24;
+                  }};
         deep.compressed = compressed;
-        deep.value = [](int x, int y) {
-            return static_cast<uint32_t>(x * 15) | static_cast<uint32_t>(y * 100) << 8 | 0x5A0000u |
-                   static_cast<uint32_t>(x * 7 + y) << 24;
-        };
         RgbaImage image = decode(deep.bytes());
         ASSERT_EQ(image.width, 17);
         EXPECT_EQ(pixel(image, 16, 2),
@@ -273,14 +267,10 @@ TEST(IlbmPictureTest, DeepPicturesAndMasks) {
                   static_cast<uint32_t>(45) << 24 | 100 << 16 | 0x5A << 8 | 0xFF);
 
         // Masking 1: a mask plane row after the colour planes; masking 2: a colour index.
-        Ilbm masked;
-        masked.width = 9;
-        masked.height = 2;
-        masked.planes = 2;
+        Ilbm masked{
+            9,  2,         2, [](int x, int) { return static_cast<uint32_t>(x % 4); }, paletteOf(4),
+            -1, compressed};
         masked.masking = 1;
-        masked.compressed = compressed;
-        masked.palette = paletteOf(4);
-        masked.value = [](int x, int) { return static_cast<uint32_t>(x % 4); };
         masked.opaque = [](int x, int y) { return (x + y) % 3 != 0; };
         image = decode(masked.bytes());
         ASSERT_EQ(image.width, 9);
@@ -331,14 +321,14 @@ TEST(IlbmPictureTest, ChunkyAndRunLengthRgbForms) {
 }
 
 TEST(IlbmPictureTest, DamagedAndLyingFilesAreRefusedWithAReason) {
-    Ilbm ilbm;
-    ilbm.width = 64;
-    ilbm.height = 64;
-    ilbm.planes = 4;
-    ilbm.compressed = true;
-    ilbm.palette = paletteOf(16);
-    ilbm.value = [](int x, int y) { return static_cast<uint32_t>((x ^ y) & 15); };
-    const Bytes good = ilbm.bytes();
+    const Bytes good = Ilbm{64,
+                            64,
+                            4,
+                            [](int x, int y) { return static_cast<uint32_t>((x ^ y) & 15); },
+                            paletteOf(16),
+                            -1,
+                            true}
+                           .bytes();
 
     Bytes truncated = good;
     truncated.resize(good.size() - 20);

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "content/PngFile.h"
+#include "platform/Diagnostics.h"
+#include "player/SceneObject.h"
 #include "support/EmberProgram.h"
+#include "texture/TextureTable.h"
 
 namespace {
 
@@ -57,8 +60,9 @@ protected:
         writeFile("demo/objects/BoxUV.PNG", readFile(data + "/lwo2/boxuv.png"));
     }
     // Pixels of the rendered frame brighter than 200 in every channel.
-    int whitePixels() {
-        EXPECT_EQ(run("render demo --scene 0 --frame 0 --color 32 --size 160x120 -o f.png"), 0)
+    int whitePixels(const std::string& demo = "demo") {
+        EXPECT_EQ(run("render " + demo + " --scene 0 --frame 0 --color 32 --size 160x120 -o f.png"),
+                  0)
             << err;
         RgbaImage frame;
         char message[256];
@@ -93,4 +97,26 @@ TEST_F(LaterObjectsTest, InspectObjectShowsTheSurfaceAndItsTexture) {
         << out;
     EXPECT_NE(out.find("      textureMapping: 6\n"), std::string::npos);
     EXPECT_NE(out.find("BoxUV.PNG"), std::string::npos) << "found without regard to case";
+}
+
+TEST_F(LaterObjectsTest, ConvertedObjectsLoadInThePlayerWithTheirPictures) {
+    const int white = whitePixels();
+    writeFile("demo/textures/BoxUV.3df", "a texture of the demo's own");
+    ASSERT_EQ(run("convert demo demo played"), 0) << err;
+    EXPECT_EQ(readFile("played/textures/BoxUV.3df"), "a texture of the demo's own");
+    EXPECT_TRUE(fileExists("played/textures/BoxUV-2.3df"));
+    EXPECT_NEAR(whitePixels("played"), white, 2) << "white is 255/256 in an LWOB surface";
+
+    EXPECT_EQ(run("convert object demo/objects/boxuv.lwo out/objects/box.lwo"), 1);
+    EXPECT_FALSE(fileExists("out"));
+    makeParents("out/objects/box.lwo");
+    ASSERT_EQ(run("convert object demo/objects/boxuv.lwo out/objects/box.lwo"), 0) << err;
+    EXPECT_EQ(out, "wrote texture out/textures/BoxUV.3df\n");
+    auto textures = std::make_unique<TextureTable>(); // the player's readers: LWOB triangles
+    auto object = std::make_unique<SceneObject>();
+    setLoaderTraceStream(nullptr);
+    ASSERT_EQ(object->loadObject(*textures, "out/objects/box.lwo"), 1);
+    usePlayerDiagnostics();
+    EXPECT_EQ(object->mesh.polygonCount, 12);
+    EXPECT_NE(object->mesh.surfaces[0].textureMapping, 0);
 }

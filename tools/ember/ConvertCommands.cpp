@@ -2,10 +2,12 @@
 // into files the player plays.
 //
 // convert object writes the all-triangle LWOB of ObjectConversion.h (and its .txc when
-// the object has one). convert demo copies the demo folder SRC whole (but the player's
+// the object has one); an LWO2 object becomes the LWOB, .txc and 3DF textures of
+// LaterObjectConversion.h. convert demo copies the demo folder SRC whole (but the player's
 // error.txt) into the new folder DST, then, for every object that a scene in scenes/ loads
-// (LoadObject) and the player refuses, puts the converted object in its place, and for every
-// texture the demo asks for (surface images, fire sprites, flare.3df) that is missing as .3df but
+// (LoadObject) and the player refuses, puts the converted object in its place (an LWO2
+// object's textures go into textures/), and for every texture the demo asks for (surface
+// images, fire sprites, flare.3df) that is missing as .3df but
 // present as .png beside where it should be, converts the picture: ARGB4444 when it has
 // transparent pixels, else RGB565, mip-mapped.
 //
@@ -17,6 +19,7 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -30,6 +33,7 @@
 #include "content/PngFile.h"
 #include "content/TextureConverter.h"
 #include "ember/Commands.h"
+#include "ember/LaterObjectConversion.h"
 #include "ember/ObjectConversion.h"
 #include "ember/OutputFile.h"
 #include "platform/Diagnostics.h"
@@ -89,9 +93,51 @@ void writeConverted(const ConvertedObject& converted, const std::string& out) {
     object.commit();
 }
 
-void convertObjectCommand(const std::string& in, const std::string& out) {
+bool sameIgnoringCase(const std::string& a, const std::string& b);
+
+// Where `convert object` puts an LWO2 object's textures by default: the demo folder's
+// textures/ when OUT lies in its objects/, else beside OUT.
+fs::path defaultTextureFolder(const std::string& out) {
+    const fs::path folder = fs::path(out).parent_path();
+    if (!sameIgnoringCase(folder.filename().string(), "objects")) {
+        return folder.empty() ? fs::path(".") : folder;
+    }
+    const fs::path demo = folder.parent_path();
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(demo.empty() ? "." : demo, error)) {
+        if (entry.is_directory() &&
+            sameIgnoringCase(entry.path().filename().string(), "textures")) {
+            return demo / entry.path().filename();
+        }
+    }
+    return demo / "textures";
+}
+
+// The object at the content path `in`, converted; an LWO2 object's textures written
+// into `textureFolder` (their names on standard output when `announce`).
+ConvertedObject convertAnyObject(const std::string& in, const fs::path& textureFolder,
+                                 bool announce) {
+    if (!isLwo2Object(in)) {
+        return convertObject(in);
+    }
+    std::vector<std::string> written;
+    ConvertedObject converted = convertLwo2Object(in, textureFolder, written);
+    for (size_t i = 0; announce && i < written.size(); ++i) {
+        std::printf("wrote texture %s\n", written[i].c_str());
+    }
+    return converted;
+}
+
+void convertObjectCommand(const std::string& in, const std::string& out,
+                          const std::string& textures) {
+    const fs::path folder = fs::path(out).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !fs::is_directory(folder, error)) {
+        throw ToolError("no folder " + folder.string() + " to write " + out + " into");
+    }
     QuietReaders quiet;
-    const ConvertedObject converted = convertObject(in);
+    const ConvertedObject converted = convertAnyObject(
+        in, textures.empty() ? defaultTextureFolder(out) : fs::path(textures), true);
     writeConverted(converted, out);
     warnSkipped(out, converted);
 }
@@ -166,11 +212,11 @@ std::string hostPathOf(const std::string& contentPath) {
 // requested from `textures`. 1 when the player takes it.
 int32_t playerLoads(const std::string& path, TextureTable& textures) {
     ReaderExtensions& extensions = readerExtensions();
-    const auto saved = extensions.triangulatePolygons;
-    extensions.triangulatePolygons = nullptr;
+    const ReaderExtensions saved = extensions;
+    extensions = ReaderExtensions{};
     auto object = std::make_unique<SceneObject>();
     const int32_t loaded = object->loadObject(textures, path.c_str());
-    extensions.triangulatePolygons = saved;
+    extensions = saved;
     return loaded;
 }
 
@@ -233,7 +279,7 @@ void convertDemoHere() {
         }
         ConvertedObject converted;
         try {
-            converted = convertObject(path);
+            converted = convertAnyObject(path, hostPathOf("textures"), false);
         } catch (const ToolError& e) {
             throw ToolError(std::string("cannot convert ") + path + ": " + e.what());
         }
@@ -289,13 +335,18 @@ void addConvertCommands(CLI::App& app) {
         "convert", "Turn real LightWave content into the files the player plays");
     convert->require_subcommand(1);
 
-    auto object = std::make_shared<std::pair<std::string, std::string>>();
+    auto object = std::make_shared<std::array<std::string, 3>>();
     CLI::App* objectCommand = convert->add_subcommand(
-        "object", "Write an LWOB object of polygons of any size as triangles (and the .txc "
-                  "beside it when the object has texture coordinates of its own)");
-    objectCommand->add_option("IN", object->first, "Object file (content path)")->required();
-    objectCommand->add_option("OUT", object->second, "Output .lwo file")->required();
-    objectCommand->callback([object] { convertObjectCommand(object->first, object->second); });
+        "object", "Write an LWOB object of polygons of any size, or an LWO2 object, as "
+                  "triangles (and the .txc beside it when the object has texture coordinates; "
+                  "an LWO2 object's pictures as 3DF textures)");
+    objectCommand->add_option("IN", (*object)[0], "Object file (content path)")->required();
+    objectCommand->add_option("OUT", (*object)[1], "Output .lwo file")->required();
+    objectCommand->add_option("--textures", (*object)[2],
+                              "Folder for an LWO2 object's textures (default: the textures "
+                              "folder beside the objects folder OUT is in, else OUT's folder)");
+    objectCommand->callback(
+        [object] { convertObjectCommand((*object)[0], (*object)[1], (*object)[2]); });
 
     auto demo = std::make_shared<std::pair<std::string, std::string>>();
     CLI::App* demoCommand = convert->add_subcommand(

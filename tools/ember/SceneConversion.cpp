@@ -30,42 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A name that is the same on every file system and that no reader takes for anything
-// else: letters, digits, '-' and '_'.
-std::string plainName(const std::string& text, const char* fallback) {
-    std::string name;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        name += std::isalnum(u) != 0 || c == '-' || c == '_' ? c : '_';
-    }
-    return name.empty() ? fallback : name;
-}
-
-// The file name of a content or host path, without its directories and extensions.
-std::string stem(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/:");
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    return base.substr(0, base.find('.'));
-}
-
-std::string unique(const std::string& base, std::set<std::string>& taken) {
-    std::string name = base;
-    for (int32_t n = 2; taken.count(name) != 0; ++n) {
-        name = base + "-" + std::to_string(n);
-    }
-    taken.insert(name);
-    return name;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        throw ToolError("cannot write " + path.string());
-    }
-}
-
 int32_t sceneVersion(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string word;
@@ -74,63 +38,6 @@ int32_t sceneVersion(const fs::path& file) {
         return -1;
     }
     return version;
-}
-
-bool isNccFormat(GrTextureFormat_t format) {
-    return format == GR_TEXFMT_YIQ_422 || format == GR_TEXFMT_AYIQ_8422;
-}
-
-bool isPaletteFormat(GrTextureFormat_t format) {
-    return format == GR_TEXFMT_P_8 || format == GR_TEXFMT_AP_88;
-}
-
-// Writes a texture of the table as a 3DF file.
-void writeTexture(const TextureSlot& slot, const fs::path& path) {
-    Gu3dfInfo record;
-    record.header.small_lod = slot.info.smallLod;
-    record.header.large_lod = slot.info.largeLod;
-    record.header.aspect_ratio = slot.info.aspectRatio;
-    record.header.format = slot.info.format;
-    int32_t width = 0;
-    int32_t height = 0;
-    levelDimensions(slot.info.largeLod, slot.info.aspectRatio, width, height);
-    record.header.width = static_cast<FxU32>(width);
-    record.header.height = static_cast<FxU32>(height);
-    if (isNccFormat(slot.info.format)) {
-        record.table.nccTable = slot.nccTable;
-    } else if (isPaletteFormat(slot.info.format)) {
-        record.table.palette = slot.palette;
-    }
-    record.data = slot.hostImage.get();
-    record.mem_required = textureTexelBytes(slot.info);
-    if (!write3dfFile(path.c_str(), record)) {
-        throw ToolError("cannot write " + path.string());
-    }
-}
-
-// Names and writes every texture a surface of the scene shows; names[i] for slot i.
-void writeTextures(const Scene& scene, const fs::path& folder, std::string* names) {
-    std::set<int32_t> used;
-    for (int32_t i = 0; i < scene.objectCount; ++i) {
-        const Mesh& mesh = scene.objects[i].mesh;
-        for (int32_t s = 0; s < mesh.surfaceCount; ++s) {
-            const Surface& surface = mesh.surfaces[s];
-            if (surface.textureMapping != 0) {
-                used.insert(surface.colorTexture);
-            }
-            if (surface.reflective != 0) {
-                used.insert(surface.reflectionTexture);
-            }
-        }
-    }
-    std::set<std::string> taken{"flare"};
-    for (const int32_t index : used) {
-        if (index < 0 || index >= scene.textures.count || !scene.textures.slots[index].isLoaded()) {
-            continue; // a picture that was not found: drawn untextured either way
-        }
-        names[index] = unique(plainName(stem(scene.textures.slots[index].path), "texture"), taken);
-        writeTexture(scene.textures.slots[index], folder / (names[index] + ".3df"));
-    }
 }
 
 // A soft white glow, bright in the middle: the lens flare every scene loads.
@@ -165,19 +72,19 @@ void writeObjects(const Scene& scene, const LaterObjectSource* sources, const fs
                   const std::string* textureNames, std::string* objectPaths) {
     std::set<std::string> taken;
     for (int32_t i = 0; i < scene.objectCount; ++i) {
-        std::string base = plainName(stem(sources[i].path), "object");
+        std::string base = plainName(fileStem(sources[i].path), "object");
         if (sources[i].layer > 0) {
             base += "-layer" + std::to_string(sources[i].layer);
         }
-        const std::string name = unique(base, taken);
+        const std::string name = uniqueName(base, taken);
         ExportedMesh exported;
         try {
             exported = exportMesh(scene.objects[i].mesh, textureNames);
         } catch (const ToolError& e) {
             throw ToolError(sources[i].path + ": " + e.what());
         }
-        writeFile(folder / (name + ".lwo"), exported.lwob);
-        writeFile(folder / (name + ".txc"), exported.textureCoordinates);
+        writeFileBytes(folder / (name + ".lwo"), exported.lwob);
+        writeFileBytes(folder / (name + ".txc"), exported.textureCoordinates);
         objectPaths[i] = "objects\\" + name + ".lwo";
     }
 }
@@ -197,44 +104,6 @@ bool samePlacement(const Motion& a, const Motion& b) {
 
 bool nearly(float a, float b) {
     return std::fabs(a - b) <= 1.0e-6f * (std::fabs(b) > 1.0f ? std::fabs(b) : 1.0f);
-}
-
-std::string meshDifference(const Mesh& a, const Mesh& b) {
-    if (a.pointCount != b.pointCount || a.polygonCount != b.polygonCount ||
-        a.surfaceCount != b.surfaceCount) {
-        return "points, triangles or surfaces";
-    }
-    for (int32_t i = 0; i < a.pointCount; ++i) {
-        for (int32_t c = 0; c < 3; ++c) {
-            if (a.points[i].position[c] != b.points[i].position[c] ||
-                !nearly(a.points[i].normal[c], b.points[i].normal[c])) {
-                return "point " + std::to_string(i);
-            }
-        }
-    }
-    for (int32_t t = 0; t < a.polygonCount; ++t) {
-        for (int32_t c = 0; c < 3; ++c) {
-            const PolygonCorner& p = a.polygons[t].corners[c];
-            const PolygonCorner& q = b.polygons[t].corners[c];
-            if (p.pointIndex != q.pointIndex || p.u != q.u || p.v != q.v) {
-                return "triangle " + std::to_string(t);
-            }
-        }
-    }
-    for (int32_t s = 0; s < a.surfaceCount; ++s) {
-        const Surface& p = a.surfaces[s];
-        const Surface& q = b.surfaces[s];
-        for (int32_t c = 0; c < 3; ++c) {
-            if (std::fabs(p.color[c] - q.color[c]) > 1.0f / 255.0f) { // bytes of 1/256
-                return "the colour of surface " + std::to_string(s);
-            }
-        }
-        if ((p.textureMapping != 0) != (q.textureMapping != 0) || p.additive != q.additive ||
-            p.doubleSided != q.doubleSided || p.luminosity != q.luminosity) {
-            return "surface " + std::to_string(s);
-        }
-    }
-    return "";
 }
 
 // What differs between the scene as loaded and as read back; "" when nothing does.
@@ -328,14 +197,19 @@ void writeFolder(const fs::path& input, const fs::path& partial) {
     for (const char* sub : {"scenes", "objects", "textures"}) {
         fs::create_directory(partial / sub);
     }
-    writeTextures(*scene, partial / "textures", textureNames.get());
+    std::set<std::string> taken{"flare"};
+    for (int32_t i = 0; i < scene->objectCount; ++i) {
+        exportTextures(scene->objects[i].mesh, scene->textures, partial / "textures", taken,
+                       textureNames.get());
+    }
     writeFlare(partial / "textures" / "flare.3df");
     writeObjects(*scene, sources.get(), partial / "objects", textureNames.get(), objectPaths.get());
-    writeFile(partial / "scenes" / "outdoor.lws", writeVersionOneScene(*scene, objectPaths.get()));
+    writeFileBytes(partial / "scenes" / "outdoor.lws",
+                   writeVersionOneScene(*scene, objectPaths.get()));
     for (int32_t i = 1; i < kDemoSceneCount; ++i) {
         const std::string name = fs::path(std::string(kDemoSceneFiles[i]).substr(7)).string();
-        writeFile(partial / "scenes" / name,
-                  "LWSC\n1\n\nFirstFrame 0\nLastFrame -1\nFramesPerSecond 30\n");
+        writeFileBytes(partial / "scenes" / name,
+                       "LWSC\n1\n\nFirstFrame 0\nLastFrame -1\nFramesPerSecond 30\n");
     }
 
     const WorkingIn there(partial);
