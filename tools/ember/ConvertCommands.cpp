@@ -7,8 +7,8 @@
 // error.txt) into the new folder DST, then, for every object that a scene in scenes/ loads
 // (LoadObject) and the player refuses, puts the converted object in its place (an LWO2
 // object's textures go into textures/), and for every texture the demo asks for (surface
-// images, fire sprites, flare.3df) that is missing as .3df but
-// present as .png beside where it should be, converts the picture: ARGB4444 when it has
+// images, fire sprites, flare.3df) that is missing as .3df but present as .png beside
+// where it should be, converts the picture: ARGB4444 when it has
 // transparent pixels, else RGB565, mip-mapped.
 //
 // Outputs are atomic: files are written under temporary names and renamed when
