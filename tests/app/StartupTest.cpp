@@ -63,37 +63,59 @@ TEST_F(StartupTest, AcceptedDialogPlaysTheDemoAndShutsDownInOrder) {
     EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-TEST_F(StartupTest, CancelLoadsNothingAndWritesNoExitLine) {
-    cd.insertDisc(3);
-    windows.dialogActions = {{DialogAction::Escape, 0, ""}};
-    EXPECT_EQ(runProgram(), "");
-    EXPECT_TRUE(sceneScript.loaded.empty());
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
-    EXPECT_EQ(countCalls("grGlideShutdown"), 1);
-    EXPECT_EQ(countCalls("grSstWinOpen"), 0);
-    EXPECT_EQ(windows.windowExists, 0);
+// Escape or closing the window in the dialog: nothing is loaded, the board and the disc
+// are let go, and there is no exit line.
+TEST_F(StartupTest, CancelOrCloseInTheDialogLoadsNothing) {
+    for (const DialogAction::Kind action : {DialogAction::Escape, DialogAction::CloseWindow}) {
+        HeadlessWindowSystem freshWindows;
+        setWindowSystem(&freshWindows);
+        cd = ScriptedCdDevice{};
+        cd.insertDisc(3);
+        trace.clear();
+        freshWindows.dialogActions = {{action, 0, ""}};
+        EXPECT_EQ(runProgram(), "");
+        EXPECT_TRUE(sceneScript.loaded.empty());
+        EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
+        EXPECT_EQ(countCalls("grGlideShutdown"), 1);
+        EXPECT_EQ(countCalls("grSstWinOpen"), 0);
+        EXPECT_EQ(freshWindows.windowExists, 0);
+    }
 }
 
-TEST_F(StartupTest, ClosingTheWindowDuringTheDialogEndsLikeCancel) {
-    windows.dialogActions = {{DialogAction::CloseWindow, 0, ""}};
-    EXPECT_EQ(runProgram(), "");
-    EXPECT_TRUE(sceneScript.loaded.empty());
-}
-
-TEST_F(StartupTest, ChosenTrackPlaysToTheEndOfTheDiscAndStopsAtShutdown) {
-    cd.insertDisc(3);
-    acceptWithTrack("2");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n");
-    EXPECT_EQ(appState.cdTrackCount, 3u);
-}
-
-TEST_F(StartupTest, TrackBeyondTheDiscPlaysTheLastTrack) {
-    cd.insertDisc(3);
-    acceptWithTrack("7");
-    runProgram();
-    EXPECT_EQ(demoSettings.cdTrack, 3u);
-    EXPECT_NE(cd.log.find("play 3\n"), std::string::npos);
+// The track chosen plays from there to the end of the disc and stops at shutdown; a
+// single-track disc is asked for its type at start-up and again by the dialog; a track
+// that fails to play closes the device and the demo plays silently; "No Sound" closes it.
+TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdown) {
+    const struct {
+        uint32_t tracks;
+        uint64_t dataTracks;
+        const char* typed; // nullptr: "No Sound"
+        const char* log;
+    } cases[] = {
+        {3, 0, "2", "type 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n"},
+        {1, 0, "1", "type 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n"},
+        {3, 1u << 2, "2", "type 1 audio\ntype 2 data\nplay 2 failed\nclose\n"},
+        {3, 0, nullptr, "type 1 audio\nclose\n"},
+    };
+    for (const auto& c : cases) {
+        HeadlessWindowSystem freshWindows;
+        setWindowSystem(&freshWindows);
+        sceneScript.loaded.clear();
+        demoSettings = DemoSettings{};
+        appState = AppState{};
+        cd = ScriptedCdDevice{};
+        cd.insertDisc(c.tracks, c.dataTracks);
+        freshWindows.dialogActions = {{DialogAction::Enter, 0, ""}};
+        if (c.typed != nullptr) {
+            freshWindows.dialogActions = {{DialogAction::Click, kCdAudio, ""},
+                                          {DialogAction::SetText, kTrack, c.typed},
+                                          {DialogAction::Enter, 0, ""}};
+        }
+        EXPECT_EQ(runProgram(), "Exiting winMain()\n");
+        EXPECT_EQ(cd.log, std::string("open\ntime format TMSF\n") + c.log);
+        EXPECT_EQ(appState.cdTrackCount, c.tracks);
+        EXPECT_EQ(sceneScript.loaded.size(), 5u);
+    }
 }
 
 TEST_F(StartupTest, DiscWithoutUsableAudioLeavesTheDemoSilent) {
@@ -135,29 +157,6 @@ TEST_F(StartupTest, DiscWithoutUsableAudioLeavesTheDemoSilent) {
         EXPECT_EQ(demoSettings.noSound, 1);
         EXPECT_EQ(cd.isOpen, 0);
     }
-}
-
-TEST_F(StartupTest, SingleAudioTrackDiscIsUsable) {
-    cd.insertDisc(1);
-    acceptWithTrack("1");
-    runProgram();
-    // Start-up asks for the type of a single track; the dialog asks again.
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n");
-}
-
-TEST_F(StartupTest, FailedPlayClosesTheDeviceAndTheDemoPlaysSilently) {
-    cd.insertDisc(3, 1u << 2); // track 2 is data: a multi-track disc is not checked
-    acceptWithTrack("2");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 data\nplay 2 failed\nclose\n");
-    EXPECT_EQ(sceneScript.loaded.size(), 5u);
-}
-
-TEST_F(StartupTest, NoSoundKeepsTheDiscSilentButClosesIt) {
-    cd.insertDisc(3);
-    windows.dialogActions = {{DialogAction::Enter, 0, ""}};
-    runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
 }
 
 TEST_F(StartupTest, BoardTypeDecidesTheFrameBufferSize) {
