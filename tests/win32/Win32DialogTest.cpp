@@ -10,7 +10,6 @@
 #include "app/MainWindow.h"
 #include "app/ProcessState.h"
 #include "app/SettingsDialog.h"
-#include "app/WinMain.h"
 #include "platform/CdDevice.h"
 #include "platform/headless/ScriptedCdDevice.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -18,6 +17,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #undef DialogBox // the record of the same name is ours
+
+// Start-up's step that opens the CD (app/WinMain.h, whose WinMain the system headers
+// declare otherwise).
+void openCdAudio();
 
 namespace {
 
