@@ -84,18 +84,26 @@ TEST_F(StartupTest, CancelOrCloseInTheDialogLoadsNothing) {
 
 // The track chosen plays from there to the end of the disc and stops at shutdown; a
 // single-track disc is asked for its type at start-up and again by the dialog; a track
-// that fails to play closes the device and the demo plays silently; "No Sound" closes it.
-TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdown) {
+// that fails to play closes the device and the demo plays silently; "No Sound" closes
+// the disc. Without a drive, a disc or an audio track, CD audio cannot be chosen.
+TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdownOrTheDemoIsSilent) {
     const struct {
+        int32_t drive, disc;
         uint32_t tracks;
         uint64_t dataTracks;
-        const char* typed; // nullptr: "No Sound"
+        int32_t failTypeQuery;
+        const char* typed; // "": CD Audio clicked, the box left alone; nullptr: "No Sound"
+        int32_t noSound;
         const char* log;
     } cases[] = {
-        {3, 0, "2", "type 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n"},
-        {1, 0, "1", "type 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n"},
-        {3, 1u << 2, "2", "type 1 audio\ntype 2 data\nplay 2 failed\nclose\n"},
-        {3, 0, nullptr, "type 1 audio\nclose\n"},
+        {1, 1, 3, 0, 0, "2", 0, "type 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n"},
+        {1, 1, 1, 0, 0, "1", 0, "type 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n"},
+        {1, 1, 3, 1u << 2, 0, "2", 0, "type 1 audio\ntype 2 data\nplay 2 failed\nclose\n"},
+        {1, 1, 3, 0, 0, nullptr, 1, "type 1 audio\nclose\n"},
+        {0, 0, 0, 0, 0, "", 1, nullptr}, // no drive: only the open is tried
+        {1, 0, 0, 0, 0, "", 1, "close\n"},
+        {1, 1, 1, 1u << 1, 0, "", 1, "type 1 data\nclose\n"},
+        {1, 1, 1, 0, 1, "", 1, "type 1 failed\nclose\n"},
     };
     for (const auto& c : cases) {
         HeadlessWindowSystem freshWindows;
@@ -104,58 +112,26 @@ TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdown) {
         demoSettings = DemoSettings{};
         appState = AppState{};
         cd = ScriptedCdDevice{};
-        cd.insertDisc(c.tracks, c.dataTracks);
-        freshWindows.dialogActions = {{DialogAction::Enter, 0, ""}};
-        if (c.typed != nullptr) {
-            freshWindows.dialogActions = {{DialogAction::Click, kCdAudio, ""},
-                                          {DialogAction::SetText, kTrack, c.typed},
-                                          {DialogAction::Enter, 0, ""}};
-        }
-        EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-        EXPECT_EQ(cd.log, std::string("open\ntime format TMSF\n") + c.log);
-        EXPECT_EQ(appState.cdTrackCount, c.tracks);
-        EXPECT_EQ(sceneScript.loaded.size(), 5u);
-    }
-}
-
-TEST_F(StartupTest, DiscWithoutUsableAudioLeavesTheDemoSilent) {
-    struct Case {
-        const char* name;
-        int32_t drive, disc;
-        uint32_t tracks;
-        uint64_t dataTracks;
-        int32_t failTypeQuery;
-        const char* log;
-    };
-    const Case cases[] = {
-        {"no drive", 0, 0, 0, 0, 0, "open\n"},
-        {"empty drive", 1, 0, 0, 0, 0, "open\ntime format TMSF\nclose\n"},
-        {"one data track", 1, 1, 1, 1u << 1, 0, "open\ntime format TMSF\ntype 1 data\nclose\n"},
-        {"unreadable track type", 1, 1, 1, 0, 1, "open\ntime format TMSF\ntype 1 failed\nclose\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HeadlessWindowSystem freshWindows;
-        setWindowSystem(&freshWindows);
-        demoSettings = DemoSettings{};
-        appState = AppState{};
-        cd = ScriptedCdDevice{};
         cd.drivePresent = c.drive;
+        cd.discPresent = 0;
         if (c.disc) {
             cd.insertDisc(c.tracks, c.dataTracks);
-        } else {
-            cd.discPresent = 0;
         }
         cd.failTrackType = c.failTypeQuery;
-        // The user tries to choose CD audio anyway.
-        freshWindows.dialogActions = {{DialogAction::Click, kCdAudio, ""},
-                                      {DialogAction::Enter, 0, ""}};
+        if (c.typed != nullptr) {
+            freshWindows.dialogActions.push_back({DialogAction::Click, kCdAudio, ""});
+        }
+        if (c.typed != nullptr && c.typed[0] != '\0') {
+            freshWindows.dialogActions.push_back({DialogAction::SetText, kTrack, c.typed});
+        }
+        freshWindows.dialogActions.push_back({DialogAction::Enter, 0, ""});
         EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-        EXPECT_EQ(cd.log, c.log);
-        EXPECT_EQ(appState.cdAvailable, 0);
-        EXPECT_EQ(appState.cdTrackCount, 0u);
-        EXPECT_EQ(demoSettings.noSound, 1);
+        EXPECT_EQ(cd.log, c.log ? std::string("open\ntime format TMSF\n") + c.log : "open\n");
+        const bool unusable = c.typed != nullptr && c.noSound; // CD audio chosen in vain
+        EXPECT_EQ(appState.cdTrackCount, unusable ? 0u : c.tracks);
+        EXPECT_EQ(demoSettings.noSound, c.noSound);
         EXPECT_EQ(cd.isOpen, 0);
+        EXPECT_EQ(sceneScript.loaded.size(), 5u);
     }
 }
 
