@@ -106,6 +106,7 @@ TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdownOrTheDemoIsSilent) {
         {1, 1, 1, 0, 1, "", 1, "type 1 failed\nclose\n"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         HeadlessWindowSystem freshWindows;
         setWindowSystem(&freshWindows);
         sceneScript.loaded.clear();
