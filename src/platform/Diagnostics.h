@@ -1,21 +1,17 @@
 // Where the system's messages go: the three channels the loaders and readers write to,
 // with one process-wide switch for the program that runs them.
 //
-//   channel        carries                                  player (default)       tool (ember)
-//   error log      the classic error.txt lines: the scene   error.txt in the       appended lines:
-//   standard error
-//                  reader's failure (replaces the file),    working directory      as "ember:
-//                  warning: <line>"; the texture loader's lines (appended) the replacing line is
-//                  kept for
-//                                                                                  the tool's own
-//                                                                                  error message;
-//                                                                                  nothing is
-//                                                                                  written to disk
-//   loader trace   surface attributes, smoothing angles,    standard output        standard error
-//   when asked
-//                  degenerate normals (nothing reads them) (--trace-loaders), else nowhere
-//   refusals       why a file could not be used ("unusable  standard error         standard error
-//                  object file ...", later formats)
+// The error log: the classic error.txt lines, the scene reader's failure (which replaces
+// the file) and the texture loader's lines (appended).
+//   player (default): error.txt in the working directory, written as a text file (its
+//     lines end in CR LF on Windows).
+//   tool (ember): appended lines on standard error as "ember: warning: <line>"; the
+//     replacing line is kept for the tool's own error message; nothing is written to disk.
+// The loader trace: surface attributes, smoothing angles, degenerate normals (nothing
+// reads them).
+//   player: standard output. tool: standard error with --trace-loaders, else nowhere.
+// Refusals: why a file could not be used ("unusable object file ...", later formats).
+//   player and tool: standard error.
 //
 // Process-wide by design: the readers have no context object to carry a destination,
 // and a program chooses its destinations once, before it loads anything. Not

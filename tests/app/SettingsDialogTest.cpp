@@ -111,59 +111,53 @@ TEST_F(SettingsDialogTest, TheDiscsFirstAudioTrackIsOfferedAndADataTrackSaysSo) 
     setCdDevice(nullptr);
 }
 
-TEST_F(SettingsDialogTest, SmallBoardCannotChoose800x600) {
-    for (int32_t megabytes : {2, 4}) {
-        appState.frameBufferMegabytes = megabytes;
+// The resolution chosen, on boards of 2 and 4 MB; check boxes flip; Enter on a check box
+// is OK and Cancel stores the settings too.
+TEST_F(SettingsDialogTest, ResolutionsAndCheckBoxesAreWritten) {
+    struct Case {
+        int32_t button;
+        int32_t megabytes;
+        uint32_t width;
+        int32_t close; // IDOK (Enter) or IDCANCEL
+    };
+    for (const Case& c : {Case{k512x384Button, 4, 512, IDOK}, Case{k800x600Button, 4, 800, IDOK},
+                          Case{k800x600Button, 2, 640, IDCANCEL}}) {
+        appState.frameBufferMegabytes = c.megabytes;
         DialogBox box(kSettingsDialogTemplate, settingsDialogProc);
         box.open();
-        box.click(k800x600Button);
-        box.pressEnter();
-        EXPECT_EQ(demoSettings.screenWidth, megabytes >= 4 ? 800u : 640u);
+        box.click(c.button);
+        box.click(kVsyncBox);
+        box.click(kPlayLoopedBox);
+        c.close == IDOK ? box.pressEnter() : box.click(IDCANCEL);
+        ASSERT_TRUE(box.hasEnded());
+        EXPECT_EQ(box.result(), c.close == IDOK ? 1 : 0);
+        EXPECT_EQ(demoSettings.screenWidth, c.width);
+        EXPECT_EQ(demoSettings.screenHeight, c.width * 3 / 4);
+        EXPECT_EQ(demoSettings.swapInterval, 0);
+        EXPECT_EQ(demoSettings.playLooped, 1);
     }
 }
 
-TEST_F(SettingsDialogTest, ResolutionsAndCheckBoxesAreWritten) {
-    dialog.open();
-    dialog.click(k512x384Button);
-    EXPECT_EQ(dialog.isDlgButtonChecked(k640x480Button), BST_UNCHECKED);
-    dialog.click(kVsyncBox);
-    dialog.click(kPlayLoopedBox);
-    dialog.pressEnter(); // focus on a check box: Enter is OK
-    ASSERT_TRUE(dialog.hasEnded());
-    EXPECT_EQ(demoSettings.screenWidth, 512u);
-    EXPECT_EQ(demoSettings.screenHeight, 384u);
-    EXPECT_EQ(demoSettings.swapInterval, 0);
-    EXPECT_EQ(demoSettings.playLooped, 1);
-}
-
-TEST_F(SettingsDialogTest, EnterInTheTrackBoxMovesTheFocusAndASecondEnterCloses) {
+// Enter or Escape while typing the track only moves the focus on; the second one closes.
+TEST_F(SettingsDialogTest, AKeyInTheTrackBoxMovesTheFocusAndASecondCloses) {
     insertDisc(3);
-    dialog.open();
-    dialog.click(kCdAudioButton);
-    dialog.setFocus(kTrackBox);
-    dialog.pressBackspace();
-    dialog.typeCharacter('3');
-    dialog.pressEnter();
-    EXPECT_FALSE(dialog.hasEnded());
-    EXPECT_EQ(dialog.getFocus(), kVsyncBox);
-    EXPECT_EQ(demoSettings.cdTrack, 0u); // nothing written yet
-    dialog.pressEnter();
-    ASSERT_TRUE(dialog.hasEnded());
-    EXPECT_EQ(dialog.result(), 1);
-    EXPECT_EQ(demoSettings.cdTrack, 3u);
-    EXPECT_EQ(demoSettings.noSound, 0);
-}
-
-TEST_F(SettingsDialogTest, EscapeInTheTrackBoxAlsoOnlyMovesTheFocus) {
-    insertDisc(3);
-    dialog.open();
-    dialog.click(kCdAudioButton);
-    dialog.setFocus(kTrackBox);
-    dialog.pressEscape();
-    EXPECT_FALSE(dialog.hasEnded());
-    dialog.pressEscape();
-    ASSERT_TRUE(dialog.hasEnded());
-    EXPECT_EQ(dialog.result(), 0);
+    for (const bool enter : {true, false}) {
+        DialogBox box(kSettingsDialogTemplate, settingsDialogProc);
+        box.open();
+        box.click(kCdAudioButton);
+        box.setFocus(kTrackBox);
+        box.pressBackspace();
+        box.typeCharacter('3');
+        enter ? box.pressEnter() : box.pressEscape();
+        EXPECT_FALSE(box.hasEnded());
+        EXPECT_EQ(box.getFocus(), kVsyncBox);
+        EXPECT_EQ(demoSettings.cdTrack, 0u); // nothing written yet
+        enter ? box.pressEnter() : box.pressEscape();
+        ASSERT_TRUE(box.hasEnded());
+        EXPECT_EQ(box.result(), enter ? 1 : 0);
+        EXPECT_EQ(demoSettings.cdTrack, 3u);
+        demoSettings.cdTrack = 0;
+    }
 }
 
 TEST_F(SettingsDialogTest, TrackBoxTakesDigitsOnly) {
@@ -179,38 +173,30 @@ TEST_F(SettingsDialogTest, TrackBoxTakesDigitsOnly) {
     EXPECT_STREQ(text, "112"); // after the first audio track the box opened with
 }
 
-TEST_F(SettingsDialogTest, TrackIsClampedToTheDiscAsAnUnsignedNumber) {
-    insertDisc(3);
-    EXPECT_EQ(chooseTrack("7"), 3u);
-    EXPECT_EQ(chooseTrack("0"), 1u);
-    EXPECT_EQ(chooseTrack("2"), 2u);
-    EXPECT_EQ(chooseTrack(" 3rd"), 3u);
-    EXPECT_EQ(chooseTrack("-1"), 3u); // negative: a very large unsigned number
-    EXPECT_EQ(chooseTrack("99999999999999999999"), 3u);
-    EXPECT_EQ(chooseTrack("-99999999999999999999"), 3u);
-}
-
-TEST_F(SettingsDialogTest, TextThatIsNotANumberKeepsTheTrackBeforeTheClamp) {
-    insertDisc(3);
-    EXPECT_EQ(chooseTrack("abc"), 1u); // 0 at first, raised to 1
-    demoSettings.cdTrack = 2;
-    EXPECT_EQ(chooseTrack(""), 2u);
-}
-
-TEST_F(SettingsDialogTest, OnlyTheFirst24CharactersOfTheTrackAreRead) {
+// "%d" over the first 24 characters, then clamped to 1..tracks as an unsigned number;
+// text that is no number keeps the track set before.
+TEST_F(SettingsDialogTest, TrackIsReadAndClampedToTheDisc) {
     insertDisc(9);
-    // 24 zeros, then a 5 that the read never sees.
-    EXPECT_EQ(chooseTrack("0000000000000000000000005"), 1u);
-    EXPECT_EQ(chooseTrack("000000000000000000000005"), 5u);
-}
-
-TEST_F(SettingsDialogTest, CancelReturnsZeroButStoresTheSettings) {
-    dialog.open();
-    dialog.click(kPlayLoopedBox);
-    dialog.click(IDCANCEL);
-    ASSERT_TRUE(dialog.hasEnded());
-    EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(demoSettings.playLooped, 1);
+    const struct {
+        const char* typed;
+        uint32_t before;
+        uint32_t track;
+    } cases[] = {
+        {"12", 0, 9},
+        {"0", 0, 1},
+        {" 3rd", 0, 3},
+        {"-1", 0, 9}, // a very large unsigned number
+        {"99999999999999999999", 0, 9},
+        {"-99999999999999999999", 0, 9},
+        {"abc", 0, 1},
+        {"", 2, 2},
+        {"0000000000000000000000005", 0, 1}, // the 5 is the 25th character
+        {"000000000000000000000005", 0, 5},
+    };
+    for (const auto& c : cases) {
+        demoSettings.cdTrack = c.before;
+        EXPECT_EQ(chooseTrack(c.typed), c.track) << '"' << c.typed << '"';
+    }
 }
 
 } // namespace

@@ -63,101 +63,77 @@ TEST_F(StartupTest, AcceptedDialogPlaysTheDemoAndShutsDownInOrder) {
     EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-TEST_F(StartupTest, CancelLoadsNothingAndWritesNoExitLine) {
-    cd.insertDisc(3);
-    windows.dialogActions = {{DialogAction::Escape, 0, ""}};
-    EXPECT_EQ(runProgram(), "");
-    EXPECT_TRUE(sceneScript.loaded.empty());
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
-    EXPECT_EQ(countCalls("grGlideShutdown"), 1);
-    EXPECT_EQ(countCalls("grSstWinOpen"), 0);
-    EXPECT_EQ(windows.windowExists, 0);
+// Escape or closing the window in the dialog: nothing is loaded, the board and the disc
+// are let go, and there is no exit line.
+TEST_F(StartupTest, CancelOrCloseInTheDialogLoadsNothing) {
+    for (const DialogAction::Kind action : {DialogAction::Escape, DialogAction::CloseWindow}) {
+        HeadlessWindowSystem freshWindows;
+        setWindowSystem(&freshWindows);
+        cd = ScriptedCdDevice{};
+        cd.insertDisc(3);
+        trace.clear();
+        freshWindows.dialogActions = {{action, 0, ""}};
+        EXPECT_EQ(runProgram(), "");
+        EXPECT_TRUE(sceneScript.loaded.empty());
+        EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
+        EXPECT_EQ(countCalls("grGlideShutdown"), 1);
+        EXPECT_EQ(countCalls("grSstWinOpen"), 0);
+        EXPECT_EQ(freshWindows.windowExists, 0);
+    }
 }
 
-TEST_F(StartupTest, ClosingTheWindowDuringTheDialogEndsLikeCancel) {
-    windows.dialogActions = {{DialogAction::CloseWindow, 0, ""}};
-    EXPECT_EQ(runProgram(), "");
-    EXPECT_TRUE(sceneScript.loaded.empty());
-}
-
-TEST_F(StartupTest, ChosenTrackPlaysToTheEndOfTheDiscAndStopsAtShutdown) {
-    cd.insertDisc(3);
-    acceptWithTrack("2");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n");
-    EXPECT_EQ(appState.cdTrackCount, 3u);
-}
-
-TEST_F(StartupTest, TrackBeyondTheDiscPlaysTheLastTrack) {
-    cd.insertDisc(3);
-    acceptWithTrack("7");
-    runProgram();
-    EXPECT_EQ(demoSettings.cdTrack, 3u);
-    EXPECT_NE(cd.log.find("play 3\n"), std::string::npos);
-}
-
-TEST_F(StartupTest, DiscWithoutUsableAudioLeavesTheDemoSilent) {
-    struct Case {
-        const char* name;
+// The track chosen plays from there to the end of the disc and stops at shutdown; a
+// single-track disc is asked for its type at start-up and again by the dialog; a track
+// that fails to play closes the device and the demo plays silently; "No Sound" closes
+// the disc. Without a drive, a disc or an audio track, CD audio cannot be chosen.
+TEST_F(StartupTest, TheChosenTrackPlaysUntilShutdownOrTheDemoIsSilent) {
+    const struct {
         int32_t drive, disc;
         uint32_t tracks;
         uint64_t dataTracks;
         int32_t failTypeQuery;
+        const char* typed; // "": CD Audio clicked, the box left alone; nullptr: "No Sound"
+        int32_t noSound;
         const char* log;
+    } cases[] = {
+        {1, 1, 3, 0, 0, "2", 0, "type 1 audio\ntype 2 audio\nplay 2\nstop\nclose\n"},
+        {1, 1, 1, 0, 0, "1", 0, "type 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n"},
+        {1, 1, 3, 1u << 2, 0, "2", 0, "type 1 audio\ntype 2 data\nplay 2 failed\nclose\n"},
+        {1, 1, 3, 0, 0, nullptr, 1, "type 1 audio\nclose\n"},
+        {0, 0, 0, 0, 0, "", 1, nullptr}, // no drive: only the open is tried
+        {1, 0, 0, 0, 0, "", 1, "close\n"},
+        {1, 1, 1, 1u << 1, 0, "", 1, "type 1 data\nclose\n"},
+        {1, 1, 1, 0, 1, "", 1, "type 1 failed\nclose\n"},
     };
-    const Case cases[] = {
-        {"no drive", 0, 0, 0, 0, 0, "open\n"},
-        {"empty drive", 1, 0, 0, 0, 0, "open\ntime format TMSF\nclose\n"},
-        {"one data track", 1, 1, 1, 1u << 1, 0, "open\ntime format TMSF\ntype 1 data\nclose\n"},
-        {"unreadable track type", 1, 1, 1, 0, 1, "open\ntime format TMSF\ntype 1 failed\nclose\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         HeadlessWindowSystem freshWindows;
         setWindowSystem(&freshWindows);
+        sceneScript.loaded.clear();
         demoSettings = DemoSettings{};
         appState = AppState{};
         cd = ScriptedCdDevice{};
         cd.drivePresent = c.drive;
+        cd.discPresent = 0;
         if (c.disc) {
             cd.insertDisc(c.tracks, c.dataTracks);
-        } else {
-            cd.discPresent = 0;
         }
         cd.failTrackType = c.failTypeQuery;
-        // The user tries to choose CD audio anyway.
-        freshWindows.dialogActions = {{DialogAction::Click, kCdAudio, ""},
-                                      {DialogAction::Enter, 0, ""}};
+        if (c.typed != nullptr) {
+            freshWindows.dialogActions.push_back({DialogAction::Click, kCdAudio, ""});
+        }
+        if (c.typed != nullptr && c.typed[0] != '\0') {
+            freshWindows.dialogActions.push_back({DialogAction::SetText, kTrack, c.typed});
+        }
+        freshWindows.dialogActions.push_back({DialogAction::Enter, 0, ""});
         EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-        EXPECT_EQ(cd.log, c.log);
-        EXPECT_EQ(appState.cdAvailable, 0);
-        EXPECT_EQ(appState.cdTrackCount, 0u);
-        EXPECT_EQ(demoSettings.noSound, 1);
+        EXPECT_EQ(cd.log, c.log ? std::string("open\ntime format TMSF\n") + c.log : "open\n");
+        const bool unusable = c.typed != nullptr && c.noSound; // CD audio chosen in vain
+        EXPECT_EQ(appState.cdTrackCount, unusable ? 0u : c.tracks);
+        EXPECT_EQ(demoSettings.noSound, c.noSound);
         EXPECT_EQ(cd.isOpen, 0);
+        EXPECT_EQ(sceneScript.loaded.size(), 5u);
     }
-}
-
-TEST_F(StartupTest, SingleAudioTrackDiscIsUsable) {
-    cd.insertDisc(1);
-    acceptWithTrack("1");
-    runProgram();
-    // Start-up asks for the type of a single track; the dialog asks again.
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 1 audio\nplay 1\nstop\nclose\n");
-}
-
-TEST_F(StartupTest, FailedPlayClosesTheDeviceAndTheDemoPlaysSilently) {
-    cd.insertDisc(3, 1u << 2); // track 2 is data: a multi-track disc is not checked
-    acceptWithTrack("2");
-    EXPECT_EQ(runProgram(), "Exiting winMain()\n");
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\ntype 2 data\nplay 2 failed\nclose\n");
-    EXPECT_EQ(sceneScript.loaded.size(), 5u);
-}
-
-TEST_F(StartupTest, NoSoundKeepsTheDiscSilentButClosesIt) {
-    cd.insertDisc(3);
-    windows.dialogActions = {{DialogAction::Enter, 0, ""}};
-    runProgram();
-    EXPECT_EQ(cd.log, "open\ntime format TMSF\ntype 1 audio\nclose\n");
 }
 
 TEST_F(StartupTest, BoardTypeDecidesTheFrameBufferSize) {

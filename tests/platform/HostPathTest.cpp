@@ -12,11 +12,6 @@ TEST_F(HostPathTest, BackslashesAndDoubledSeparatorsReachTheSameFile) {
     EXPECT_EQ(resolve("objects//\\cube.lwo"), "1:objects/cube.lwo");
 }
 
-TEST_F(HostPathTest, MissingFileGivesTheLiteralMapping) {
-    EXPECT_EQ(resolve("scenes\\none.lws"), "0:scenes/none.lws");
-    EXPECT_EQ(openContentFile("scenes\\none.lws"), nullptr);
-}
-
 TEST_F(HostPathTest, OnlyRegularFilesOpen) {
     writeFile("scenes/a.lws", "LWSC");
     EXPECT_EQ(openContentFile("scenes"), nullptr);
@@ -28,7 +23,10 @@ TEST_F(HostPathTest, OnlyRegularFilesOpen) {
     EXPECT_STREQ(text, "LWSC");
 }
 
-TEST_F(HostPathTest, PathsThatDoNotFitAreRefused) {
+// A missing file maps to its literal host path; a path that does not fit, to nothing.
+TEST_F(HostPathTest, MissingFilesAndPathsThatDoNotFit) {
+    EXPECT_EQ(resolve("scenes\\none.lws"), "0:scenes/none.lws");
+    EXPECT_EQ(openContentFile("scenes\\none.lws"), nullptr);
     char host[8];
     EXPECT_EQ(resolveContentPath("a\\very-long-name.lwo", host, sizeof(host)), 0);
     EXPECT_STREQ(host, "");

@@ -102,14 +102,6 @@ TEST_F(FrameOutputTest, FilesAppearWholeOrNotAtAll) {
     }
 }
 
-TEST_F(FrameOutputTest, DirectoryGetsPngsNumberedFromTheFirstFrame) {
-    auto sink = openFrameSink({"shots/run1", 30, {}, 100});
-    sink->write(frame(2, 2, 1));
-    sink->write(frame(2, 2, 2));
-    EXPECT_EQ(listDirectory("shots/run1"),
-              (std::vector<std::string>{"frame000100.png", "frame000101.png"}));
-}
-
 TEST_F(FrameOutputTest, VideoWithoutFfmpegIsAClearError) {
     const std::string saved = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
     setenv("PATH", root_.c_str(), 1);

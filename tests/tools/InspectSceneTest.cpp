@@ -125,20 +125,6 @@ ShadowOptions 7
 AmbientColor 255 255 255
 AmbIntensity 0.250000
 
-AddLight
-LightName Light
-ShowLight 0 7
-LightMotion (unnamed)
-  9
-  1
-  -2.000000 2.000000 -2.000000 45.000000 35.000000 0.000000 1.000000 1.000000 1.000000
-  0 0 0.000000 0.000000 0.000000
-EndBehavior 1
-LightColor 255 255 255
-LgtIntensity 1.000000
-LightType 0
-ShadowCasting 1
-
 ShowCamera 1 2
 CameraMotion (unnamed)
   9
@@ -150,8 +136,6 @@ ZoomFactor 3.200000
 RenderMode 2
 SegmentMemory 2200000
 SolidBackdrop 1
-BackdropColor 0 0 0
-ViewZoomFactor 3.200000
 GridSize 1.000000
 )";
 
@@ -181,7 +165,6 @@ TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjectsOfQuads) {
               Json::parse("[0.5, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 0.5, 0, 2, 0, 0, 1]"));
     EXPECT_EQ(sphere["dissolveIsConstant"], 0);
     EXPECT_EQ(sphere["dissolve"].get<float>(), 0.5f);
-    EXPECT_EQ(scene["lights"][0]["motion"]["pitch"].get<float>(), 35.0f);
     EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 3.2f);
     EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
     EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);

@@ -127,17 +127,6 @@ TEST_F(RenderCommandsTest, NumberedFramesCarryTheSceneFrameNumbers) {
               (std::vector<std::string>{"frame000002.png", "frame000003.png"}));
 }
 
-TEST_F(RenderCommandsTest, FramesSmallerThanTheFieldKeepTheirSize) {
-    for (const char* size : {"1x1", "2x2", "3x2"}) {
-        ASSERT_EQ(run(std::string("render demo --scene 0 --frame 0 -o f.png --size ") + size), 0)
-            << size << ": " << err;
-        RgbaImage image;
-        char message[256];
-        ASSERT_EQ(readPngFile("f.png", image, message, sizeof(message)), 1) << message;
-        EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height), size);
-    }
-}
-
 // A file size limit of 512 bytes stands in for a full disk: each write fails part way,
 // leaves no file behind and the file it was to replace as it was.
 TEST_F(RenderCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {

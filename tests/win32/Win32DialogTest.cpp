@@ -10,11 +10,17 @@
 #include "app/MainWindow.h"
 #include "app/ProcessState.h"
 #include "app/SettingsDialog.h"
+#include "platform/CdDevice.h"
+#include "platform/headless/ScriptedCdDevice.h"
 #include "platform/win32/Win32WindowSystem.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #undef DialogBox // the record of the same name is ours
+
+// Start-up's step that opens the CD (app/WinMain.h, whose WinMain the system headers
+// declare otherwise).
+void openCdAudio();
 
 namespace {
 
@@ -114,7 +120,7 @@ int ticks = 0;
 
 void CALLBACK nextStep(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = FindWindowA("#32770", nullptr); // the dialog manager's window class
-    if (++ticks > 600) { // 30 s
+    if (++ticks > 600) {                          // 30 s
         ADD_FAILURE() << "the dialog did not end";
         KillTimer(nullptr, timer);
         EndDialog(dialog, 0);
@@ -132,13 +138,24 @@ void CALLBACK nextStep(HWND, UINT, UINT_PTR timer, DWORD) {
     step(dialog);
 }
 
+std::string noteOf(HWND dialog) {
+    char text[64] = {};
+    GetDlgItemTextA(dialog, kTrackNote, text, sizeof(text));
+    return text;
+}
+
 TEST_F(Win32DialogTest, ProcedureDrivesTheRealControls) {
-    appState.cdAvailable = 1;
-    appState.cdTrackCount = 3;
+    ScriptedCdDevice cd;
+    cd.insertDisc(3, 1u << 1); // track 1 holds data
+    setCdDevice(&cd);
+    openCdAudio();
     appState.frameBufferMegabytes = 2;
     bool stillOpenAfterFirstOk = false;
     steps = {
         [](HWND dialog) {
+            char track[8] = {};
+            GetDlgItemTextA(dialog, kTrackBox, track, sizeof(track));
+            EXPECT_STREQ(track, "2"); // the first audio track
             EXPECT_EQ(IsDlgButtonChecked(dialog, k640x480Button), BST_CHECKED);
             EXPECT_EQ(IsDlgButtonChecked(dialog, kNoSoundButton), BST_CHECKED);
             EXPECT_EQ(IsDlgButtonChecked(dialog, kVsyncBox), BST_CHECKED);
@@ -150,7 +167,11 @@ TEST_F(Win32DialogTest, ProcedureDrivesTheRealControls) {
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kTrackBox)));
             EXPECT_EQ(IsDlgButtonChecked(dialog, kNoSoundButton), BST_UNCHECKED); // same group
             EXPECT_EQ(IsDlgButtonChecked(dialog, k640x480Button), BST_UNCHECKED);
+            EXPECT_EQ(noteOf(dialog), "");
+            SetDlgItemTextA(dialog, kTrackBox, "1"); // the edit control says EN_CHANGE
+            EXPECT_EQ(noteOf(dialog), "Track 1 holds data, not music");
             SetDlgItemTextA(dialog, kTrackBox, "7");
+            EXPECT_EQ(noteOf(dialog), "");
             SendMessageA(dialog, WM_NEXTDLGCTL,
                          reinterpret_cast<WPARAM>(GetDlgItem(dialog, kTrackBox)), TRUE);
             SendMessageA(dialog, WM_COMMAND, IDOK, 0); // Enter while typing the track
@@ -171,6 +192,7 @@ TEST_F(Win32DialogTest, ProcedureDrivesTheRealControls) {
     EXPECT_EQ(demoSettings.noSound, 0);
     EXPECT_EQ(demoSettings.screenWidth, 512u);
     EXPECT_EQ(demoSettings.swapInterval, 1);
+    setCdDevice(nullptr);
 }
 
 } // namespace

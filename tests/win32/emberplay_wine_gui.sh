@@ -3,7 +3,8 @@
 # windows runs ctest under xvfb-run):
 #   emberplay_wine_gui.sh play|missing-scene WINE_RUN EMBERPLAY_EXE DEMO_DIR ARTIFACT_DIR
 # play: in a copy of the demo folder the settings dialog comes up (screenshot
-#   wine-dialog.png); CD audio track 2 is chosen and OK pressed; the demo plays full
+#   wine-dialog.png); CD audio track 1, the disc's data track, shows the note (screenshot
+#   wine-dialog-data-track.png), then track 2 is chosen and OK pressed; the demo plays full
 #   screen with its music (screenshot wine-frame.png, which must not be black); a typed
 #   key ends it with "Exiting winMain()" on standard output and exit status 0.
 # missing-scene: in a folder without scenes, OK leads to the "Error Loading scene" box
@@ -116,7 +117,10 @@ if [[ $mode == play ]]; then
     }
     click_at 21 33  # "CD Audio"
     click_at 147 33 # the track box
-    xdotool key --clearmodifiers End BackSpace 2
+    xdotool key --clearmodifiers End BackSpace 1 # the demo disc's data track: a note shows
+    sleep 0.3
+    shot wine-dialog-data-track.png
+    xdotool key --clearmodifiers BackSpace 2
     sleep 0.3
     shot wine-dialog-cd.png
     press "$dialog" Return
