@@ -40,6 +40,9 @@ set -euo pipefail
 emberplay=$1
 artifacts=$2
 size=1024x768
+# The virtual display is an X server: left to choose, SDL now and then took its offscreen
+# driver under xvfb-run, and the player rightly refuses a display that shows nothing.
+export SDL_VIDEODRIVER=x11
 
 fail() {
     echo "FAIL: $*" >&2
