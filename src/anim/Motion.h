@@ -50,4 +50,6 @@ struct Motion {
     // Brings the nine current-value fields to frame `time` unless all three groups are
     // constant.
     void update(double time);
+    // Sets the nine current-value fields from nine channel values (one key's, one frame's).
+    void setChannelValues(const double (&values)[kMotionChannelCount]);
 };

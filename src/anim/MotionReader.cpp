@@ -112,14 +112,7 @@ int32_t readMotion(SceneTokenizer& in, Motion& motion) {
     motion.rotationIsConstant = constant[1];
     motion.scaleIsConstant = constant[2];
     if (constant[0] == 1 && constant[1] == 1 && constant[2] == 1) {
-        const double* v = keys[0].values;
-        motion.position =
-            Vector3{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
-        motion.heading = static_cast<float>(v[3]);
-        motion.pitch = static_cast<float>(v[4]);
-        motion.bank = static_cast<float>(v[5]);
-        motion.scale =
-            Vector3{static_cast<float>(v[6]), static_cast<float>(v[7]), static_cast<float>(v[8])};
+        motion.setChannelValues(keys[0].values);
         motion.keys.reset();
         motion.keyCount = 0;
         return 1;

@@ -9,6 +9,10 @@ void Motion::update(double time) {
     double values[kMotionChannelCount];
     evaluateEnvelope(keys.get(), keyCount, time, kMotionChannelCount, values);
     // Every group is stored, constant ones too: their keys all hold the same values.
+    setChannelValues(values);
+}
+
+void Motion::setChannelValues(const double (&values)[kMotionChannelCount]) {
     position.x = static_cast<float>(values[0]);
     position.y = static_cast<float>(values[1]);
     position.z = static_cast<float>(values[2]);

@@ -80,15 +80,9 @@ void KeyTrackBuilder::finish(Motion& motion) {
     motion.positionIsConstant = channelsConstant(0, 3) ? 1 : 0;
     motion.rotationIsConstant = channelsConstant(3, 3) ? 1 : 0;
     motion.scaleIsConstant = channelsConstant(6, 3) ? 1 : 0;
-    const MotionKey first = count_ > 0 ? keys_[0] : MotionKey{};
-    const double* v = first.values;
-    motion.position =
-        Vector3{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
-    motion.heading = static_cast<float>(v[3]);
-    motion.pitch = static_cast<float>(v[4]);
-    motion.bank = static_cast<float>(v[5]);
-    motion.scale =
-        Vector3{static_cast<float>(v[6]), static_cast<float>(v[7]), static_cast<float>(v[8])};
+    static const MotionKey kNoKey;
+    const MotionKey& first = count_ > 0 ? keys_[0] : kNoKey;
+    motion.setChannelValues(first.values);
     if (changed_ == 0) {
         motion.keys.reset();
         motion.keyCount = 0;
