@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,4 +147,21 @@ TEST_F(RenderCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
         EXPECT_EQ(listDirectory("."), (std::vector<std::string>{"demo", output})) << output;
         std::remove(output.c_str());
     }
+}
+
+// A link stays a link (the file it leads to is replaced); a device is written in place,
+// never replaced by a file.
+TEST_F(RenderCommandsTest, LinksAndDevicesStayWhatTheyAre) {
+    namespace fs = std::filesystem;
+    writeFile("real.png", "old");
+    fs::create_symlink("real.png", "link.png");
+    ASSERT_EQ(run("render demo --scene 0 --frame 0 --size 8x6 -o link.png"), 0) << err;
+    EXPECT_TRUE(fs::is_symlink("link.png"));
+    EXPECT_NE(readFile("real.png"), "old");
+    fs::create_symlink("/dev/null", "null.y4m");
+    ASSERT_EQ(run("render demo --scene 0 --frames 0:1 --size 8x6 -o null.y4m"), 0) << err;
+    EXPECT_TRUE(fs::is_symlink("null.y4m"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(listDirectory("."),
+              (std::vector<std::string>{"demo", "link.png", "null.y4m", "real.png"}));
 }

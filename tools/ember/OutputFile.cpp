@@ -69,9 +69,29 @@ mode_t creationMode() {
 
 } // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+OutputFile::OutputFile(std::string path) : path_(std::move(path)), target_(path_) {
     installHandlers();
-    const std::filesystem::path final(path_);
+    struct stat existing;
+    if (stat(path_.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            throw ToolError("cannot write " + path_ + ": it is a folder");
+        }
+        if (!S_ISREG(existing.st_mode)) {
+            // A device or a pipe (/dev/null, a FIFO that a player reads) is written as it
+            // is: it holds nothing to lose, and a file renamed over it would replace the
+            // device itself.
+            temporary_ = path_;
+            direct_ = true;
+            return;
+        }
+        // A symbolic link stays one: the file it leads to is replaced.
+        std::error_code error;
+        const std::filesystem::path resolved = std::filesystem::canonical(path_, error);
+        if (!error) {
+            target_ = resolved.string();
+        }
+    }
+    const std::filesystem::path final(target_);
     const std::string name = final.filename().string();
     if (name.empty() || name == "." || name == "..") {
         throw ToolError("cannot write " + path_ + ": it names no file");
@@ -91,7 +111,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
 }
 
 OutputFile::~OutputFile() {
-    if (!temporary_.empty()) {
+    if (!temporary_.empty() && !direct_) {
         std::remove(temporary_.c_str());
     }
     if (slot_ >= 0) {
@@ -100,7 +120,7 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::commit() {
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    if (!direct_ && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
     }
     temporary_.clear();

@@ -7,6 +7,8 @@
 // anything fails, or the object goes away uncommitted, the temporary is removed. On
 // SIGINT, SIGTERM and SIGHUP the temporaries of the process are removed before it ends;
 // SIGXFSZ is ignored, so that a file size limit is a write error like a full disk.
+// A symbolic link stays a link (the file it leads to is replaced); a device or a pipe
+// (/dev/null, a FIFO) is written directly, since there is no file to keep.
 //
 // Usage:
 //   OutputFile out("frames/f.png");          // creates the empty temporary, mode 0666 & ~umask
@@ -29,6 +31,8 @@ public:
 
 private:
     std::string path_;
+    std::string target_; // the file renamed over: path_, or where its link leads
     std::string temporary_;
-    int slot_ = -1; // in the process's list of temporaries
+    bool direct_ = false; // a device or a pipe, written in place
+    int slot_ = -1;       // in the process's list of temporaries
 };
