@@ -63,9 +63,9 @@ struct TextureTable {
     void selectTexture(int32_t index);
     // Ours, for readers of real content: textures made in memory from pictures. A key
     // names the picture and how it was made ("picture <path> ..."), so it cannot meet a
-    // texture file's path ("textures\<base>.3df"). findTexture: the slot with that key, or kNoTexture.
-    // addTexture: a new slot, or kNoTexture when the table is full or the key too long
-    // (reported in error.txt like a texture file's).
+    // texture file's path ("textures\<base>.3df"). findTexture: the slot with that key,
+    // or kNoTexture. addTexture: a new slot, or kNoTexture when the table is full or the
+    // key too long (reported in error.txt like a texture file's).
     int32_t findTexture(const char* key) const;
     int32_t addTexture(const char* key, const Gu3dfInfo& record, std::unique_ptr<uint8_t[]> image);
     void reloadAll();

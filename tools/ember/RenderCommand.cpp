@@ -101,9 +101,9 @@ std::unique_ptr<SceneSession> openSession(const RenderOptions& options) {
     if (std::filesystem::is_regular_file(options.directory)) {
         return std::make_unique<SceneSession>(options.directory);
     }
-    return std::make_unique<SceneSession>(
-        options.directory, options.scene,
-        options.alone ? SceneSeeding::Alone : SceneSeeding::AsThePlayer);
+    return std::make_unique<SceneSession>(options.directory, options.scene,
+                                          options.alone ? SceneSeeding::Alone
+                                                        : SceneSeeding::AsThePlayer);
 }
 
 // last < 0: up to the scene's last frame.
