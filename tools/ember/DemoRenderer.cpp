@@ -120,10 +120,10 @@ private:
                                        static_cast<int32_t>(options_.height));
         const int32_t left = (frame.width - device.width()) / 2;
         const int32_t top = (frame.height - device.height()) / 2;
-        const size_t stride = static_cast<size_t>(frame.width) * 3;
+        const size_t stride = static_cast<size_t>(frame.width);
         if (left < 0 || top < 0 ||
-            !device.readFrontBuffer(
-                &frame.rgb[static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 3], 3,
+            !device.readFrontBufferArgb(
+                &frame.argb[static_cast<size_t>(top) * stride + static_cast<size_t>(left)],
                 stride)) {
             throw ToolError("the accelerator surface is not open");
         }

@@ -20,6 +20,7 @@
 #include "content/PngFile.h"
 #include "ember/Commands.h"
 #include "ember/OutputFile.h"
+#include "ember/YuvConversion.h"
 
 namespace {
 
@@ -36,6 +37,18 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return true;
 }
 
+// The frame as 8-bit R, G, B bytes, for writers that take those.
+std::vector<uint8_t> rgbBytes(const RgbFrame& frame) {
+    std::vector<uint8_t> bytes(frame.argb.size() * 3);
+    uint8_t* out = bytes.data();
+    for (const uint32_t pixel : frame.argb) {
+        *out++ = static_cast<uint8_t>(pixel >> 16);
+        *out++ = static_cast<uint8_t>(pixel >> 8);
+        *out++ = static_cast<uint8_t>(pixel);
+    }
+    return bytes;
+}
+
 class PngFileSink : public FrameSink {
 public:
     explicit PngFileSink(const std::string& path) : file_(path) {}
@@ -45,7 +58,7 @@ public:
                                            "to a directory or a video");
         }
         char message[256];
-        if (!writePngFile(file_.temporaryPath().c_str(), frame.rgb.data(), frame.width,
+        if (!writePngFile(file_.temporaryPath().c_str(), rgbBytes(frame).data(), frame.width,
                           frame.height, 3, static_cast<size_t>(frame.width) * 3, message,
                           sizeof(message))) {
             throw ToolError("cannot write " + file_.path() + ": " + message);
@@ -105,17 +118,8 @@ public:
         }
         const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
         planes_.resize(pixels * 3);
-        for (size_t i = 0; i < pixels; ++i) {
-            const int r = frame.rgb[i * 3];
-            const int g = frame.rgb[i * 3 + 1];
-            const int b = frame.rgb[i * 3 + 2];
-            // Integer BT.601 with rounding: the same bytes on every machine.
-            planes_[i] = static_cast<uint8_t>((66 * r + 129 * g + 25 * b + 128 + 4096) >> 8);
-            planes_[pixels + i] =
-                static_cast<uint8_t>((-38 * r - 74 * g + 112 * b + 128 + 32768) >> 8);
-            planes_[pixels * 2 + i] =
-                static_cast<uint8_t>((112 * r - 94 * g - 18 * b + 128 + 32768) >> 8);
-        }
+        argbToYuv444(frame.argb.data(), pixels, planes_.data(), planes_.data() + pixels,
+                     planes_.data() + pixels * 2);
         if (std::fputs("FRAME\n", file_) < 0 ||
             std::fwrite(planes_.data(), 1, planes_.size(), file_) != planes_.size()) {
             throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
@@ -187,6 +191,10 @@ void run(const std::vector<std::string>& arguments, const std::string& what) {
     }
 }
 
+// The frame's words as ffmpeg sees their bytes (the fourth is not read).
+constexpr const char* kWordPixelFormat =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "bgr0" : "0rgb";
+
 // ffmpeg writes to temporaries beside the output (the encoded frames, and with a
 // soundtrack the muxed result); the output takes its name once ffmpeg has succeeded.
 class VideoSink : public FrameSink {
@@ -208,8 +216,8 @@ public:
         if (child_ <= 0) {
             start(frame.width, frame.height);
         }
-        const uint8_t* bytes = frame.rgb.data();
-        size_t left = frame.rgb.size();
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(frame.argb.data());
+        size_t left = frame.argb.size() * sizeof(uint32_t);
         while (left > 0) {
             const ssize_t done = ::write(input_, bytes, left);
             if (done < 0 && errno == EINTR) {
@@ -276,7 +284,7 @@ private:
                                 "-loglevel",   "error",
                                 "-xerror",     "-y",
                                 "-f",          "rawvideo",
-                                "-pix_fmt",    "rgb24",
+                                "-pix_fmt",    kWordPixelFormat,
                                 "-video_size", size,
                                 "-framerate",  std::to_string(options_.fps),
                                 "-i",          "pipe:0",
@@ -372,23 +380,23 @@ void writePngFrame(const std::string& path, const RgbFrame& frame) {
 RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height) {
     const int32_t drawnWidth = device.width();
     const int32_t drawnHeight = device.height();
-    std::vector<uint8_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight * 3);
-    if (!device.readFrontBuffer(drawn.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+    std::vector<uint32_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight);
+    if (!device.readFrontBufferArgb(drawn.data(), static_cast<size_t>(drawnWidth))) {
         throw ToolError("the accelerator surface is not open");
     }
     RgbFrame frame;
     frame.width = width;
     frame.height = height;
-    frame.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+    frame.argb.assign(static_cast<size_t>(width) * height, 0xFF000000u);
     // Offsets of the drawn picture in the frame; negative when it is the larger.
     const int32_t left = (width - drawnWidth) / 2;
     const int32_t top = (height - drawnHeight) / 2;
     const int32_t firstColumn = left < 0 ? -left : 0;
     const int32_t columns = std::min(drawnWidth - firstColumn, width - (left + firstColumn));
     for (int32_t y = top < 0 ? -top : 0; y < drawnHeight && y + top < height; ++y) {
-        std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * width + left + firstColumn) * 3],
-                    &drawn[(static_cast<size_t>(y) * drawnWidth + firstColumn) * 3],
-                    static_cast<size_t>(columns) * 3);
+        std::memcpy(&frame.argb[static_cast<size_t>(y + top) * width + left + firstColumn],
+                    &drawn[static_cast<size_t>(y) * drawnWidth + firstColumn],
+                    static_cast<size_t>(columns) * sizeof(uint32_t));
     }
     return frame;
 }

@@ -2,7 +2,8 @@
 // YUV4MPEG2 stream (.y4m) or a video file (.mp4 / .mkv) encoded by the ffmpeg program,
 // with the disc's audio muxed in when asked.
 //
-// Frames are 8-bit RGB, top row first. A sink is opened once the frame size is known,
+// Frames are 0xFFRRGGBB words (what the device reads back without a byte's shuffling),
+// top row first. A sink is opened once the frame size is known,
 // takes the frames in order and is finished once; finish() is where a video gets its
 // soundtrack. Every failure throws ToolError with one line for the user.
 //
@@ -21,7 +22,7 @@
 struct RgbFrame {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint8_t> rgb; // width * height * 3 bytes
+    std::vector<uint32_t> argb; // width * height words 0xFFRRGGBB
 };
 
 // Writes the frames' soundtrack: exactly `sampleFrames` stereo frames at 44.1 kHz as a

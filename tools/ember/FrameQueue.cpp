@@ -62,11 +62,11 @@ RgbFrame& FrameQueue::next(int32_t width, int32_t height) {
         filling_ = std::move(spare_.front());
         spare_.pop_front();
     }
-    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    if (filling_.width != width || filling_.height != height || filling_.rgb.size() != bytes) {
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (filling_.width != width || filling_.height != height || filling_.argb.size() != pixels) {
         filling_.width = width;
         filling_.height = height;
-        filling_.rgb.assign(bytes, 0);
+        filling_.argb.assign(pixels, 0xFF000000u);
     }
     return filling_;
 }

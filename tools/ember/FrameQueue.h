@@ -9,7 +9,7 @@
 // Usage:
 //   FrameQueue queue(*sink);
 //   RgbFrame& frame = queue.next(width, height);  // black where never written
-//   ... fill frame.rgb ...
+//   ... fill frame.argb ...
 //   queue.push();
 //   queue.finish();                               // every frame written (or thrown)
 #pragma once
