@@ -370,10 +370,14 @@ void SoftwareDevice::frontRowArgb(int32_t y, uint32_t* out, uint32_t* filterScra
     }
 }
 
-bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride,
-                                         OutputFilter filter) const {
+bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride, OutputFilter filter,
+                                         int32_t firstRow, int32_t rows) const {
     finishForReading();
-    if (!isOpen() || pixels == nullptr || stride < static_cast<size_t>(frame_.width())) {
+    if (rows < 0) {
+        rows = frame_.height() - firstRow;
+    }
+    if (!isOpen() || pixels == nullptr || stride < static_cast<size_t>(frame_.width()) ||
+        firstRow < 0 || firstRow > frame_.height() || rows > frame_.height() - firstRow) {
         return false;
     }
     std::unique_ptr<uint32_t[]> scratch;
@@ -383,8 +387,8 @@ bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride,
             return false;
         }
     }
-    for (int32_t y = 0; y < frame_.height(); ++y) {
-        frontRowArgb(y, pixels + static_cast<size_t>(y) * stride, scratch.get());
+    for (int32_t row = 0; row < rows; ++row) {
+        frontRowArgb(firstRow + row, pixels + static_cast<size_t>(row) * stride, scratch.get());
     }
     return true;
 }

@@ -116,16 +116,21 @@ public:
         } else if (frame.width != width_ || frame.height != height_) {
             throw ToolError("frame size changed while writing " + path_);
         }
-        const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
-        planes_.resize(pixels * 3);
-        argbToYuv444(frame.argb.data(), pixels, planes_.data(), planes_.data() + pixels,
-                     planes_.data() + pixels * 2);
+        const std::vector<uint8_t>* planes = &frame.yuv;
+        if (planes->empty()) {
+            const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+            planes_.resize(pixels * 3);
+            argbToYuv444(frame.argb.data(), pixels, planes_.data(), planes_.data() + pixels,
+                         planes_.data() + pixels * 2);
+            planes = &planes_;
+        }
         if (std::fputs("FRAME\n", file_) < 0 ||
-            std::fwrite(planes_.data(), 1, planes_.size(), file_) != planes_.size()) {
+            std::fwrite(planes->data(), 1, planes->size(), file_) != planes->size()) {
             throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
         }
         ++written_;
     }
+    bool takesYuv() const override { return true; }
     void finish() override {
         const bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
         const int error = errno;
@@ -377,26 +382,59 @@ void writePngFrame(const std::string& path, const RgbFrame& frame) {
     sink.finish();
 }
 
-RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height) {
+void RgbFrame::reset(int32_t width_, int32_t height_, bool planes) {
+    width = width_;
+    height = height_;
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (planes) {
+        argb.clear();
+        yuv.resize(pixels * 3);
+        std::fill(yuv.begin(), yuv.begin() + static_cast<ptrdiff_t>(pixels), kBlackLuma);
+        std::fill(yuv.begin() + static_cast<ptrdiff_t>(pixels), yuv.end(), kBlackChroma);
+    } else {
+        yuv.clear();
+        argb.assign(pixels, 0xFF000000u);
+    }
+}
+
+void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame) {
     const int32_t drawnWidth = device.width();
     const int32_t drawnHeight = device.height();
-    std::vector<uint32_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight);
-    if (!device.readFrontBufferArgb(drawn.data(), static_cast<size_t>(drawnWidth))) {
+    // Offsets of the drawn picture in the frame; negative when it is the larger.
+    const int32_t left = (frame.width - drawnWidth) / 2;
+    const int32_t top = (frame.height - drawnHeight) / 2;
+    const int32_t firstColumn = std::max(0, -left);
+    const int32_t columns = std::min(drawnWidth - firstColumn, frame.width - (left + firstColumn));
+    const int32_t firstRow = std::max(0, -top);
+    const int32_t endRow = std::min(drawnHeight, frame.height - top);
+    const size_t width = static_cast<size_t>(frame.width);
+    const size_t planeSize = width * static_cast<size_t>(frame.height);
+    const auto at = [&](int32_t row) {
+        return static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
+    };
+    if (!device.isOpen()) {
         throw ToolError("the accelerator surface is not open");
     }
-    RgbFrame frame;
-    frame.width = width;
-    frame.height = height;
-    frame.argb.assign(static_cast<size_t>(width) * height, 0xFF000000u);
-    // Offsets of the drawn picture in the frame; negative when it is the larger.
-    const int32_t left = (width - drawnWidth) / 2;
-    const int32_t top = (height - drawnHeight) / 2;
-    const int32_t firstColumn = left < 0 ? -left : 0;
-    const int32_t columns = std::min(drawnWidth - firstColumn, width - (left + firstColumn));
-    for (int32_t y = top < 0 ? -top : 0; y < drawnHeight && y + top < height; ++y) {
-        std::memcpy(&frame.argb[static_cast<size_t>(y + top) * width + left + firstColumn],
-                    &drawn[static_cast<size_t>(y) * drawnWidth + firstColumn],
-                    static_cast<size_t>(columns) * sizeof(uint32_t));
+    if (frame.yuv.empty() && left >= 0 && top >= 0) {
+        device.readFrontBufferArgb(&frame.argb[at(0)], width);
+        return;
     }
-    return frame;
+    // A strip of rows at a time, small enough to stay in the cache until it is converted.
+    const int32_t stripRows = std::max(1, 16384 / std::max(drawnWidth, 1));
+    std::vector<uint32_t> strip(static_cast<size_t>(stripRows) * static_cast<size_t>(drawnWidth));
+    for (int32_t row = firstRow; row < endRow; row += stripRows) {
+        const int32_t rows = std::min(stripRows, endRow - row);
+        device.readFrontBufferArgb(strip.data(), static_cast<size_t>(drawnWidth),
+                                   OutputFilter::None, row, rows);
+        for (int32_t r = 0; r < rows; ++r) {
+            const uint32_t* source = &strip[static_cast<size_t>(r) * drawnWidth + firstColumn];
+            const size_t to = at(row + r);
+            if (frame.yuv.empty()) {
+                std::memcpy(&frame.argb[to], source, static_cast<size_t>(columns) * 4);
+            } else {
+                argbToYuv444(source, static_cast<size_t>(columns), &frame.yuv[to],
+                             &frame.yuv[planeSize + to], &frame.yuv[2 * planeSize + to]);
+            }
+        }
+    }
 }

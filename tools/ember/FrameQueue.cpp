@@ -62,11 +62,9 @@ RgbFrame& FrameQueue::next(int32_t width, int32_t height) {
         filling_ = std::move(spare_.front());
         spare_.pop_front();
     }
-    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    if (filling_.width != width || filling_.height != height || filling_.argb.size() != pixels) {
-        filling_.width = width;
-        filling_.height = height;
-        filling_.argb.assign(pixels, 0xFF000000u);
+    if (filling_.width != width || filling_.height != height ||
+        filling_.yuv.empty() == sink_.takesYuv()) {
+        filling_.reset(width, height, sink_.takesYuv());
     }
     return filling_;
 }

@@ -11,4 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+// The planes' values of black.
+inline constexpr uint8_t kBlackLuma = 16;
+inline constexpr uint8_t kBlackChroma = 128;
+
 void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr);
