@@ -370,14 +370,10 @@ void SoftwareDevice::frontRowArgb(int32_t y, uint32_t* out, uint32_t* filterScra
     }
 }
 
-bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride, OutputFilter filter,
-                                         int32_t firstRow, int32_t rows) const {
+bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride,
+                                         OutputFilter filter) const {
     finishForReading();
-    if (rows < 0) {
-        rows = frame_.height() - firstRow;
-    }
-    if (!isOpen() || pixels == nullptr || stride < static_cast<size_t>(frame_.width()) ||
-        firstRow < 0 || firstRow > frame_.height() || rows > frame_.height() - firstRow) {
+    if (!isOpen() || pixels == nullptr || stride < static_cast<size_t>(frame_.width())) {
         return false;
     }
     std::unique_ptr<uint32_t[]> scratch;
@@ -387,8 +383,8 @@ bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride, Output
             return false;
         }
     }
-    for (int32_t row = 0; row < rows; ++row) {
-        frontRowArgb(firstRow + row, pixels + static_cast<size_t>(row) * stride, scratch.get());
+    for (int32_t y = 0; y < frame_.height(); ++y) {
+        frontRowArgb(y, pixels + static_cast<size_t>(y) * stride, scratch.get());
     }
     return true;
 }

@@ -133,12 +133,10 @@ public:
     // surface is closed or the arguments cannot hold the frame.
     bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                          OutputFilter filter = OutputFilter::None) const;
-    // Rows [firstRow, firstRow + rows) of the front buffer (all rows when `rows` is -1) as
-    // 0xFFRRGGBB words, top row first, rows `stride` words apart (at least the width).
-    // False when the surface is closed or the rows asked for are not all there.
+    // The front buffer as 0xFFRRGGBB words, top row first, rows `stride` words apart (at
+    // least the width). False when the surface is closed or the rows cannot hold it.
     bool readFrontBufferArgb(uint32_t* pixels, size_t stride,
-                             OutputFilter filter = OutputFilter::None, int32_t firstRow = 0,
-                             int32_t rows = -1) const;
+                             OutputFilter filter = OutputFilter::None) const;
     // The front buffer's memory as it is, for presenters that show it without
     // converting it: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes apart, top row
     // first; valid until the next device call. `pixels` is nullptr when closed.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "accel/PixelMath.h"
 #include "ember/Commands.h"
 #include "ember/FrameOutput.h"
 #include "ember/FrameQueue.h"
@@ -103,6 +104,18 @@ TEST(YuvConversionTest, EveryColourGivesTheIntegerFormula) {
             }
         }
     }
+    // RGB565 widens as the device reads it back.
+    std::vector<uint16_t> rgb565(65536 + 7);
+    for (size_t i = 0; i < rgb565.size(); ++i) {
+        rgb565[i] = static_cast<uint16_t>(i * 40503u);
+        argb[i] = rgb565ToArgb(rgb565[i]);
+    }
+    std::vector<uint8_t> fromWords(planes.size());
+    argbToYuv444(argb.data(), argb.size(), fromWords.data(), fromWords.data() + argb.size(),
+                 fromWords.data() + 2 * argb.size());
+    rgb565ToYuv444(rgb565.data(), rgb565.size(), planes.data(), planes.data() + argb.size(),
+                   planes.data() + 2 * argb.size());
+    EXPECT_EQ(planes, fromWords);
 }
 
 // A file takes its name only when finished; until then, and after a failure, the old

@@ -398,43 +398,46 @@ void RgbFrame::reset(int32_t width_, int32_t height_, bool planes) {
 }
 
 void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame) {
-    const int32_t drawnWidth = device.width();
-    const int32_t drawnHeight = device.height();
-    // Offsets of the drawn picture in the frame; negative when it is the larger.
-    const int32_t left = (frame.width - drawnWidth) / 2;
-    const int32_t top = (frame.height - drawnHeight) / 2;
-    const int32_t firstColumn = std::max(0, -left);
-    const int32_t columns = std::min(drawnWidth - firstColumn, frame.width - (left + firstColumn));
-    const int32_t firstRow = std::max(0, -top);
-    const int32_t endRow = std::min(drawnHeight, frame.height - top);
-    const size_t width = static_cast<size_t>(frame.width);
-    const size_t planeSize = width * static_cast<size_t>(frame.height);
-    const auto at = [&](int32_t row) {
-        return static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
-    };
-    if (!device.isOpen()) {
+    const SoftwareDevice::FrontBufferView view = device.frontBuffer();
+    if (view.pixels == nullptr) {
         throw ToolError("the accelerator surface is not open");
     }
+    // Offsets of the drawn picture in the frame; negative when it is the larger.
+    const int32_t left = (frame.width - view.width) / 2;
+    const int32_t top = (frame.height - view.height) / 2;
+    const size_t width = static_cast<size_t>(frame.width);
     if (frame.yuv.empty() && left >= 0 && top >= 0) {
-        device.readFrontBufferArgb(&frame.argb[at(0)], width);
+        device.readFrontBufferArgb(
+            &frame.argb[static_cast<size_t>(top) * width + static_cast<size_t>(left)], width);
         return;
     }
-    // A strip of rows at a time, small enough to stay in the cache until it is converted.
-    const int32_t stripRows = std::max(1, 16384 / std::max(drawnWidth, 1));
-    std::vector<uint32_t> strip(static_cast<size_t>(stripRows) * static_cast<size_t>(drawnWidth));
-    for (int32_t row = firstRow; row < endRow; row += stripRows) {
-        const int32_t rows = std::min(stripRows, endRow - row);
-        device.readFrontBufferArgb(strip.data(), static_cast<size_t>(drawnWidth),
-                                   OutputFilter::None, row, rows);
-        for (int32_t r = 0; r < rows; ++r) {
-            const uint32_t* source = &strip[static_cast<size_t>(r) * drawnWidth + firstColumn];
-            const size_t to = at(row + r);
-            if (frame.yuv.empty()) {
-                std::memcpy(&frame.argb[to], source, static_cast<size_t>(columns) * 4);
-            } else {
-                argbToYuv444(source, static_cast<size_t>(columns), &frame.yuv[to],
-                             &frame.yuv[planeSize + to], &frame.yuv[2 * planeSize + to]);
-            }
+    const int32_t firstColumn = std::max(0, -left);
+    const size_t columns =
+        static_cast<size_t>(std::min(view.width - firstColumn, frame.width - (left + firstColumn)));
+    const int32_t endRow = std::min(view.height, frame.height - top);
+    std::vector<uint32_t> whole;
+    if (frame.yuv.empty()) { // a frame smaller than the picture: the rare case
+        whole.resize(static_cast<size_t>(view.width) * static_cast<size_t>(view.height));
+        device.readFrontBufferArgb(whole.data(), static_cast<size_t>(view.width));
+    }
+    const size_t planeSize = width * static_cast<size_t>(frame.height);
+    for (int32_t row = std::max(0, -top); row < endRow; ++row) {
+        const size_t to =
+            static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
+        if (!whole.empty()) {
+            std::memcpy(&frame.argb[to],
+                        &whole[static_cast<size_t>(row) * view.width + firstColumn], columns * 4);
+            continue;
+        }
+        const void* source = static_cast<const uint8_t*>(view.pixels) +
+                             static_cast<size_t>(row) * static_cast<size_t>(view.pitch);
+        uint8_t* y = &frame.yuv[to];
+        if (view.rgb565) {
+            rgb565ToYuv444(static_cast<const uint16_t*>(source) + firstColumn, columns, y,
+                           y + planeSize, y + 2 * planeSize);
+        } else {
+            argbToYuv444(static_cast<const uint32_t*>(source) + firstColumn, columns, y,
+                         y + planeSize, y + 2 * planeSize);
         }
     }
 }
