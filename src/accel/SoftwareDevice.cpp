@@ -334,19 +334,12 @@ const uint32_t* rgb565BytesTable() {
 void rgb565RowToArgb(const uint16_t* source, int32_t width, uint32_t* out) {
     int32_t x = 0;
 #if defined(__SSE2__)
-    const __m128i low5 = _mm_set1_epi16(31);
-    const __m128i low6 = _mm_set1_epi16(63);
     const __m128i opaque = _mm_set1_epi16(static_cast<int16_t>(0xFF00));
     for (; x + 8 <= width; x += 8) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
-        const __m128i r = _mm_srli_epi16(p, 11);
-        const __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), low6);
-        const __m128i b = _mm_and_si128(p, low5);
-        const __m128i r8 = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
-        const __m128i g8 = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
-        const __m128i b8 = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
-        const __m128i gb = _mm_or_si128(_mm_slli_epi16(g8, 8), b8);
-        const __m128i ar = _mm_or_si128(opaque, r8);
+        const ChannelLanes c =
+            widenRgb565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x)));
+        const __m128i gb = _mm_or_si128(_mm_slli_epi16(c.g, 8), c.b);
+        const __m128i ar = _mm_or_si128(opaque, c.r);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(gb, ar));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi16(gb, ar));
     }

@@ -28,10 +28,7 @@ void convertScalar(uint32_t argb, uint8_t* y, uint8_t* cb, uint8_t* cr) {
 
 #if defined(__SSE2__)
 
-// Eight pixels' channels, 0..255 in 16-bit lanes.
-struct Channels {
-    __m128i r, g, b;
-};
+using Channels = ChannelLanes;
 
 template <int Shift>
 __m128i argbChannel(__m128i first, __m128i second) {
@@ -47,15 +44,8 @@ Channels argbChannels(const uint32_t* pixels) {
             argbChannel<0>(first, second)};
 }
 
-// Widened as rgb565ToArgb widens: the high bits repeated below.
 Channels rgb565Channels(const uint16_t* pixels) {
-    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
-    const __m128i r = _mm_srli_epi16(p, 11);
-    const __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(63));
-    const __m128i b = _mm_and_si128(p, _mm_set1_epi16(31));
-    return {_mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2)),
-            _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4)),
-            _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2))};
+    return widenRgb565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels)));
 }
 
 struct Weights {
