@@ -63,6 +63,8 @@ void FrameBuffer::fill(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint3
 
 namespace {
 
+// A value whose bytes differ (opaque black in a 32-bit buffer, most colours): sixteen
+// bytes per store where SSE2 is there, which keeps a frame's clear as quick as memset's.
 template <typename T>
 void fillPattern(T* p, size_t count, T value) {
     uint64_t pattern = value;
@@ -70,13 +72,21 @@ void fillPattern(T* p, size_t count, T value) {
         pattern |= pattern << bits;
     }
     size_t i = 0;
-    for (; i < count && reinterpret_cast<uintptr_t>(p + i) % 8 != 0; ++i) {
+    for (; i < count && reinterpret_cast<uintptr_t>(p + i) % 16 != 0; ++i) {
         p[i] = value;
     }
+#if defined(__SSE2__)
+    const __m128i wide = _mm_set1_epi64x(static_cast<int64_t>(pattern));
+    constexpr size_t kPerStore = 16 / sizeof(T);
+    for (; i + kPerStore <= count; i += kPerStore) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(p + i), wide);
+    }
+#else
     constexpr size_t kPerWord = 8 / sizeof(T);
     for (; i + kPerWord <= count; i += kPerWord) {
         std::memcpy(p + i, &pattern, 8);
     }
+#endif
     for (; i < count; ++i) {
         p[i] = value;
     }
