@@ -243,9 +243,18 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     // share groups (with the small triangles' spans of a few pixels, most lanes would
     // otherwise be idle).
     struct Piece {
-        uint16_t* depths;
-        void* pixels;
+        size_t at; // the first pixel's index in the buffers
         int32_t lane, count;
+    };
+    // Held in locals: the stores through the buffers could otherwise be taken to change
+    // them, and every piece would read them again.
+    uint16_t* const depthBuffer = c.depth;
+    uint16_t* const color16 = c.color16;
+    uint32_t* const color32 = c.color32;
+    const size_t width = static_cast<size_t>(c.width);
+    const auto pixelsOf = [&](const Piece& piece) {
+        return Rgb565 ? static_cast<void*>(color16 + piece.at)
+                      : static_cast<void*>(color32 + piece.at);
     };
     struct Group {
         __m512 oow0, sow0, tow0, toow0, fi;
@@ -355,24 +364,21 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             const __m512i piecePixels =
                 piece.lane == 0 ? pixels : _mm512_permutexvar_epi32(down, pixels);
             if constexpr (Rgb565) {
-                _mm256_mask_storeu_epi16(piece.pixels, mine, _mm512_cvtepi32_epi16(piecePixels));
+                _mm256_mask_storeu_epi16(pixelsOf(piece), mine, _mm512_cvtepi32_epi16(piecePixels));
             } else {
-                _mm512_mask_storeu_epi32(piece.pixels, mine, piecePixels);
+                _mm512_mask_storeu_epi32(pixelsOf(piece), mine, piecePixels);
             }
             if (depthWrite) {
                 const __m512i pieceDepth =
                     piece.lane == 0 ? depth : _mm512_permutexvar_epi32(down, depth);
-                _mm256_mask_storeu_epi16(piece.depths, mine, _mm512_cvtepi32_epi16(pieceDepth));
+                _mm256_mask_storeu_epi16(depthBuffer + piece.at, mine,
+                                         _mm512_cvtepi32_epi16(pieceDepth));
             }
         }
     };
 
     auto pieceAt = [&](const Span& span, int32_t at, int32_t lane, int32_t count) {
-        const size_t offset = static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
-                              static_cast<size_t>(span.x + at);
-        return Piece{c.depth + offset,
-                     Rgb565 ? static_cast<void*>(c.color16 + offset)
-                            : static_cast<void*>(c.color32 + offset),
+        return Piece{static_cast<size_t>(span.memoryRow) * width + static_cast<size_t>(span.x + at),
                      lane, count};
     };
     // Lane L of a group holding pixel `at` of a span at lane `lane` is the span's pixel
@@ -421,14 +427,14 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             for (; span.count - at >= 16; at += 16) {
                 g.pieces[0] = pieceAt(span, at, 0, 16);
                 if constexpr (WBuffer) {
-                    g.stored = _mm512_cvtepu16_epi32(
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.pieces[0].depths)));
+                    g.stored = _mm512_cvtepu16_epi32(_mm256_loadu_si256(
+                        reinterpret_cast<const __m256i*>(depthBuffer + g.pieces[0].at)));
                 }
                 if constexpr (Blend != FastBlend::Replace) {
-                    g.storedColor = Rgb565
-                                        ? _mm512_cvtepu16_epi32(_mm256_loadu_si256(
-                                              reinterpret_cast<const __m256i*>(g.pieces[0].pixels)))
-                                        : _mm512_loadu_si512(g.pieces[0].pixels);
+                    g.storedColor =
+                        Rgb565 ? _mm512_cvtepu16_epi32(_mm256_loadu_si256(
+                                     reinterpret_cast<const __m256i*>(pixelsOf(g.pieces[0]))))
+                               : _mm512_loadu_si512(pixelsOf(g.pieces[0]));
                 }
                 shade(g);
                 g.fi = _mm512_add_ps(g.fi, sixteen);
@@ -462,14 +468,14 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             shared.thresholds =
                 _mm512_mask_mov_epi32(shared.thresholds, own, thresholdsAt(span, at, lane));
             if constexpr (WBuffer) {
-                shared.stored =
-                    _mm512_mask_expand_epi32(shared.stored, own, loadWords(piece.depths, first));
+                shared.stored = _mm512_mask_expand_epi32(shared.stored, own,
+                                                         loadWords(depthBuffer + piece.at, first));
             }
             if constexpr (Blend != FastBlend::Replace) {
                 shared.storedColor = _mm512_mask_expand_epi32(
                     shared.storedColor, own,
-                    Rgb565 ? loadWords(static_cast<const uint16_t*>(piece.pixels), first)
-                           : _mm512_maskz_loadu_epi32(first, piece.pixels));
+                    Rgb565 ? loadWords(color16 + piece.at, first)
+                           : _mm512_maskz_loadu_epi32(first, color32 + piece.at));
             }
             shared.used += n;
             at += n;
