@@ -426,10 +426,27 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     Lanes shared;
     int32_t used = 0;
     int32_t pieceCount = 0;
-    Piece pieces[16];
+    Piece pieceLists[2][16];
+    Piece* pieces = pieceLists[0];
+    // A full shared group is fetched, and finished once the next one has been fetched too
+    // (or at the end): the spans of a call are one triangle's, so no two groups share a
+    // pixel.
+    Lanes pending;
+    Fetched pendingFetched;
+    int32_t pendingPieces = 0; // none pending
+    const auto finishPending = [&]() __attribute__((always_inline)) {
+        if (pendingPieces > 0) {
+            finish(pending, pendingFetched, pieces == pieceLists[0] ? pieceLists[1] : pieceLists[0],
+                   pendingPieces);
+        }
+    };
     const auto shadeShared = [&]() __attribute__((always_inline)) {
-        const __mmask16 inGroup = static_cast<__mmask16>(used == 16 ? 0xFFFFu : (1u << used) - 1u);
-        finish(shared, fetch(shared, inGroup), pieces, pieceCount);
+        const Fetched fetched = fetch(shared, 0xFFFF);
+        finishPending();
+        pending = shared;
+        pendingFetched = fetched;
+        pendingPieces = pieceCount;
+        pieces = pieces == pieceLists[0] ? pieceLists[1] : pieceLists[0];
         used = 0;
         pieceCount = 0;
     };
@@ -530,8 +547,12 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             }
         }
     }
-    if (used > 0) {
-        shadeShared();
+    if (used > 0) { // the last group, not full
+        const Fetched fetched = fetch(shared, static_cast<__mmask16>((1u << used) - 1u));
+        finishPending();
+        finish(shared, fetched, pieces, pieceCount);
+    } else {
+        finishPending();
     }
     c.pixelsWritten += written;
 }
