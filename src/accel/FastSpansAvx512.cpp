@@ -177,6 +177,7 @@ struct Fetched {
     __m512i depth;
     __m512i t00, t10, t01, t11;
     __m512i u, v;
+    __m512i index, below; // where the top and bottom rows of the texels are
 };
 
 // Sixteen bilinear texels' filter (lerpTexel along s on both rows, then along t).
@@ -277,7 +278,7 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     // fetches issued before this group's colours: each group is one long chain of
     // dependent steps (division, level of detail, texel addresses, gathers, filter,
     // dither), too long for the processor to start the next one on its own.
-    const auto fetch = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
+    const auto locate = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
         Fetched f;
         __mmask16 live = inGroup;
         __m512 w = one;
@@ -334,15 +335,26 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             const __m512i u = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(s, scale)), centre);
             const __m512i v = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(t, scale)), centre);
             const Footprint where = footprint(u, v, offset, shape);
-            if constexpr (Color == FastColor::TexturedBilinear) {
-                texelPairs(c.texelBase, where.index, f.t00, f.t10);
-                texelPairs(c.texelBase, _mm512_add_epi32(where.index, where.stride), f.t01, f.t11);
-            } else {
-                f.t00 = texelsAt(c.texelBase, where.index);
-            }
+            f.index = where.index;
+            f.below = _mm512_add_epi32(where.index, where.stride);
             f.u = u;
             f.v = v;
         }
+        return f;
+    };
+    const auto gatherTexels = [&](Fetched & f) __attribute__((always_inline)) {
+        if (kTextured && f.live != 0) {
+            if constexpr (Color == FastColor::TexturedBilinear) {
+                texelPairs(c.texelBase, f.index, f.t00, f.t10);
+                texelPairs(c.texelBase, f.below, f.t01, f.t11);
+            } else {
+                f.t00 = texelsAt(c.texelBase, f.index);
+            }
+        }
+    };
+    const auto fetch = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
+        Fetched f = locate(g, inGroup);
+        gatherTexels(f);
         return f;
     };
     const auto finish = [&](const Lanes& g, const Fetched& f, const Piece* pieces,
@@ -489,20 +501,34 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
                 }
                 return piece;
             };
+            const auto after = [&](const Lanes& before) __attribute__((always_inline)) {
+                Lanes next = before;
+                next.fi = _mm512_add_ps(before.fi, sixteen);
+                next.itR = _mm512_add_epi32(before.itR, stepR);
+                next.itG = _mm512_add_epi32(before.itG, stepG);
+                next.itB = _mm512_add_epi32(before.itB, stepB);
+                return next;
+            };
             Piece piece = load(g, 0);
             Fetched fetched = fetch(g, 0xFFFF);
-            for (at = 16; span.count - at >= 16; at += 16) {
-                Lanes next = g;
-                next.fi = _mm512_add_ps(g.fi, sixteen);
-                next.itR = _mm512_add_epi32(g.itR, stepR);
-                next.itG = _mm512_add_epi32(g.itG, stepG);
-                next.itB = _mm512_add_epi32(g.itB, stepB);
-                const Piece nextPiece = load(next, at);
-                const Fetched nextFetched = fetch(next, 0xFFFF);
+            at = 16;
+            if (span.count - at >= 16) {
+                // Three groups in flight: one located, one gathered, one finished.
+                Lanes g1 = after(g);
+                Piece piece1 = load(g1, at);
+                Fetched fetched1 = locate(g1, 0xFFFF);
+                for (at += 16; span.count - at >= 16; at += 16) {
+                    Lanes g2 = after(g1);
+                    const Piece piece2 = load(g2, at);
+                    const Fetched fetched2 = locate(g2, 0xFFFF);
+                    gatherTexels(fetched1);
+                    finish(g, fetched, &piece, 1);
+                    g = g1, piece = piece1, fetched = fetched1;
+                    g1 = g2, piece1 = piece2, fetched1 = fetched2;
+                }
+                gatherTexels(fetched1);
                 finish(g, fetched, &piece, 1);
-                g = next;
-                piece = nextPiece;
-                fetched = nextFetched;
+                g = g1, piece = piece1, fetched = fetched1;
             }
             finish(g, fetched, &piece, 1);
         }
