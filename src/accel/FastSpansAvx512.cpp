@@ -19,6 +19,16 @@
 // lane holds the same pixel offset and the same iterator sums as in a group of its own
 // span, so the bits do not change.
 //
+// Groups overlap. A group is one long chain of dependent steps (division, level of
+// detail, texel addresses, gathers, filter, dither), too long for the processor to start
+// the next group on its own while it waits; so the loop does it: a long span keeps three
+// groups in flight (one making its texel addresses, one gathering its texels, one making
+// its colours and storing them), and a full shared group is finished only once the next
+// one has gathered its texels. This reads a group's depths and colours before the group
+// before it is stored, which is sound because the spans of a call never share a pixel.
+// (Measured on a 2-core AVX-512 Xeon, bench_span_widths: 5000-px triangles 12-15% and
+// 100-px ones about 10% less CPU time.)
+//
 // Why it matches the other spans bit for bit: the same single IEEE operations in the same
 // order (mul, add, div; no fused multiply-add: -ffp-contract=off, and no embedded
 // rounding), the same truncating conversion with the same floor fix-up, MAX with the
@@ -168,19 +178,30 @@ struct Footprint {
     right = _mm512_permutex2var_epi32(first, _mm512_add_epi32(evens, splat(1)), second);
 }
 
-// Sixteen bilinear texels' filter (lerpTexel along s on both rows, then along t).
-[[gnu::always_inline]] inline Colors bilinear(const uint32_t* texels, const Footprint& f) {
+// What a group needs from memory before its colours: the lanes that pass the depth test
+// (none: nothing more was done), their depth values, their texels (the 2x2 footprints'
+// corners (0, 0), (1, 0), (0, 1), (1, 1) for bilinear, the texel in t00 for point
+// sampling) and their texel positions u, v.
+struct Fetched {
+    __mmask16 live;
+    __m512i depth;
     __m512i t00, t10, t01, t11;
-    texelPairs(texels, f.index, t00, t10);
-    texelPairs(texels, _mm512_add_epi32(f.index, f.stride), t01, t11);
-    const Colors c00 = unpackArgb(t00);
-    const Colors c10 = unpackArgb(t10);
-    const Colors c01 = unpackArgb(t01);
-    const Colors c11 = unpackArgb(t11);
-    const __m512i fu = _mm512_and_si512(f.u, splat(255));
-    const __m512i fv = _mm512_and_si512(f.v, splat(255));
-    const __m512i fu2 = _mm512_or_si512(fu, _mm512_slli_epi32(fu, 16));
-    const __m512i fv2 = _mm512_or_si512(fv, _mm512_slli_epi32(fv, 16));
+    __m512i u, v;
+    __m512i index, below; // where the top and bottom rows of the texels are
+};
+
+// Sixteen bilinear texels' filter (lerpTexel along s on both rows, then along t).
+[[gnu::always_inline]] inline Colors bilinear(const Fetched& f) {
+    const Colors c00 = unpackArgb(f.t00);
+    const Colors c10 = unpackArgb(f.t10);
+    const Colors c01 = unpackArgb(f.t01);
+    const Colors c11 = unpackArgb(f.t11);
+    // The low byte of each lane's u and v in both of its words.
+    const __m512i lowByteTwice = _mm512_broadcast_i32x4(
+        _mm_setr_epi32(static_cast<int32_t>(0x80008000u), static_cast<int32_t>(0x80048004u),
+                       static_cast<int32_t>(0x80088008u), static_cast<int32_t>(0x800C800Cu)));
+    const __m512i fu2 = _mm512_shuffle_epi8(f.u, lowByteTwice);
+    const __m512i fv2 = _mm512_shuffle_epi8(f.v, lowByteTwice);
     const __m512i topRb = lerpWords(c00.rb, c10.rb, fu2);
     const __m512i topGa = lerpWords(c00.ga, c10.ga, fu2);
     const __m512i bottomRb = lerpWords(c01.rb, c11.rb, fu2);
@@ -243,22 +264,29 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     // share groups (with the small triangles' spans of a few pixels, most lanes would
     // otherwise be idle).
     struct Piece {
-        uint16_t* depths;
-        void* pixels;
+        size_t at; // the first pixel's index in the buffers
         int32_t lane, count;
     };
-    struct Group {
+    // Held in locals: the stores through the buffers could otherwise be taken to change
+    // them, and every piece would read them again.
+    uint16_t* const depthBuffer = c.depth;
+    uint16_t* const color16 = c.color16;
+    uint32_t* const color32 = c.color32;
+    const size_t width = static_cast<size_t>(c.width);
+    const auto pixelsOf = [&](const Piece& piece) {
+        return Rgb565 ? static_cast<void*>(color16 + piece.at)
+                      : static_cast<void*>(color32 + piece.at);
+    };
+    struct Lanes {
         __m512 oow0, sow0, tow0, toow0, fi;
         __m512i itR, itG, itB, thresholds;
         __m512i stored;      // the depths of the group's pixels
         __m512i storedColor; // ... and their colours, for blending
-        int32_t used;        // lanes 0..used-1 are pixels
-        int32_t pieceCount;
-        Piece pieces[16];
     };
-    const auto shade = [&](const Group& g) __attribute__((always_inline)) {
-        const __mmask16 inGroup =
-            static_cast<__mmask16>(g.used == 16 ? 0xFFFFu : (1u << g.used) - 1u);
+    // A group's stages (see the banner): locate (depth test, texel addresses), gather
+    // the texels, finish (colours, stores).
+    const auto locate = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
+        Fetched f;
         __mmask16 live = inGroup;
         __m512 w = one;
         if (WBuffer || (kTextured && c.sharedOow)) {
@@ -274,15 +302,10 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
                             (_mm512_cmpeq_epi32_mask(depth, g.stored) & passEqual) |
                             (_mm512_cmpgt_epi32_mask(depth, g.stored) & passGreater));
             live &= pass;
-            if (live == 0) {
-                return;
-            }
         }
-
-        Colors color = {
-            _mm512_or_si512(iteratedChannel(g.itB), _mm512_slli_epi32(iteratedChannel(g.itR), 16)),
-            iteratedChannel(g.itG)};
-        if constexpr (kTextured) {
+        f.live = live;
+        f.depth = depth;
+        if (kTextured && live != 0) {
             const __m512 wt =
                 c.sharedOow
                     ? w
@@ -319,9 +342,41 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             const __m512i u = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(s, scale)), centre);
             const __m512i v = _mm512_sub_epi32(floorToInt16(_mm512_mul_ps(t, scale)), centre);
             const Footprint where = footprint(u, v, offset, shape);
-            const Colors texel = Color == FastColor::TexturedBilinear
-                                     ? bilinear(c.texelBase, where)
-                                     : unpackArgb(texelsAt(c.texelBase, where.index));
+            f.index = where.index;
+            f.below = _mm512_add_epi32(where.index, where.stride);
+            f.u = u;
+            f.v = v;
+        }
+        return f;
+    };
+    const auto gatherTexels = [&](Fetched & f) __attribute__((always_inline)) {
+        if (kTextured && f.live != 0) {
+            if constexpr (Color == FastColor::TexturedBilinear) {
+                texelPairs(c.texelBase, f.index, f.t00, f.t10);
+                texelPairs(c.texelBase, f.below, f.t01, f.t11);
+            } else {
+                f.t00 = texelsAt(c.texelBase, f.index);
+            }
+        }
+    };
+    const auto fetch = [&](const Lanes& g, __mmask16 inGroup) __attribute__((always_inline)) {
+        Fetched f = locate(g, inGroup);
+        gatherTexels(f);
+        return f;
+    };
+    const auto finish = [&](const Lanes& g, const Fetched& f, const Piece* pieces,
+                            int32_t pieceCount) __attribute__((always_inline)) {
+        const __mmask16 live = f.live;
+        if (live == 0) {
+            return;
+        }
+        const __m512i depth = f.depth;
+        Colors color = {
+            _mm512_or_si512(iteratedChannel(g.itB), _mm512_slli_epi32(iteratedChannel(g.itR), 16)),
+            iteratedChannel(g.itG)};
+        if constexpr (kTextured) {
+            const Colors texel =
+                Color == FastColor::TexturedBilinear ? bilinear(f) : unpackArgb(f.t00);
             color = {mul255Words(texel.rb, color.rb), mul255Words(texel.ga, color.ga)};
         }
         if constexpr (Color == FastColor::Faded) {
@@ -346,8 +401,8 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
 
         const __m512i pixels = Rgb565 ? ditherColors(color, g.thresholds) : packArgb(color);
         written += static_cast<uint64_t>(__builtin_popcount(static_cast<uint32_t>(live)));
-        for (int32_t p = 0; p < g.pieceCount; ++p) {
-            const Piece& piece = g.pieces[p];
+        for (int32_t p = 0; p < pieceCount; ++p) {
+            const Piece& piece = pieces[p];
             const __mmask16 mine = static_cast<__mmask16>(
                 (static_cast<uint32_t>(live) >> piece.lane) & ((1u << piece.count) - 1u));
             // The piece's lanes moved down to lane 0.
@@ -355,24 +410,21 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             const __m512i piecePixels =
                 piece.lane == 0 ? pixels : _mm512_permutexvar_epi32(down, pixels);
             if constexpr (Rgb565) {
-                _mm256_mask_storeu_epi16(piece.pixels, mine, _mm512_cvtepi32_epi16(piecePixels));
+                _mm256_mask_storeu_epi16(pixelsOf(piece), mine, _mm512_cvtepi32_epi16(piecePixels));
             } else {
-                _mm512_mask_storeu_epi32(piece.pixels, mine, piecePixels);
+                _mm512_mask_storeu_epi32(pixelsOf(piece), mine, piecePixels);
             }
             if (depthWrite) {
                 const __m512i pieceDepth =
                     piece.lane == 0 ? depth : _mm512_permutexvar_epi32(down, depth);
-                _mm256_mask_storeu_epi16(piece.depths, mine, _mm512_cvtepi32_epi16(pieceDepth));
+                _mm256_mask_storeu_epi16(depthBuffer + piece.at, mine,
+                                         _mm512_cvtepi32_epi16(pieceDepth));
             }
         }
     };
 
     auto pieceAt = [&](const Span& span, int32_t at, int32_t lane, int32_t count) {
-        const size_t offset = static_cast<size_t>(span.memoryRow) * static_cast<size_t>(c.width) +
-                              static_cast<size_t>(span.x + at);
-        return Piece{c.depth + offset,
-                     Rgb565 ? static_cast<void*>(c.color16 + offset)
-                            : static_cast<void*>(c.color32 + offset),
+        return Piece{static_cast<size_t>(span.memoryRow) * width + static_cast<size_t>(span.x + at),
                      lane, count};
     };
     // Lane L of a group holding pixel `at` of a span at lane `lane` is the span's pixel
@@ -389,9 +441,33 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
                                                                      static_cast<uint32_t>(step))));
     };
 
-    Group shared; // the group short spans are gathered in
-    shared.used = 0;
-    shared.pieceCount = 0;
+    // The group short spans are gathered in: lanes 0..used-1 are pixels, of its pieces.
+    Lanes shared;
+    int32_t used = 0;
+    int32_t pieceCount = 0;
+    Piece pieceLists[2][16];
+    Piece* pieces = pieceLists[0];
+    // A full shared group is fetched, and finished once the next one has been fetched
+    // too (or at the end).
+    Lanes pending;
+    Fetched pendingFetched;
+    int32_t pendingPieces = 0; // none pending
+    const auto finishPending = [&]() __attribute__((always_inline)) {
+        if (pendingPieces > 0) {
+            finish(pending, pendingFetched, pieces == pieceLists[0] ? pieceLists[1] : pieceLists[0],
+                   pendingPieces);
+        }
+    };
+    const auto shadeShared = [&]() __attribute__((always_inline)) {
+        const Fetched fetched = fetch(shared, 0xFFFF);
+        finishPending();
+        pending = shared;
+        pendingFetched = fetched;
+        pendingPieces = pieceCount;
+        pieces = pieces == pieceLists[0] ? pieceLists[1] : pieceLists[0];
+        used = 0;
+        pieceCount = 0;
+    };
     shared.fi = lanes;
     shared.oow0 = shared.sow0 = shared.tow0 = shared.toow0 = one;
     shared.itR = rampR, shared.itG = rampG, shared.itB = rampB;
@@ -401,9 +477,7 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         const Span& span = spans[k];
         int32_t at = 0;
         if (span.count >= 16) {
-            Group g;
-            g.used = 16;
-            g.pieceCount = 1;
+            Lanes g;
             g.fi = lanes;
             g.oow0 = _mm512_set1_ps(span.start.oow);
             g.sow0 = _mm512_set1_ps(span.start.sow);
@@ -418,34 +492,61 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             const __m512i stepR = _mm512_slli_epi32(splat(c.dr), 4);
             const __m512i stepG = _mm512_slli_epi32(splat(c.dg), 4);
             const __m512i stepB = _mm512_slli_epi32(splat(c.db), 4);
-            for (; span.count - at >= 16; at += 16) {
-                g.pieces[0] = pieceAt(span, at, 0, 16);
+            // The group of pixels at..at+15 of the span: its memory and stored values.
+            const auto load = [&](Lanes & lanes16, int32_t at16) __attribute__((always_inline)) {
+                const Piece piece = pieceAt(span, at16, 0, 16);
                 if constexpr (WBuffer) {
-                    g.stored = _mm512_cvtepu16_epi32(
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.pieces[0].depths)));
+                    lanes16.stored = _mm512_cvtepu16_epi32(_mm256_loadu_si256(
+                        reinterpret_cast<const __m256i*>(depthBuffer + piece.at)));
                 }
                 if constexpr (Blend != FastBlend::Replace) {
-                    g.storedColor = Rgb565
-                                        ? _mm512_cvtepu16_epi32(_mm256_loadu_si256(
-                                              reinterpret_cast<const __m256i*>(g.pieces[0].pixels)))
-                                        : _mm512_loadu_si512(g.pieces[0].pixels);
+                    lanes16.storedColor =
+                        Rgb565 ? _mm512_cvtepu16_epi32(_mm256_loadu_si256(
+                                     reinterpret_cast<const __m256i*>(pixelsOf(piece))))
+                               : _mm512_loadu_si512(pixelsOf(piece));
                 }
-                shade(g);
-                g.fi = _mm512_add_ps(g.fi, sixteen);
-                g.itR = _mm512_add_epi32(g.itR, stepR);
-                g.itG = _mm512_add_epi32(g.itG, stepG);
-                g.itB = _mm512_add_epi32(g.itB, stepB);
+                return piece;
+            };
+            const auto after = [&](const Lanes& before) __attribute__((always_inline)) {
+                Lanes next = before;
+                next.fi = _mm512_add_ps(before.fi, sixteen);
+                next.itR = _mm512_add_epi32(before.itR, stepR);
+                next.itG = _mm512_add_epi32(before.itG, stepG);
+                next.itB = _mm512_add_epi32(before.itB, stepB);
+                return next;
+            };
+            Piece piece = load(g, 0);
+            Fetched fetched = fetch(g, 0xFFFF);
+            at = 16;
+            if (span.count - at >= 16) {
+                // Three groups in flight: one located, one gathered, one finished.
+                Lanes g1 = after(g);
+                Piece piece1 = load(g1, at);
+                Fetched fetched1 = locate(g1, 0xFFFF);
+                for (at += 16; span.count - at >= 16; at += 16) {
+                    Lanes g2 = after(g1);
+                    const Piece piece2 = load(g2, at);
+                    const Fetched fetched2 = locate(g2, 0xFFFF);
+                    gatherTexels(fetched1);
+                    finish(g, fetched, &piece, 1);
+                    g = g1, piece = piece1, fetched = fetched1;
+                    g1 = g2, piece1 = piece2, fetched1 = fetched2;
+                }
+                gatherTexels(fetched1);
+                finish(g, fetched, &piece, 1);
+                g = g1, piece = piece1, fetched = fetched1;
             }
+            finish(g, fetched, &piece, 1);
         }
         // The rest of the span (all of a short one) joins the shared group, spilling into
         // the next one when it is full.
         while (at < span.count) {
-            const int32_t lane = shared.used;
+            const int32_t lane = used;
             const int32_t n = span.count - at < 16 - lane ? span.count - at : 16 - lane;
             const __mmask16 own = static_cast<__mmask16>(((1u << n) - 1u) << lane);
             const __mmask16 first = static_cast<__mmask16>((1u << n) - 1u);
             const Piece piece = pieceAt(span, at, lane, n);
-            shared.pieces[shared.pieceCount++] = piece;
+            pieces[pieceCount++] = piece;
             const int32_t back = lane - at;
             shared.fi =
                 _mm512_mask_sub_ps(shared.fi, own, lanes, _mm512_set1_ps(static_cast<float>(back)));
@@ -462,26 +563,28 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             shared.thresholds =
                 _mm512_mask_mov_epi32(shared.thresholds, own, thresholdsAt(span, at, lane));
             if constexpr (WBuffer) {
-                shared.stored =
-                    _mm512_mask_expand_epi32(shared.stored, own, loadWords(piece.depths, first));
+                shared.stored = _mm512_mask_expand_epi32(shared.stored, own,
+                                                         loadWords(depthBuffer + piece.at, first));
             }
             if constexpr (Blend != FastBlend::Replace) {
                 shared.storedColor = _mm512_mask_expand_epi32(
                     shared.storedColor, own,
-                    Rgb565 ? loadWords(static_cast<const uint16_t*>(piece.pixels), first)
-                           : _mm512_maskz_loadu_epi32(first, piece.pixels));
+                    Rgb565 ? loadWords(color16 + piece.at, first)
+                           : _mm512_maskz_loadu_epi32(first, color32 + piece.at));
             }
-            shared.used += n;
+            used += n;
             at += n;
-            if (shared.used == 16) {
-                shade(shared);
-                shared.used = 0;
-                shared.pieceCount = 0;
+            if (used == 16) {
+                shadeShared();
             }
         }
     }
-    if (shared.used > 0) {
-        shade(shared);
+    if (used > 0) { // the last group, not full
+        const Fetched fetched = fetch(shared, static_cast<__mmask16>((1u << used) - 1u));
+        finishPending();
+        finish(shared, fetched, pieces, pieceCount);
+    } else {
+        finishPending();
     }
     c.pixelsWritten += written;
 }

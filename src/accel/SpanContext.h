@@ -80,7 +80,9 @@ struct SpanContext {
     uint64_t pixelsWritten = 0;
 };
 
-// Shades `count` spans (1..kSpanBatch) of the current triangle.
+// Shades `count` spans (1..kSpanBatch) of the current triangle. No two spans of a call
+// share a pixel (they are rows of one triangle): the fast spans read a group's depths
+// and colours before they store the group before it.
 using SpanFunction = void (*)(SpanContext& context, const Span* spans, int32_t count);
 
 // The span function that honours every state, one pixel at a time.
