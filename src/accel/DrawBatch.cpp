@@ -20,7 +20,6 @@ void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     triangleStates_.clear();
     clears_.clear();
     work_ = 0;
-    nextBand.store(0, std::memory_order_relaxed);
 }
 
 uint32_t DrawBatch::addState(const RenderState& state, const SpanContext& context,
