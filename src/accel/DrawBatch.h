@@ -22,7 +22,6 @@
 //   ... per band, on any thread: pixels += batch.drawBand(band, scratchContext);
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -64,9 +63,7 @@ public:
     // the pixels the triangles wrote.
     uint64_t drawBand(int32_t band, SpanContext& scratch) const;
 
-    // For the thread pool: the next band to hand out, and the frame the batch belongs to
-    // (the device's bookkeeping).
-    std::atomic<int32_t> nextBand{0};
+    // The frame the batch belongs to (the device's bookkeeping).
     uint64_t frame = 0;
 
 private:

@@ -2,9 +2,22 @@
 //
 // A pool of `threads - 1` background threads; the thread that submits a batch is the
 // last worker: wait() makes it draw bands too until the batch is done, so that no core
-// idles while the caller waits. Bands are handed out one at a time from an atomic
-// counter, so that a band heavy with work does not hold up the others. At most one batch
-// is in flight; the device records the next one meanwhile.
+// idles while the caller waits.
+//
+// Hand-out. Each thread owns a run of neighbouring bands (thread 0, the caller, the top
+// one) and takes its bands from the front of its run; a thread whose run is used up
+// takes bands one at a time from the back of the others' runs. A thread so draws mostly
+// the same rows from batch to batch, with their colour and depth in its own cache, and a
+// band heavy with work still does not hold up the others.
+//
+// Hand-over. Sleeping on a condition variable and being woken costs tens of
+// microseconds, as much as drawing a band of small triangles, and a busy frame hands
+// over a batch every few hundred microseconds. So a thread that runs out of work first spins
+// for a short bounded while (kSpinMicroseconds) for the next batch or for the others to
+// finish, and only then sleeps: a player that idles (waiting for vertical sync) costs at
+// most that spin per batch.
+//
+// At most one batch is in flight; the device records the next one meanwhile.
 //
 // Usage (from one thread):
 //   RasterWorkers workers(2);
@@ -15,6 +28,7 @@
 // Threads are the standard library's; nothing here is specific to a platform.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -33,27 +47,42 @@ public:
     RasterWorkers& operator=(const RasterWorkers&) = delete;
 
     int32_t threads() const { return static_cast<int32_t>(threads_.size()) + 1; }
-    bool inFlight() const { return batch_ != nullptr; }
-    const DrawBatch* batchInFlight() const { return batch_; }
+    bool inFlight() const { return batch_.load(std::memory_order_relaxed) != nullptr; }
+    const DrawBatch* batchInFlight() const { return batch_.load(std::memory_order_relaxed); }
 
     void submit(DrawBatch& batch);
     // Draws bands of the batch in flight until it is done; returns the pixels it wrote
     // (0 when nothing was in flight).
     uint64_t wait();
 
+    // How long a thread out of work spins before it sleeps.
+    static constexpr int32_t kSpinMicroseconds = 50;
+
 private:
-    void threadMain();
-    // Draws bands of `batch` until none is left to hand out; returns the pixels written.
-    static uint64_t drawBands(DrawBatch& batch, SpanContext& scratch);
+    // The bands a thread owns in the batch in flight: front (next to take) in the low
+    // half, end (one past the last left) in the high half. Alone on its cache line.
+    struct alignas(64) Run {
+        std::atomic<uint64_t> bands{0};
+    };
+
+    void threadMain(int32_t slot);
+    // Draws bands of the batch in flight until none is left to hand out, as thread
+    // `slot`; returns the pixels written.
+    uint64_t drawBands(int32_t slot, SpanContext& scratch);
+    // The next band for thread `slot`, or -1 when every band is handed out.
+    int32_t takeBand(int32_t slot);
 
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    DrawBatch* batch_ = nullptr; // written by the submitting thread under the mutex
-    uint64_t generation_ = 0;
-    int32_t inside_ = 0;  // background threads drawing the batch in flight
-    uint64_t pixels_ = 0; // written by the background threads for the batch in flight
-    bool stop_ = false;
+    // Written by the submitting thread under the mutex; read without it only to decide
+    // whether to keep spinning.
+    std::atomic<DrawBatch*> batch_{nullptr};
+    std::atomic<uint64_t> generation_{0};
+    std::atomic<int32_t> inside_{0}; // background threads drawing the batch in flight
+    uint64_t pixels_ = 0;            // written by the background threads for the batch in flight
+    std::atomic<bool> stop_{false};
+    std::unique_ptr<Run[]> runs_; // one per thread
     std::unique_ptr<SpanContext> callerScratch_;
     std::vector<std::thread> threads_;
 };
