@@ -90,15 +90,6 @@ TEST_F(LaterObjectsTest, VersionOneSceneDrawsAnLwo2ObjectWithItsPicture) {
     EXPECT_FALSE(fileExists("demo/error.txt"));
 }
 
-TEST_F(LaterObjectsTest, InspectObjectShowsTheSurfaceAndItsTexture) {
-    ASSERT_EQ(run("inspect object demo/objects/boxuv.lwo"), 0) << err;
-    EXPECT_NE(out.find("  pointCount: 24\n  polygonCount: 12\n  surfaceCount: 1\n"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("      textureMapping: 6\n"), std::string::npos);
-    EXPECT_NE(out.find("BoxUV.PNG"), std::string::npos) << "found without regard to case";
-}
-
 TEST_F(LaterObjectsTest, ConvertedObjectsLoadInThePlayerWithTheirPictures) {
     const int white = whitePixels();
     writeFile("demo/textures/BoxUV.3df", "a texture of the demo's own");
