@@ -7,7 +7,7 @@
 #include "object/MeshPreparation.h"
 #include "object/ObjectLoadFailure.h"
 #include "player/ReaderExtensions.h"
-#include "support/RealLwobFiles.h"
+#include "support/TestData.h"
 
 using lwob::u16;
 

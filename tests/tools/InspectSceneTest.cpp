@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/EmberProgram.h"
-#include "support/RealLwobFiles.h"
+#include "support/TestData.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
+#include "support/TestData.h"
 #include "texture/TextureTable.h"
 
 namespace {
@@ -54,10 +55,9 @@ class LaterObjectsTest : public EmberProgramTest {
 protected:
     void SetUp() override {
         EmberProgramTest::SetUp();
-        const std::string data = std::getenv("EMBER_TESTDATA");
         writeFile("demo/scenes/outdoor.lws", kScene);
-        writeFile("demo/objects/boxuv.lwo", readFile(data + "/lwo2/boxuv.lwo"));
-        writeFile("demo/objects/BoxUV.PNG", readFile(data + "/lwo2/boxuv.png"));
+        writeFile("demo/objects/boxuv.lwo", testDataFile("lwo2/boxuv.lwo"));
+        writeFile("demo/objects/BoxUV.PNG", testDataFile("lwo2/boxuv.png"));
     }
     // Pixels of the rendered frame brighter than 200 in every channel.
     int whitePixels(const std::string& demo = "demo") {
