@@ -8,7 +8,6 @@
 #include <cmath>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 
 #include "DemoFolder.h"

@@ -1,6 +1,3 @@
-#include <cstdlib>
-#include <fstream>
-
 #include "ObjectTestSupport.h"
 
 using lwob::f32;

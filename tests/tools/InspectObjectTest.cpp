@@ -1,8 +1,6 @@
 // ember inspect object: the mesh as the player loads it, on standard output.
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"

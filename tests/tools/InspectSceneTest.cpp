@@ -61,14 +61,6 @@ TEST_F(InspectSceneTest, AFrameAnimatesTheSceneFirst) {
     EXPECT_EQ(scene["textures"]["memoryNext"], 0); // no flare file: nothing downloaded
 }
 
-TEST_F(InspectSceneTest, TextOutputNamesEveryField) {
-    writeFile("scenes/a.lws", kScene);
-    ASSERT_EQ(run("inspect scene scenes/a.lws --frame 0"), 0) << err;
-    EXPECT_NE(out.find("\nlightCount: 1\n"), std::string::npos);
-    EXPECT_NE(out.find("      position: [0.0, 5.0, 0.0]\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("    rangeSquared: 1.0\n"), std::string::npos);
-}
-
 TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
     writeFile("scenes/bad.lws", "XLWS 3");
     EXPECT_EQ(run("inspect scene scenes/bad.lws"), 1);

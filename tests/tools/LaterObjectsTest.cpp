@@ -1,8 +1,8 @@
 // ember with objects of later LightWave versions: a version-1 scene naming an LWO2
-// object renders it with its UV-mapped picture; ember inspect object shows what was read.
+// object renders it with its UV-mapped picture, before and after ember convert.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <string>
 
 #include "content/PngFile.h"
