@@ -57,6 +57,22 @@ inline uint32_t rgb565ToArgb(uint32_t p) {
            expand5(p & 31);
 }
 
+#if defined(__SSE2__)
+// Eight pixels' channels, 0..255 in 16-bit lanes.
+struct ChannelLanes {
+    __m128i r, g, b;
+};
+// Eight RGB565 pixels' channels widened as rgb565ToArgb widens them.
+inline ChannelLanes widenRgb565(__m128i p) {
+    const __m128i r = _mm_srli_epi16(p, 11);
+    const __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(63));
+    const __m128i b = _mm_and_si128(p, _mm_set1_epi16(31));
+    return {_mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2)),
+            _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4)),
+            _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2))};
+}
+#endif
+
 inline uint32_t floatBits(float f) {
     uint32_t bits;
     std::memcpy(&bits, &f, sizeof(bits));

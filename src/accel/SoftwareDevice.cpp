@@ -329,7 +329,58 @@ const uint32_t* rgb565BytesTable() {
     return table.bytes;
 }
 
+// A row of RGB565 pixels as 0xFFRRGGBB (rgb565ToArgb), eight at a time where SSE2 is
+// there: every frame ember render writes comes through here.
+void rgb565RowToArgb(const uint16_t* source, int32_t width, uint32_t* out) {
+    int32_t x = 0;
+#if defined(__SSE2__)
+    const __m128i opaque = _mm_set1_epi16(static_cast<int16_t>(0xFF00));
+    for (; x + 8 <= width; x += 8) {
+        const ChannelLanes c =
+            widenRgb565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x)));
+        const __m128i gb = _mm_or_si128(_mm_slli_epi16(c.g, 8), c.b);
+        const __m128i ar = _mm_or_si128(opaque, c.r);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(gb, ar));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi16(gb, ar));
+    }
+#endif
+    for (; x < width; ++x) {
+        out[x] = rgb565ToArgb(source[x]);
+    }
+}
+
 } // namespace
+
+void SoftwareDevice::frontRowArgb(int32_t y, uint32_t* out, uint32_t* filterScratch) const {
+    const int32_t width = frame_.width();
+    if (frame_.isRgb565()) {
+        rgb565RowToArgb(frame_.frontRow16(y), width, out);
+    } else {
+        std::memcpy(out, frame_.frontRow32(y), static_cast<size_t>(width) * 4);
+    }
+    if (filterScratch != nullptr) {
+        applyOutputFilter(out, width, filterScratch);
+    }
+}
+
+bool SoftwareDevice::readFrontBufferArgb(uint32_t* pixels, size_t stride,
+                                         OutputFilter filter) const {
+    finishForReading();
+    if (!isOpen() || pixels == nullptr || stride < static_cast<size_t>(frame_.width())) {
+        return false;
+    }
+    std::unique_ptr<uint32_t[]> scratch;
+    if (filter == OutputFilter::Smooth && frame_.isRgb565()) {
+        scratch.reset(new (std::nothrow) uint32_t[static_cast<size_t>(frame_.width())]);
+        if (scratch == nullptr) {
+            return false;
+        }
+    }
+    for (int32_t y = 0; y < frame_.height(); ++y) {
+        frontRowArgb(y, pixels + static_cast<size_t>(y) * stride, scratch.get());
+    }
+    return true;
+}
 
 // Read-back without the output filter, the common case (every frame ember render writes):
 // one word per pixel from a table or a byte swap, stored whole; for three channels each
@@ -386,17 +437,7 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
     }
     for (int32_t y = 0; y < frame_.height(); ++y) {
         uint32_t* argb = row.get();
-        if (frame_.isRgb565()) {
-            const uint16_t* source = frame_.frontRow16(y);
-            for (int32_t x = 0; x < width; ++x) {
-                argb[x] = rgb565ToArgb(source[x]);
-            }
-        } else {
-            std::memcpy(argb, frame_.frontRow32(y), static_cast<size_t>(width) * 4);
-        }
-        if (filtered) {
-            applyOutputFilter(argb, width, row.get() + width);
-        }
+        frontRowArgb(y, argb, row.get() + width);
         uint8_t* out = pixels + static_cast<size_t>(y) * stride;
         for (int32_t x = 0; x < width; ++x) {
             out[0] = static_cast<uint8_t>(argb[x] >> 16);

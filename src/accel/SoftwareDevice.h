@@ -133,6 +133,10 @@ public:
     // surface is closed or the arguments cannot hold the frame.
     bool readFrontBuffer(uint8_t* pixels, int32_t channels, size_t stride,
                          OutputFilter filter = OutputFilter::None) const;
+    // The front buffer as 0xFFRRGGBB words, top row first, rows `stride` words apart (at
+    // least the width). False when the surface is closed or the rows cannot hold it.
+    bool readFrontBufferArgb(uint32_t* pixels, size_t stride,
+                             OutputFilter filter = OutputFilter::None) const;
     // The front buffer's memory as it is, for presenters that show it without
     // converting it: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes apart, top row
     // first; valid until the next device call. `pixels` is nullptr when closed.
@@ -240,6 +244,9 @@ private:
     static void completeDrawingHook(void* device);
     void finishForReading() const { const_cast<SoftwareDevice*>(this)->finish(); }
     void readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels, size_t stride) const;
+    // Row `y` of the front buffer as 0xFFRRGGBB words; filtered through `filterScratch`
+    // (width words) when it is given.
+    void frontRowArgb(int32_t y, uint32_t* out, uint32_t* filterScratch) const;
 
     SoftwareDeviceOptions options_;
     FramePresenter* presenter_ = nullptr;

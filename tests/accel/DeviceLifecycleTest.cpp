@@ -173,6 +173,35 @@ TEST_F(DeviceLifecycleTest, SwapPresentsTheBackBufferAndReadBackGivesItsPixels) 
     EXPECT_EQ(device_->frontPixel(0, 0), 0xFF102030u);
 }
 
+// Words and bytes are two readings of one picture, filtered or not: a dithered gradient
+// gives many RGB565 values, and 37 columns leave the eight-at-a-time path a tail.
+TEST_F(DeviceLifecycleTest, WordReadBackGivesTheBytesReadBack) {
+    for (const AccelColorMode mode : {AccelColorMode::Authentic16, AccelColorMode::Clean32}) {
+        open(37, 2, mode);
+        gouraudState();
+        grDitherMode(GR_DITHER_4x4);
+        GrVertex a = vertex(0, 0, 0, 255, 30), b = vertex(37, 0, 255, 0, 200),
+                 c = vertex(37, 2, 100, 50, 255), d = vertex(0, 2, 255, 255, 0);
+        triangle(a, b, c);
+        triangle(a, c, d);
+        grBufferSwap(0);
+        for (const OutputFilter filter : {OutputFilter::None, OutputFilter::Smooth}) {
+            uint32_t words[2][40] = {};
+            uint8_t bytes[2][37][3];
+            ASSERT_TRUE(device_->readFrontBufferArgb(&words[0][0], 40, filter));
+            ASSERT_TRUE(device_->readFrontBuffer(&bytes[0][0][0], 3, 37 * 3, filter));
+            for (int y = 0; y < 2; ++y) {
+                for (int x = 0; x < 37; ++x) {
+                    const uint32_t expected =
+                        0xFF000000u | bytes[y][x][0] << 16 | bytes[y][x][1] << 8 | bytes[y][x][2];
+                    ASSERT_EQ(words[y][x], expected) << x << "," << y;
+                }
+                EXPECT_EQ(words[y][37], 0u); // nothing past the row
+            }
+        }
+    }
+}
+
 TEST_F(DeviceLifecycleTest, CountersCoverTheFrameAndRollOverOnSwap) {
     open(8, 8);
     gouraudState();

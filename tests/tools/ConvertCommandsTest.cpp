@@ -1,6 +1,7 @@
 // ember convert object and demo: real objects into files the player loads; nothing left
 // behind when it cannot.
 #include <memory>
+#include <tuple>
 
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
@@ -29,13 +30,15 @@ int32_t playerTriangles(const char* path, float* lastU = nullptr) {
 } // namespace
 
 TEST_F(ConvertCommandsTest, RealObjectsBecomeObjectsThePlayerLoads) {
-    const std::pair<const char*, int32_t> files[] = {
-        {"box1.5.lwo", 12}, {"sphere_with_mat_gloss_10pc.lwo", 528}, {"ConcavePolygon.lwo", 64}};
-    for (const auto& [name, triangles] : files) {
+    const std::tuple<const char*, int32_t, const char*> files[] = {
+        {"box1.5.lwo", 12, "6 polygons as 12 triangles"},
+        {"sphere_with_mat_gloss_10pc.lwo", 528, "288 polygons as 528 triangles"},
+        {"ConcavePolygon.lwo", 64, "1 polygon as 64 triangles"}};
+    for (const auto& [name, triangles, shape] : files) {
         writeFile(name, realLwobFile(name));
         EXPECT_EQ(playerTriangles(name), -1) << name;
         ASSERT_EQ(run(std::string("convert object ") + name + " out.lwo"), 0) << err;
-        EXPECT_EQ(out + err, "");
+        EXPECT_EQ(out + err, std::string("wrote out.lwo: ") + shape + "\n");
         EXPECT_EQ(playerTriangles("out.lwo"), triangles) << name;
         EXPECT_FALSE(fileExists("out.txc"));
     }
@@ -75,6 +78,9 @@ TEST_F(ConvertCommandsTest, ADemoOfQuadsAndPicturesBecomesADemoThePlayerPlays) {
     ASSERT_TRUE(test_demo::writeTestDemo("real", 30, false, true));
     writeFile("real/error.txt", "failed opening object: objects\\cube.lwo\n"); // an earlier try
     ASSERT_EQ(run("convert demo real playable"), 0) << err;
+    EXPECT_EQ(out, "converted objects\\cube.lwo: 6 polygons as 12 triangles\n"
+                   "converted textures\\flare.3df from a PNG picture\n"
+                   "wrote playable: 1 object and 1 picture converted\n");
     EXPECT_EQ(playerTriangles("real/objects/cube.lwo"), -1) << "the source is left as it was";
     EXPECT_EQ(playerTriangles("playable/objects/cube.lwo"), 12);
     EXPECT_TRUE(fileExists("playable/textures/flare.3df"));

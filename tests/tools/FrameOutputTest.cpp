@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "accel/PixelMath.h"
 #include "ember/Commands.h"
 #include "ember/FrameOutput.h"
 #include "ember/FrameQueue.h"
 #include "ember/Soundtrack.h"
+#include "ember/YuvConversion.h"
 #include "support/ScratchDirectory.h"
 
 namespace {
@@ -19,7 +21,7 @@ protected:
         RgbFrame f;
         f.width = width;
         f.height = height;
-        f.rgb.assign(static_cast<size_t>(width * height * 3), shade);
+        f.argb.assign(static_cast<size_t>(width * height), 0xFF000000u | shade * 0x010101u);
         return f;
     }
 };
@@ -31,7 +33,7 @@ struct RecordingSink : FrameSink {
         if (written_ == 2) {
             throw ToolError("disk full");
         }
-        shades.push_back(frame.rgb[0]);
+        shades.push_back(static_cast<uint8_t>(frame.argb[0]));
         ++written_;
     }
 };
@@ -41,8 +43,8 @@ TEST_F(FrameOutputTest, QueuedFramesAreWrittenInOrderAndTheSinksFailureComesBack
     FrameQueue queue(sink, 1);
     for (uint8_t shade = 1; shade <= 2; ++shade) {
         RgbFrame& f = queue.next(2, 1);
-        EXPECT_EQ(f.rgb.size(), 6u);
-        f.rgb[0] = shade;
+        EXPECT_EQ(f.argb.size(), 2u);
+        f.argb[0] = shade;
         queue.push();
     }
     queue.finish();
@@ -77,6 +79,43 @@ TEST_F(FrameOutputTest, Y4mHoldsAHeaderAndOneFramePerImage) {
     EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6]), 235);
     EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6 + 8]), 128);
     EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6 + 24 + 6]), 16);
+}
+
+// Every colour, in runs that leave the vector path a scalar tail.
+TEST(YuvConversionTest, EveryColourGivesTheIntegerFormula) {
+    std::vector<uint32_t> argb(65536 + 7);
+    std::vector<uint8_t> planes(argb.size() * 3);
+    for (uint32_t r = 0; r < 256; ++r) {
+        for (uint32_t i = 0; i < argb.size(); ++i) {
+            argb[i] = 0xFF000000u | r << 16 | (i & 0xFFFF);
+        }
+        argbToYuv444(argb.data(), argb.size(), planes.data(), planes.data() + argb.size(),
+                     planes.data() + 2 * argb.size());
+        for (size_t i = 0; i < argb.size(); ++i) {
+            const int g = static_cast<int>(argb[i] >> 8 & 0xFF),
+                      b = static_cast<int>(argb[i] & 0xFF);
+            const int red = static_cast<int>(r);
+            const int expected[3] = {(66 * red + 129 * g + 25 * b + 4224) >> 8,
+                                     (-38 * red - 74 * g + 112 * b + 32896) >> 8,
+                                     (112 * red - 94 * g - 18 * b + 32896) >> 8};
+            for (size_t plane = 0; plane < 3; ++plane) {
+                ASSERT_EQ(planes[plane * argb.size() + i], expected[plane])
+                    << "plane " << plane << " of " << std::hex << argb[i];
+            }
+        }
+    }
+    // RGB565 widens as the device reads it back.
+    std::vector<uint16_t> rgb565(65536 + 7);
+    for (size_t i = 0; i < rgb565.size(); ++i) {
+        rgb565[i] = static_cast<uint16_t>(i * 40503u);
+        argb[i] = rgb565ToArgb(rgb565[i]);
+    }
+    std::vector<uint8_t> fromWords(planes.size());
+    argbToYuv444(argb.data(), argb.size(), fromWords.data(), fromWords.data() + argb.size(),
+                 fromWords.data() + 2 * argb.size());
+    rgb565ToYuv444(rgb565.data(), rgb565.size(), planes.data(), planes.data() + argb.size(),
+                   planes.data() + 2 * argb.size());
+    EXPECT_EQ(planes, fromWords);
 }
 
 // A file takes its name only when finished; until then, and after a failure, the old

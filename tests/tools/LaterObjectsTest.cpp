@@ -102,7 +102,8 @@ TEST_F(LaterObjectsTest, ConvertedObjectsLoadInThePlayerWithTheirPictures) {
     EXPECT_FALSE(fileExists("out"));
     makeParents("out/objects/box.lwo");
     ASSERT_EQ(run("convert object demo/objects/boxuv.lwo out/objects/box.lwo"), 0) << err;
-    EXPECT_EQ(out, "wrote texture out/textures/BoxUV.3df\n");
+    EXPECT_EQ(out, "wrote texture out/textures/BoxUV.3df\nwrote out/objects/box.lwo: 12 triangles, "
+                   "texture coordinates beside it\n");
     auto textures = std::make_unique<TextureTable>(); // the player's readers: LWOB triangles
     auto object = std::make_unique<SceneObject>();
     setLoaderTraceStream(nullptr);

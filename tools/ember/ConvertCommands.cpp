@@ -53,6 +53,19 @@ struct QuietReaders {
     ~QuietReaders() { setTerminalQuiet(0); }
 };
 
+// "1 polygon", "2 polygons".
+std::string countOf(int32_t count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+// "12 polygons as 20 triangles" (only the triangles when the reader did not count
+// polygons, as for LWO2 objects).
+std::string shapeOf(const ConvertedObject& converted) {
+    const std::string triangles = countOf(converted.triangles, "triangle");
+    return converted.polygons > 0 ? countOf(converted.polygons, "polygon") + " as " + triangles
+                                  : triangles;
+}
+
 void writeBytes(const OutputFile& file, const std::string& bytes) {
     std::ofstream out(file.temporaryPath(), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -140,6 +153,8 @@ void convertObjectCommand(const std::string& in, const std::string& out,
         in, textures.empty() ? defaultTextureFolder(out) : fs::path(textures), true);
     writeConverted(converted, out);
     warnSkipped(out, converted);
+    std::printf("wrote %s: %s%s\n", out.c_str(), shapeOf(converted).c_str(),
+                converted.textureCoordinates.empty() ? "" : ", texture coordinates beside it");
 }
 
 // --- convert demo ---------------------------------------------------------------------
@@ -261,12 +276,14 @@ bool convertPicture(const std::string& texturePath) {
     return true;
 }
 
-// The work inside the copy of the demo (the working directory).
-void convertDemoHere() {
+// The work inside the copy of the demo (the working directory); returns what it did.
+std::string convertDemoHere() {
     QuietReaders quiet;
     const SceneNames names = namesInScenes();
     auto textures = std::make_unique<TextureTable>();
     std::set<std::string> done;
+    int32_t objects = 0;
+    int32_t pictures = 0;
     for (const std::string& name : names.objects) {
         const std::string path = objectPathOf(name);
         if (path.empty()) {
@@ -289,16 +306,21 @@ void convertDemoHere() {
             throw ToolError(path +
                             ": the converted object does not load: " + displayText(lastRefusal()));
         }
+        std::printf("converted %s: %s\n", displayText(path).c_str(), shapeOf(converted).c_str());
+        ++objects;
     }
     textures->loadTexture("flare.3df");
     for (const std::string& name : names.textures) {
         textures->loadTexture(name.c_str());
     }
     for (int32_t i = 0; i < textures->count; ++i) {
-        if (!textures->slots[i].isLoaded()) {
-            convertPicture(textures->slots[i].path);
+        if (!textures->slots[i].isLoaded() && convertPicture(textures->slots[i].path)) {
+            std::printf("converted %s from a PNG picture\n",
+                        displayText(textures->slots[i].path).c_str());
+            ++pictures;
         }
     }
+    return countOf(objects, "object") + " and " + countOf(pictures, "picture") + " converted";
 }
 
 void convertDemoCommand(const std::string& source, const std::string& destination) {
@@ -318,9 +340,10 @@ void convertDemoCommand(const std::string& source, const std::string& destinatio
         // The player's log of the source (what it refused there) is no log of the copy.
         fs::remove(partial / "error.txt");
         fs::current_path(partial);
-        convertDemoHere();
+        const std::string done = convertDemoHere();
         fs::current_path(start);
         fs::rename(partial, to);
+        std::printf("wrote %s: %s\n", destination.c_str(), done.c_str());
     } catch (const std::exception& e) {
         fs::current_path(start, error);
         fs::remove_all(partial, error);

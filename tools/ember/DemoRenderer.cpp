@@ -113,20 +113,11 @@ public:
     int64_t framesShown() const { return swapped_; }
 
 private:
-    // The frame is read straight into its place in the output frame, which the queue's
-    // thread then encodes while the next frames are drawn.
+    // The frame is read straight into its place in the output frame (in the sink's form),
+    // which the queue's thread then encodes while the next frames are drawn.
     void writeFrame(const SoftwareDevice& device) {
-        RgbFrame& frame = frames_.next(static_cast<int32_t>(options_.width),
-                                       static_cast<int32_t>(options_.height));
-        const int32_t left = (frame.width - device.width()) / 2;
-        const int32_t top = (frame.height - device.height()) / 2;
-        const size_t stride = static_cast<size_t>(frame.width) * 3;
-        if (left < 0 || top < 0 ||
-            !device.readFrontBuffer(
-                &frame.rgb[static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 3], 3,
-                stride)) {
-            throw ToolError("the accelerator surface is not open");
-        }
+        readFrontBufferInto(device, frames_.next(static_cast<int32_t>(options_.width),
+                                                 static_cast<int32_t>(options_.height)));
         frames_.push();
     }
 

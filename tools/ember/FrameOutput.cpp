@@ -20,6 +20,7 @@
 #include "content/PngFile.h"
 #include "ember/Commands.h"
 #include "ember/OutputFile.h"
+#include "ember/YuvConversion.h"
 
 namespace {
 
@@ -36,6 +37,18 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return true;
 }
 
+// The frame as 8-bit R, G, B bytes, for writers that take those.
+std::vector<uint8_t> rgbBytes(const RgbFrame& frame) {
+    std::vector<uint8_t> bytes(frame.argb.size() * 3);
+    uint8_t* out = bytes.data();
+    for (const uint32_t pixel : frame.argb) {
+        *out++ = static_cast<uint8_t>(pixel >> 16);
+        *out++ = static_cast<uint8_t>(pixel >> 8);
+        *out++ = static_cast<uint8_t>(pixel);
+    }
+    return bytes;
+}
+
 class PngFileSink : public FrameSink {
 public:
     explicit PngFileSink(const std::string& path) : file_(path) {}
@@ -45,7 +58,7 @@ public:
                                            "to a directory or a video");
         }
         char message[256];
-        if (!writePngFile(file_.temporaryPath().c_str(), frame.rgb.data(), frame.width,
+        if (!writePngFile(file_.temporaryPath().c_str(), rgbBytes(frame).data(), frame.width,
                           frame.height, 3, static_cast<size_t>(frame.width) * 3, message,
                           sizeof(message))) {
             throw ToolError("cannot write " + file_.path() + ": " + message);
@@ -103,25 +116,21 @@ public:
         } else if (frame.width != width_ || frame.height != height_) {
             throw ToolError("frame size changed while writing " + path_);
         }
-        const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
-        planes_.resize(pixels * 3);
-        for (size_t i = 0; i < pixels; ++i) {
-            const int r = frame.rgb[i * 3];
-            const int g = frame.rgb[i * 3 + 1];
-            const int b = frame.rgb[i * 3 + 2];
-            // Integer BT.601 with rounding: the same bytes on every machine.
-            planes_[i] = static_cast<uint8_t>((66 * r + 129 * g + 25 * b + 128 + 4096) >> 8);
-            planes_[pixels + i] =
-                static_cast<uint8_t>((-38 * r - 74 * g + 112 * b + 128 + 32768) >> 8);
-            planes_[pixels * 2 + i] =
-                static_cast<uint8_t>((112 * r - 94 * g - 18 * b + 128 + 32768) >> 8);
+        const std::vector<uint8_t>* planes = &frame.yuv;
+        if (planes->empty()) {
+            const size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+            planes_.resize(pixels * 3);
+            argbToYuv444(frame.argb.data(), pixels, planes_.data(), planes_.data() + pixels,
+                         planes_.data() + pixels * 2);
+            planes = &planes_;
         }
         if (std::fputs("FRAME\n", file_) < 0 ||
-            std::fwrite(planes_.data(), 1, planes_.size(), file_) != planes_.size()) {
+            std::fwrite(planes->data(), 1, planes->size(), file_) != planes->size()) {
             throw ToolError("cannot write " + path_ + ": " + std::strerror(errno));
         }
         ++written_;
     }
+    bool takesYuv() const override { return true; }
     void finish() override {
         const bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
         const int error = errno;
@@ -187,6 +196,10 @@ void run(const std::vector<std::string>& arguments, const std::string& what) {
     }
 }
 
+// The frame's words as ffmpeg sees their bytes (the fourth is not read).
+constexpr const char* kWordPixelFormat =
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "bgr0" : "0rgb";
+
 // ffmpeg writes to temporaries beside the output (the encoded frames, and with a
 // soundtrack the muxed result); the output takes its name once ffmpeg has succeeded.
 class VideoSink : public FrameSink {
@@ -208,8 +221,8 @@ public:
         if (child_ <= 0) {
             start(frame.width, frame.height);
         }
-        const uint8_t* bytes = frame.rgb.data();
-        size_t left = frame.rgb.size();
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(frame.argb.data());
+        size_t left = frame.argb.size() * sizeof(uint32_t);
         while (left > 0) {
             const ssize_t done = ::write(input_, bytes, left);
             if (done < 0 && errno == EINTR) {
@@ -276,7 +289,7 @@ private:
                                 "-loglevel",   "error",
                                 "-xerror",     "-y",
                                 "-f",          "rawvideo",
-                                "-pix_fmt",    "rgb24",
+                                "-pix_fmt",    kWordPixelFormat,
                                 "-video_size", size,
                                 "-framerate",  std::to_string(options_.fps),
                                 "-i",          "pipe:0",
@@ -369,26 +382,62 @@ void writePngFrame(const std::string& path, const RgbFrame& frame) {
     sink.finish();
 }
 
-RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height) {
-    const int32_t drawnWidth = device.width();
-    const int32_t drawnHeight = device.height();
-    std::vector<uint8_t> drawn(static_cast<size_t>(drawnWidth) * drawnHeight * 3);
-    if (!device.readFrontBuffer(drawn.data(), 3, static_cast<size_t>(drawnWidth) * 3)) {
+void RgbFrame::reset(int32_t width_, int32_t height_, bool planes) {
+    width = width_;
+    height = height_;
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (planes) {
+        argb.clear();
+        yuv.resize(pixels * 3);
+        std::fill(yuv.begin(), yuv.begin() + static_cast<ptrdiff_t>(pixels), kBlackLuma);
+        std::fill(yuv.begin() + static_cast<ptrdiff_t>(pixels), yuv.end(), kBlackChroma);
+    } else {
+        yuv.clear();
+        argb.assign(pixels, 0xFF000000u);
+    }
+}
+
+void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame) {
+    const SoftwareDevice::FrontBufferView view = device.frontBuffer();
+    if (view.pixels == nullptr) {
         throw ToolError("the accelerator surface is not open");
     }
-    RgbFrame frame;
-    frame.width = width;
-    frame.height = height;
-    frame.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
     // Offsets of the drawn picture in the frame; negative when it is the larger.
-    const int32_t left = (width - drawnWidth) / 2;
-    const int32_t top = (height - drawnHeight) / 2;
-    const int32_t firstColumn = left < 0 ? -left : 0;
-    const int32_t columns = std::min(drawnWidth - firstColumn, width - (left + firstColumn));
-    for (int32_t y = top < 0 ? -top : 0; y < drawnHeight && y + top < height; ++y) {
-        std::memcpy(&frame.rgb[(static_cast<size_t>(y + top) * width + left + firstColumn) * 3],
-                    &drawn[(static_cast<size_t>(y) * drawnWidth + firstColumn) * 3],
-                    static_cast<size_t>(columns) * 3);
+    const int32_t left = (frame.width - view.width) / 2;
+    const int32_t top = (frame.height - view.height) / 2;
+    const size_t width = static_cast<size_t>(frame.width);
+    if (frame.yuv.empty() && left >= 0 && top >= 0) {
+        device.readFrontBufferArgb(
+            &frame.argb[static_cast<size_t>(top) * width + static_cast<size_t>(left)], width);
+        return;
     }
-    return frame;
+    const int32_t firstColumn = std::max(0, -left);
+    const size_t columns =
+        static_cast<size_t>(std::min(view.width - firstColumn, frame.width - (left + firstColumn)));
+    const int32_t endRow = std::min(view.height, frame.height - top);
+    std::vector<uint32_t> whole;
+    if (frame.yuv.empty()) { // a frame smaller than the picture: the rare case
+        whole.resize(static_cast<size_t>(view.width) * static_cast<size_t>(view.height));
+        device.readFrontBufferArgb(whole.data(), static_cast<size_t>(view.width));
+    }
+    const size_t planeSize = width * static_cast<size_t>(frame.height);
+    for (int32_t row = std::max(0, -top); row < endRow; ++row) {
+        const size_t to =
+            static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
+        if (!whole.empty()) {
+            std::memcpy(&frame.argb[to],
+                        &whole[static_cast<size_t>(row) * view.width + firstColumn], columns * 4);
+            continue;
+        }
+        const void* source = static_cast<const uint8_t*>(view.pixels) +
+                             static_cast<size_t>(row) * static_cast<size_t>(view.pitch);
+        uint8_t* y = &frame.yuv[to];
+        if (view.rgb565) {
+            rgb565ToYuv444(static_cast<const uint16_t*>(source) + firstColumn, columns, y,
+                           y + planeSize, y + 2 * planeSize);
+        } else {
+            argbToYuv444(static_cast<const uint32_t*>(source) + firstColumn, columns, y,
+                         y + planeSize, y + 2 * planeSize);
+        }
+    }
 }

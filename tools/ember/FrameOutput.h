@@ -2,8 +2,11 @@
 // YUV4MPEG2 stream (.y4m) or a video file (.mp4 / .mkv) encoded by the ffmpeg program,
 // with the disc's audio muxed in when asked.
 //
-// Frames are 8-bit RGB, top row first. A sink is opened once the frame size is known,
-// takes the frames in order and is finished once; finish() is where a video gets its
+// Frames are 0xFFRRGGBB words (what the device reads back without a byte's shuffling),
+// top row first, or for a sink that takes them (a .y4m) the Y'CbCr planes the sink
+// writes, converted as the frame is read from the device: a frame then crosses memory
+// once, not three times (read back, converted, written). A sink is opened once the frame size is
+// known, takes the frames in order and is finished once; finish() is where a video gets its
 // soundtrack. Every failure throws ToolError with one line for the user.
 //
 // Every file appears whole or not at all (OutputFile.h): a .png, .y4m or video is
@@ -21,7 +24,11 @@
 struct RgbFrame {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint8_t> rgb; // width * height * 3 bytes
+    std::vector<uint32_t> argb; // width * height words 0xFFRRGGBB, or empty when
+    std::vector<uint8_t> yuv;   // the Y, Cb and Cr planes (YuvConversion.h) hold the frame
+
+    // A black frame in words or in planes.
+    void reset(int32_t width, int32_t height, bool planes);
 };
 
 // Writes the frames' soundtrack: exactly `sampleFrames` stereo frames at 44.1 kHz as a
@@ -39,6 +46,8 @@ class FrameSink {
 public:
     virtual ~FrameSink() = default;
     virtual void write(const RgbFrame& frame) = 0;
+    // Whether the sink would rather have frames as Y'CbCr planes (it takes words too).
+    virtual bool takesYuv() const { return false; }
     virtual void finish() {}
     int64_t framesWritten() const { return written_; }
 
@@ -63,6 +72,7 @@ std::string findFfmpeg();
 void writePngFrame(const std::string& path, const RgbFrame& frame);
 
 class SoftwareDevice;
-// The device's front buffer centred on black in a width x height frame; a front buffer
-// larger than the frame keeps its middle.
-RgbFrame framedFrontBuffer(const SoftwareDevice& device, int32_t width, int32_t height);
+// Reads the device's front buffer into the middle of `frame` (made by reset()), in the
+// frame's form; a front buffer larger than the frame keeps its middle. The rest of the
+// frame is left as it is.
+void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame);

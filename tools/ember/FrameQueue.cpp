@@ -62,11 +62,9 @@ RgbFrame& FrameQueue::next(int32_t width, int32_t height) {
         filling_ = std::move(spare_.front());
         spare_.pop_front();
     }
-    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    if (filling_.width != width || filling_.height != height || filling_.rgb.size() != bytes) {
-        filling_.width = width;
-        filling_.height = height;
-        filling_.rgb.assign(bytes, 0);
+    if (filling_.width != width || filling_.height != height ||
+        filling_.yuv.empty() == sink_.takesYuv()) {
+        filling_.reset(width, height, sink_.takesYuv());
     }
     return filling_;
 }

@@ -8,8 +8,8 @@
 //
 // Usage:
 //   FrameQueue queue(*sink);
-//   RgbFrame& frame = queue.next(width, height);  // black where never written
-//   ... fill frame.rgb ...
+//   RgbFrame& frame = queue.next(width, height);  // black where never written, in the
+//   ... fill it (readFrontBufferInto) ...         // form the sink takes
 //   queue.push();
 //   queue.finish();                               // every frame written (or thrown)
 #pragma once

@@ -149,6 +149,7 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
         }
         requireFramesInScene(session.scene().lastFrame, session.fileName(), first, last);
         const std::unique_ptr<FrameSink> sink = openFrameSink(output);
+        RgbFrame picture;
         grDitherMode(GR_DITHER_2x2);
         session.start();
         session.playUpTo(first, options.fps);
@@ -157,8 +158,10 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
             grBufferClear(0, 0, 0xFFFF);
             session.scene().renderFrame(frame);
             grBufferSwap(0);
-            sink->write(framedFrontBuffer(*device, static_cast<int32_t>(width),
-                                          static_cast<int32_t>(height)));
+            picture.reset(static_cast<int32_t>(width), static_cast<int32_t>(height),
+                          sink->takesYuv());
+            readFrontBufferInto(*device, picture);
+            sink->write(picture);
         }
         if (options.stats) {
             printStats(*device);
