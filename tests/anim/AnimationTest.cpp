@@ -189,11 +189,3 @@ TEST_F(AnimateSceneTest, TargetsOutsideTheSlotsFallBackToTheCamerasRotation) {
         }
     }
 }
-
-TEST_F(AnimateSceneTest, AMissingZoomUsesTheDefault) {
-    animateScene(*scene_, 0.0f, view_);
-    EXPECT_EQ(view_.zoomFactor, kDefaultZoomFactor);
-    scene_->camera.zoomFactor = 2.0f;
-    animateScene(*scene_, 0.0f, view_);
-    EXPECT_EQ(view_.zoomFactor, 2.0f);
-}

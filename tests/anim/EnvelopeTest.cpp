@@ -64,59 +64,46 @@ TEST(EvaluateEnvelope, LinearFlagOfTheEndingKeyDrawsAStraightLine) {
     }
 }
 
-TEST(EvaluateEnvelope, LinearFlagOfTheFirstKeyIsNeverConsulted) {
-    // Segment 0..10 ends at key 1, which is not linear: the curve is cubic and its
-    // incoming tangent is flat (the track turns back), so the midpoint lies above 5.
-    const std::vector<MotionKey> keys = {key(0, 0.0, 1), key(10, 10.0), key(20, 0.0)};
-    EXPECT_EQ(at(keys, 5.0), 6.25);
-}
-
-TEST(EvaluateEnvelope, TimeBeforeTheFirstKeyExtendsTheFirstSegment) {
-    const std::vector<MotionKey> cubic = {key(10, 0.0), key(20, 10.0)};
-    EXPECT_DOUBLE_EQ(at(cubic, 5.0), -5.0);
-    const std::vector<MotionKey> linear = {key(10, 0.0), key(20, 10.0, 1)};
-    EXPECT_EQ(at(linear, 5.0), -5.0);
-}
-
-TEST(EvaluateEnvelope, TimeOnAnInnerKeyGivesThatKeysValue) {
-    const std::vector<MotionKey> keys = {key(0, 3.0), key(10, 10.0, 0, 0.2, 0.5, -0.3),
-                                         key(30, 5.0)};
-    EXPECT_EQ(at(keys, 10.0), 10.0);
-}
-
-TEST(EvaluateEnvelope, EvenKeysWithZeroParametersGiveCatmullRom) {
-    const std::vector<MotionKey> keys = {key(0, 1.0), key(10, 4.0), key(20, 2.0), key(30, 7.0)};
-    const double p0 = 1, p1 = 4, p2 = 2, p3 = 7, t = 0.3;
-    const double catmullRom =
-        0.5 * (2 * p1 + (-p0 + p2) * t + (2 * p0 - 5 * p1 + 4 * p2 - p3) * t * t +
-               (-p0 + 3 * p1 - 3 * p2 + p3) * t * t * t);
-    EXPECT_NEAR(at(keys, 13.0), catmullRom, 1e-12);
-}
-
-TEST(EvaluateEnvelope, UnevenKeySpacingScalesTheInnerTangents) {
-    // Keys at 0, 10 and 30. The tangent at the middle key is the average slope
-    // (40 over 30 frames) scaled by 10/30 for the first segment and 20/30 for the second.
-    const std::vector<MotionKey> keys = {key(0, 0.0), key(10, 10.0), key(30, 40.0)};
-    // First segment: outgoing 10 (end tangent), incoming (30 + 10) × 10/30.
-    EXPECT_NEAR(at(keys, 5.0), 5.0 - 0.125 * 40.0 / 3.0 + 0.125 * 10.0, 1e-12);
-    // Second segment: outgoing (10 + 30) × 20/30, incoming 30 (end tangent).
-    EXPECT_NEAR(at(keys, 20.0), 25.0 - 0.125 * 30.0 + 0.125 * 80.0 / 3.0, 1e-12);
-}
-
-TEST(EvaluateEnvelope, FullTensionEasesInAndOut) {
-    const std::vector<MotionKey> keys = {key(0, 0.0, 0, 1.0), key(100, 10.0, 0, 1.0)};
-    // Zero tangents: value = 10 × h2(t), with h2(0.25) = 0.15625.
-    EXPECT_EQ(at(keys, 25.0), 1.5625);
-    EXPECT_EQ(at(keys, 50.0), 5.0);
-}
-
-TEST(EvaluateEnvelope, ContinuityAndBiasShapeTheTangents) {
-    // Bias +1 at the middle key: the tangent follows only the incoming side (slope of
-    // 0..10 is 10 per 10 frames, doubled by (1 + bias), halved by the 10/20 scaling).
-    const std::vector<MotionKey> keys = {key(0, 0.0), key(10, 10.0, 0, 0.0, 0.0, 1.0),
-                                         key(20, 10.0)};
-    // Segment 10..20: outgoing = ((10 - 0) × 2 + 0 × 0) × 0.5 = 10, incoming end = 0.
-    EXPECT_NEAR(at(keys, 15.0), 10.0 + 0.125 * 10.0, 1e-12);
+// Values worked out by hand from the Hermite weights (at t = 1/2: 1/2, 1/2, 1/8, -1/8).
+TEST(EvaluateEnvelope, SplinesGiveTheHandWorkedValues) {
+    const struct {
+        const char* name;
+        std::vector<MotionKey> keys;
+        double time, expected;
+    } cases[] = {
+        // Segment 0..10 ends at key 1, which is not linear: cubic, and the track turns back
+        // there, so its incoming tangent is flat.
+        {"linear flag of the first key unused",
+         {key(0, 0.0, 1), key(10, 10.0), key(20, 0.0)},
+         5.0,
+         6.25},
+        {"before the first key, cubic", {key(10, 0.0), key(20, 10.0)}, 5.0, -5.0},
+        {"before the first key, linear", {key(10, 0.0), key(20, 10.0, 1)}, 5.0, -5.0},
+        {"on an inner key",
+         {key(0, 3.0), key(10, 10.0, 0, 0.2, 0.5, -0.3), key(30, 5.0)},
+         10.0,
+         10.0},
+        // Even keys without parameters: Catmull-Rom of 1, 4, 2, 7 at 0.3.
+        {"Catmull-Rom", {key(0, 1.0), key(10, 4.0), key(20, 2.0), key(30, 7.0)}, 13.0, 3.547},
+        // Keys at 0, 10, 30: the middle tangent, the average slope (40 over 30 frames), is
+        // scaled by 10/30 into the first segment and 20/30 into the second.
+        {"uneven spacing, first segment",
+         {key(0, 0.0), key(10, 10.0), key(30, 40.0)},
+         5.0,
+         5.0 - 0.125 * 40.0 / 3.0 + 0.125 * 10.0},
+        {"uneven spacing, second segment",
+         {key(0, 0.0), key(10, 10.0), key(30, 40.0)},
+         20.0,
+         25.0 - 0.125 * 30.0 + 0.125 * 80.0 / 3.0},
+        // Full tension: zero tangents, so 10 × h2(1/4).
+        {"full tension", {key(0, 0.0, 0, 1.0), key(100, 10.0, 0, 1.0)}, 25.0, 1.5625},
+        // Bias +1 at the middle key: its outgoing tangent follows the incoming side only,
+        // (10 × 2) × 10/20 = 10.
+        {"bias", {key(0, 0.0), key(10, 10.0, 0, 0.0, 0.0, 1.0), key(20, 10.0)}, 15.0, 11.25},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(at(c.keys, c.time), c.expected, 1e-12) << c.name;
+    }
 }
 
 TEST(EvaluateEnvelope, NineChannelsShareOneSegmentAndOneKeyIgnoresTime) {

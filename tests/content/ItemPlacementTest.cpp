@@ -3,8 +3,6 @@
 // can interpolate frame to frame.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "content/ItemPlacement.h"
 #include "math/Matrix4.h"
 

@@ -3,7 +3,6 @@
 // envelope formulas.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <string>
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,29 +15,22 @@
 #include "player/ReaderExtensions.h"
 #include "player/SceneObject.h"
 #include "support/ScratchDirectory.h"
+#include "support/TestData.h"
 #include "texture/TextureTable.h"
+#include "writers/LwobWriter.h"
 
 namespace {
 
 using Bytes = std::string; // big-endian IFF bytes
 
-Bytes u16(uint32_t v) {
-    return {static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-Bytes u32(uint32_t v) {
-    return u16(v >> 16) + u16(v & 0xFFFF);
-}
-Bytes f32(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    return u32(bits);
-}
-Bytes str(const std::string& s) { // NUL-terminated, padded to even
-    return s.size() % 2 == 0 ? s + Bytes(2, '\0') : s + '\0';
-}
+using lwob::f32;
+using lwob::u16;
+using lwob::u32;
+const auto str = lwob::paddedText;
 Bytes chunk(const char* id, const Bytes& data, bool sub = false) {
     const auto size = static_cast<uint32_t>(data.size());
-    return id + (sub ? u16(size) : u32(size)) + data + (size % 2 != 0 ? Bytes(1, '\0') : "");
+    return id + (sub ? u16(static_cast<uint16_t>(size)) : u32(size)) + data +
+           (size % 2 != 0 ? Bytes(1, '\0') : "");
 }
 Bytes sub(const char* id, const Bytes& data) {
     return chunk(id, data, true);
@@ -56,9 +48,9 @@ Bytes points(const std::vector<float>& xyz) {
 Bytes faces(const std::vector<std::vector<int>>& polygons) {
     Bytes b = "FACE";
     for (const auto& polygon : polygons) {
-        b += u16(static_cast<uint32_t>(polygon.size()));
+        b += u16(static_cast<uint16_t>(polygon.size()));
         for (int i : polygon) {
-            b += u16(static_cast<uint32_t>(i));
+            b += u16(static_cast<uint16_t>(i));
         }
     }
     return chunk("POLS", b);
@@ -73,7 +65,7 @@ Bytes tags(const std::vector<std::string>& names) {
 Bytes surfaceTags(const std::vector<std::pair<int, int>>& polygonTag) {
     Bytes b = "SURF";
     for (const auto& [polygon, tag] : polygonTag) {
-        b += u16(static_cast<uint32_t>(polygon)) + u16(static_cast<uint32_t>(tag));
+        b += u16(static_cast<uint16_t>(polygon)) + u16(static_cast<uint16_t>(tag));
     }
     return chunk("PTAG", b);
 }
@@ -94,11 +86,6 @@ Bytes foldedSheet(float smoothing, float degrees) {
                 surface("Sheet", sub("SMAN", f32(smoothing))));
 }
 
-std::string testData(const std::string& name) {
-    const char* root = std::getenv("EMBER_TESTDATA");
-    return std::string(root != nullptr ? root : "tests/data") + "/" + name;
-}
-
 class Lwo2ObjectTest : public ScratchDirectoryTest {
 protected:
     void SetUp() override {
@@ -111,7 +98,7 @@ protected:
     }
     // Copies tests/data/<from> to objects/<name> of the scratch directory.
     void copyObject(const std::string& from, const std::string& name) {
-        writeFile("objects/" + name, readFile(testData(from)));
+        writeFile("objects/" + name, testDataFile(from));
     }
     int32_t load(const std::string& bytes) {
         writeFile("objects/test.lwo", bytes);

@@ -3,7 +3,6 @@
 // damaged and lying files refused with a reason.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>

@@ -15,7 +15,8 @@
 #include "content/Triangulator.h"
 #include "object/ObjectReader.h"
 #include "player/ReaderExtensions.h"
-#include "support/RealLwobFiles.h"
+#include "support/TestData.h"
+#include "writers/LwobWriter.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 // fixed in the code that owned the fault) replayed through their fuzz drivers: none may
 // crash, leak, read out of bounds or break a driver's promise again.
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "HostileTestSupport.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -28,15 +28,10 @@ const Target kTargets[] = {
     {"later", prepareLaterSceneInput, runLaterSceneInput},
 };
 
-std::filesystem::path hostileDirectory() {
-    const char* root = std::getenv("EMBER_TESTDATA");
-    return std::filesystem::path(root != nullptr ? root : "tests/data") / "hostile";
-}
-
 class FuzzFindingsTest : public HostileTest {};
 
 TEST_F(FuzzFindingsTest, EveryFindingKeepsItsDriversPromises) {
-    const std::filesystem::path root = hostileDirectory();
+    const std::filesystem::path root = testDataPath("hostile");
     ASSERT_TRUE(std::filesystem::is_directory(root)) << root << " (run through ctest)";
     int32_t replayed = 0;
     for (const Target& target : kTargets) {

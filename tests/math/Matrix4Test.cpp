@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "math/Matrix4.h"
 #include "object/Mesh.h"
 
@@ -64,29 +62,6 @@ TEST(Matrix4, RotationsTurnInTheirStatedDirections) {
     }
 }
 
-TEST(Matrix4, RotationUsesTheTruncatedDegreeConstant) {
-    Matrix4 m = identity();
-    m.rotateZ(30.0f);
-    const float radians = 30.0f * 0.01745328f;
-    EXPECT_EQ(m.m[0], static_cast<float>(std::cos(static_cast<double>(radians))));
-    EXPECT_EQ(m.m[1], static_cast<float>(std::sin(static_cast<double>(radians))));
-    EXPECT_EQ(m.m[4], -m.m[1]);
-}
-
-TEST(Matrix4, ObjectPlacementBanksPitchesHeadsThenMoves) {
-    // Bank 90 then heading 90: +x goes to +y (bank), which heading leaves alone.
-    Matrix4 m = identity();
-    m.rotateZ(90.0f);
-    m.rotateX(0.0f);
-    m.rotateY(90.0f);
-    m.translate(0.0f, 0.0f, 5.0f);
-    float out[4];
-    transform(m, 1.0f, 0.0f, 0.0f, 1.0f, out);
-    EXPECT_NEAR(out[0], 0.0f, 1e-5f);
-    EXPECT_NEAR(out[1], 1.0f, 1e-5f);
-    EXPECT_NEAR(out[2], 5.0f, 1e-5f);
-}
-
 TEST(Matrix4, MultiplyPostMultipliesAndMayTakeItselfAsOperand) {
     Matrix4 a = identity();
     a.translate(1.0f, 2.0f, 3.0f);
@@ -117,31 +92,4 @@ TEST(Matrix4, NormalsIgnoreTranslationAndAreNotNormalised) {
     EXPECT_EQ(p.viewNormal[0], 0.0f);
     EXPECT_EQ(p.viewNormal[1], 2.0f);
     EXPECT_EQ(p.viewNormal[2], 0.0f);
-}
-
-TEST(Matrix4, VectorTransformWritesPackedCorners) {
-    Matrix4 m = identity();
-    m.translate(0.0f, 0.0f, 1.0f);
-    const float source[2][4] = {{1, 2, 3, 1}, {0, 0, 0, 0}};
-    float destination[2][4] = {};
-    m.transformVectors(source, destination, 2);
-    EXPECT_EQ(destination[0][0], 1.0f);
-    EXPECT_EQ(destination[0][2], 4.0f);
-    EXPECT_EQ(destination[0][3], 1.0f);
-    EXPECT_EQ(destination[1][2], 0.0f);
-}
-
-TEST(CrossProduct, ReturnsSecondCrossFirst) {
-    const Vector3 x{1, 0, 0};
-    const Vector3 y{0, 1, 0};
-    Vector3 r;
-    crossProduct(x, y, r); // y × x = -z
-    EXPECT_EQ(r.x, 0.0f);
-    EXPECT_EQ(r.y, 0.0f);
-    EXPECT_EQ(r.z, -1.0f);
-    crossProduct(y, x, r); // x × y = +z
-    EXPECT_EQ(r.z, 1.0f);
-    Vector3 alias = x;
-    crossProduct(alias, y, alias); // result may be an operand
-    EXPECT_EQ(alias.z, -1.0f);
 }

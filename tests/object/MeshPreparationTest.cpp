@@ -109,32 +109,22 @@ TEST_F(MeshPreparationTest, AZeroProjectionSizeMapsToTheProjectionCentre) {
     EXPECT_TRUE(std::isfinite(mesh().polygons[0].corners[0].u));
 }
 
-TEST_F(MeshPreparationTest, ATextureCoordinateFileOverridesEveryMapping) {
+// Two triangles and a half of coordinates: the third triangle gets none, not its mapping.
+TEST_F(MeshPreparationTest, ATextureCoordinateFileOverridesEveryMappingAsFarAsItReaches) {
     LwobWriter lwob;
     lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
         .surfaceNames({"Plain", "Mapped"})
-        .triangles({{0, 1, 2, 1}, {0, 1, 2, 2}})
+        .triangles({{0, 1, 2, 1}, {0, 1, 2, 2}, {0, 1, 2, 2}})
         .surface("Mapped", woodMapped("Planar Image Map").textureSize(1, 1, 1));
     writeFile("objects/thing.txc",
-              littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12.5f, 99}) /* one spare */);
+              littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12.5f, 13, 14, 15}));
     ASSERT_EQ(load(lwob, "objects/thing.lwo"), 1);
     EXPECT_EQ(mesh().polygons[0].corners[0].u, 1.0f);
     EXPECT_EQ(mesh().polygons[0].corners[2].v, 6.0f);
     EXPECT_EQ(mesh().polygons[1].corners[0].u, 7.0f);
     EXPECT_EQ(mesh().polygons[1].corners[2].v, 12.5f);
-}
-
-TEST_F(MeshPreparationTest, ATextureCoordinateFileTooShortGivesTheTrianglesItHolds) {
-    LwobWriter lwob;
-    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
-        .surfaceNames({"Mapped"})
-        .triangles({{0, 1, 2, 1}, {0, 1, 2, 1}})
-        .surface("Mapped", woodMapped("Planar Image Map").textureSize(1, 1, 1));
-    writeFile("thing.txc", littleEndian({1, 2, 3, 4, 5, 6, 7, 8, 9})); // a triangle and a half
-    ASSERT_EQ(load(lwob, "thing.lwo"), 1);
-    EXPECT_EQ(mesh().polygons[0].corners[2].v, 6.0f);
-    for (const PolygonCorner& corner : mesh().polygons[1].corners) {
-        EXPECT_EQ(corner.u, 0.0f) << "not generated";
+    for (const PolygonCorner& corner : mesh().polygons[2].corners) {
+        EXPECT_EQ(corner.u, 0.0f);
         EXPECT_EQ(corner.v, 0.0f);
     }
 }

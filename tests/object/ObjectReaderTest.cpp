@@ -1,6 +1,3 @@
-#include <cstdlib>
-#include <fstream>
-
 #include "ObjectTestSupport.h"
 
 using lwob::f32;
@@ -58,17 +55,6 @@ TEST_F(ObjectReaderTest, PointsLengthIsRoundedDownToWholePoints) {
         .triangles({{0, 1, 2, 1}});
     ASSERT_EQ(load(lwob), 1);
     EXPECT_EQ(mesh().pointCount, 3);
-}
-
-TEST_F(ObjectReaderTest, SurfaceNamesArePaddedToEvenLengths) {
-    LwobWriter lwob;
-    lwob.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
-        .chunk("SRFS", std::string("Floor\0Wall\0\0", 12))
-        .triangles({{0, 1, 2, 2}});
-    ASSERT_EQ(load(lwob), 1);
-    EXPECT_EQ(mesh().surfaceCount, 2);
-    EXPECT_STREQ(mesh().surfaceNames[0], "Floor");
-    EXPECT_STREQ(mesh().surfaceNames[1], "Wall");
 }
 
 TEST_F(ObjectReaderTest, SurfaceNamesLongerThanASlotAreCutAndStillMeetTheirSurface) {

@@ -100,16 +100,6 @@ TEST(FrustumPlanes, DoublingTheZoomHalvesTheField) {
     EXPECT_EQ(outside(f, 0.4f, 0.0f, 1.0f), 0u);
 }
 
-TEST(FrustumPlanes, ZeroZoomFallsBackToTheDefaultZoom) {
-    const FrustumPlanes zero = cameraSpacePlanes(0.0f);
-    const FrustumPlanes usual = cameraSpacePlanes(kDefaultZoomFactor);
-    for (int j = 0; j < 5; ++j) {
-        for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(zero.planes[j][k], usual.planes[j][k]);
-        }
-    }
-}
-
 TEST(FrustumPlanes, WorldSpacePlanesFollowTheCamera) {
     SceneCamera camera;
     camera.zoomFactor = 1.0f;

@@ -6,7 +6,7 @@
 #include "platform/Diagnostics.h"
 #include "player/SceneObject.h"
 #include "support/EmberProgram.h"
-#include "support/RealLwobFiles.h"
+#include "support/TestData.h"
 #include "support/TestDemo.h"
 #include "texture/TextureTable.h"
 

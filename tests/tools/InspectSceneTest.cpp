@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/EmberProgram.h"
-#include "support/RealLwobFiles.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -61,14 +61,6 @@ TEST_F(InspectSceneTest, AFrameAnimatesTheSceneFirst) {
     EXPECT_EQ(scene["textures"]["memoryNext"], 0); // no flare file: nothing downloaded
 }
 
-TEST_F(InspectSceneTest, TextOutputNamesEveryField) {
-    writeFile("scenes/a.lws", kScene);
-    ASSERT_EQ(run("inspect scene scenes/a.lws --frame 0"), 0) << err;
-    EXPECT_NE(out.find("\nlightCount: 1\n"), std::string::npos);
-    EXPECT_NE(out.find("      position: [0.0, 5.0, 0.0]\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("    rangeSquared: 1.0\n"), std::string::npos);
-}
-
 TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
     writeFile("scenes/bad.lws", "XLWS 3");
     EXPECT_EQ(run("inspect scene scenes/bad.lws"), 1);
@@ -82,28 +74,13 @@ TEST_F(InspectSceneTest, AFailedLoadPrintsItsLineAndFails) {
 
 namespace {
 
-// A scene as LightWave 5 writes it (format version 1), with the keywords the player does
-// not know among those it does.
+// A scene as LightWave 5 writes it (format version 1), with keywords the player does not
+// know among those it does, naming a real object of quads.
 const char* const kLightWave5Scene = R"(LWSC
 1
 
 FirstFrame 1
 LastFrame 60
-FrameStep 1
-FramesPerSecond 30.000000
-
-LoadObject Objects\box.lwo
-ShowObject 6 7
-ObjectMotion (unnamed)
-  9
-  2
-  0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 1.000000 1.000000 1.000000
-  0 0 0.000000 0.000000 0.000000
-  0.000000 0.000000 0.000000 360.000000 0.000000 0.000000 1.000000 1.000000 1.000000
-  60 0 0.000000 0.000000 0.000000
-EndBehavior 1
-ShadowOptions 7
-
 LoadObject Objects\sphere.lwo
 ShowObject 6 7
 ObjectMotion (unnamed)
@@ -112,61 +89,28 @@ ObjectMotion (unnamed)
   2.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.500000 0.500000 0.500000
   0 0 0.000000 0.000000 0.000000
 EndBehavior 1
-ObjDissolve (envelope)
-  1
-  2
-  0.000000
-  0 0 0.000000 0.000000 0.000000
-  1.000000
-  60 0 0.000000 0.000000 0.000000
-  1
 ShadowOptions 7
-
-AmbientColor 255 255 255
-AmbIntensity 0.250000
-
 ShowCamera 1 2
-CameraMotion (unnamed)
-  9
-  1
-  0.000000 1.000000 -6.000000 0.000000 10.000000 0.000000 1.000000 1.000000 1.000000
-  0 0 0.000000 0.000000 0.000000
-EndBehavior 1
 ZoomFactor 3.200000
 RenderMode 2
-SegmentMemory 2200000
-SolidBackdrop 1
-GridSize 1.000000
 )";
 
 } // namespace
 
-TEST_F(InspectSceneTest, ReadsALightWave5SceneWithRealObjectsOfQuads) {
-    writeFile("demo/objects/box.lwo", realLwobFile("box1.5.lwo"));
+TEST_F(InspectSceneTest, ReadsALightWave5SceneWithARealObjectOfQuads) {
     writeFile("demo/objects/sphere.lwo", realLwobFile("sphere_with_mat_gloss_10pc.lwo"));
     writeFile("demo/scenes/real.lws", kLightWave5Scene);
     ASSERT_EQ(run("inspect scene demo/scenes/real.lws --json --frame 30"), 0) << err;
     const Json scene = Json::parse(out);
-    EXPECT_EQ(scene["objectCount"], 2);
+    EXPECT_EQ(scene["objectCount"], 1);
     EXPECT_EQ(scene["firstFrame"], 1);
-    EXPECT_EQ(scene["framesPerSecond"].get<float>(), 30.0f);
-    const Json& box = scene["objects"][0];
-    EXPECT_EQ(box["mesh"]["polygonCount"], 12);
-    EXPECT_EQ(box["mesh"]["surfaceCount"], 6);
-    EXPECT_EQ(box["motion"]["heading"].get<float>(), 180.0f);
-    const Json& sphere = scene["objects"][1];
+    const Json& sphere = scene["objects"][0];
     EXPECT_EQ(sphere["mesh"]["polygonCount"], 48 + 240 * 2);
-    EXPECT_EQ(sphere["motion"]["scale"][0].get<float>(), 0.5f);
-    // Its file as named and as found, and its placement in the world at frame 30: half
-    // size, moved 2 along x (rows of an object-to-world matrix, row vectors).
+    // Its file as named and as found, and its placement in the world: half size, moved 2
+    // along x (rows of an object-to-world matrix, row vectors).
     EXPECT_EQ(sphere["file"]["named"], "Objects\\sphere.lwo");
     EXPECT_EQ(sphere["file"]["found"], root_ + "/demo/objects/sphere.lwo");
     EXPECT_EQ(sphere["transform"],
               Json::parse("[0.5, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 0.5, 0, 2, 0, 0, 1]"));
-    EXPECT_EQ(sphere["dissolveIsConstant"], 0);
-    EXPECT_EQ(sphere["dissolve"].get<float>(), 0.5f);
     EXPECT_EQ(scene["camera"]["zoomFactor"].get<float>(), 3.2f);
-    EXPECT_EQ(scene["camera"]["motion"]["position"][2].get<float>(), -6.0f);
-    EXPECT_EQ(scene["view"]["cameraPosition"][1].get<float>(), 1.0f);
-    EXPECT_EQ(out.front(), '{');
 }

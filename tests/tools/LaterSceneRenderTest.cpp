@@ -8,6 +8,7 @@
 
 #include "content/PngFile.h"
 #include "support/EmberProgram.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -135,9 +136,8 @@ Centroid centroidOf(const RgbaImage& image, Match match) {
 // tests/data/later/hierarchy.lws loads the four layers of hierarchy.lwo, parented as the
 // object's layers are: a red pillar and a blue box hang on the turning root sphere.
 TEST_F(EmberProgramTest, ParentedLayersTurnWithTheirParent) {
-    const std::string data = std::getenv("EMBER_TESTDATA");
-    ASSERT_EQ(std::system(("cp '" + data + "/later/hierarchy.lws' '" + EMBER_LATER_TESTDATA +
-                           "/objects/hierarchy.lwo' .")
+    ASSERT_EQ(std::system(("cp '" + testDataPath("later/hierarchy.lws") + "' '" +
+                           EMBER_LATER_TESTDATA + "/objects/hierarchy.lwo' .")
                               .c_str()),
               0);
     const auto red = [](int r, int g, int b) { return r > 150 && g < 60 && b < 60; };

@@ -11,6 +11,7 @@
 
 #include "content/PngFile.h"
 #include "support/EmberProgram.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -18,9 +19,7 @@ class RenderCommandsTest : public EmberProgramTest {
 protected:
     void SetUp() override {
         EmberProgramTest::SetUp();
-        const char* data = std::getenv("EMBER_TESTDATA");
-        ASSERT_NE(data, nullptr) << "run through ctest, which sets EMBER_TESTDATA";
-        ASSERT_EQ(std::system(("cp -r '" + std::string(data) + "/render' demo").c_str()), 0);
+        ASSERT_EQ(std::system(("cp -r '" + testDataPath("render") + "' demo").c_str()), 0);
     }
     size_t count(const std::string& what) const {
         size_t n = 0;
