@@ -37,14 +37,14 @@ __m128i argbChannel(__m128i first, __m128i second) {
                            _mm_and_si128(_mm_srli_epi32(second, Shift), byte));
 }
 
-Channels argbChannels(const uint32_t* pixels) {
+Channels channelsOf(const uint32_t* pixels) {
     const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
     const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4));
     return {argbChannel<16>(first, second), argbChannel<8>(first, second),
             argbChannel<0>(first, second)};
 }
 
-Channels rgb565Channels(const uint16_t* pixels) {
+Channels channelsOf(const uint16_t* pixels) {
     return widenRgb565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels)));
 }
 
@@ -69,15 +69,14 @@ struct Weights {
 
 // Converts whole groups of sixteen; returns the pixels done.
 template <typename Pixel>
-size_t convertGroups(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
-                     Channels (*load)(const Pixel*)) {
+size_t convertGroups(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
     const Weights luma(66, 129, 25, kLumaOffset);
     const Weights blue(-38, -74, 112, kChromaOffset);
     const Weights red(112, -94, -18, kChromaOffset);
     size_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        const Channels first = load(pixels + i);
-        const Channels second = load(pixels + i + 8);
+        const Channels first = channelsOf(pixels + i);
+        const Channels second = channelsOf(pixels + i + 8);
         luma.store(first, second, y + i);
         blue.store(first, second, cb + i);
         red.store(first, second, cr + i);
@@ -87,24 +86,30 @@ size_t convertGroups(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb,
 
 #endif
 
-} // namespace
+uint32_t argbOf(uint32_t argb) {
+    return argb;
+}
+uint32_t argbOf(uint16_t rgb565) {
+    return rgb565ToArgb(rgb565);
+}
 
-void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
+template <typename Pixel>
+void convert(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
     size_t i = 0;
 #if defined(__SSE2__)
-    i = convertGroups(argb, count, y, cb, cr, argbChannels);
+    i = convertGroups(pixels, count, y, cb, cr);
 #endif
     for (; i < count; ++i) {
-        convertScalar(argb[i], y + i, cb + i, cr + i);
+        convertScalar(argbOf(pixels[i]), y + i, cb + i, cr + i);
     }
 }
 
+} // namespace
+
+void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
+    convert(argb, count, y, cb, cr);
+}
+
 void rgb565ToYuv444(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    size_t i = 0;
-#if defined(__SSE2__)
-    i = convertGroups(rgb565, count, y, cb, cr, rgb565Channels);
-#endif
-    for (; i < count; ++i) {
-        convertScalar(rgb565ToArgb(rgb565[i]), y + i, cb + i, cr + i);
-    }
+    convert(rgb565, count, y, cb, cr);
 }
