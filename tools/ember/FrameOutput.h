@@ -5,9 +5,9 @@
 // Frames are 0xFFRRGGBB words (what the device reads back without a byte's shuffling),
 // top row first, or for a sink that takes them (a .y4m) the Y'CbCr planes the sink
 // writes, converted as the frame is read from the device: a frame then crosses memory
-// once, not three times (read back, converted, written). A sink is opened once the frame size is
-// known, takes the frames in order and is finished once; finish() is where a video gets its
-// soundtrack. Every failure throws ToolError with one line for the user.
+// once, not three times (read back, converted, written). A sink is opened once the frame
+// size is known, takes the frames in order and is finished once; finish() is where a video
+// gets its soundtrack. Every failure throws ToolError with one line for the user.
 //
 // Every file appears whole or not at all (OutputFile.h): a .png, .y4m or video is
 // written under a temporary name and takes its own name in finish(); a sink destroyed
