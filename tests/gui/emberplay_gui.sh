@@ -154,4 +154,6 @@ SESSION
 chmod +x "$work/session.sh"
 
 cd "$work/demo"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/session.sh" "$emberplay" "$artifacts"
+# -noreset: a server that resets when its last client leaves refuses the connections made
+# meanwhile, and SDL connects twice in a row (once to see that X is there).
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$work/session.sh" "$emberplay" "$artifacts"
