@@ -149,7 +149,8 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
         }
         requireFramesInScene(session.scene().lastFrame, session.fileName(), first, last);
         const std::unique_ptr<FrameSink> sink = openFrameSink(output);
-        RgbFrame picture;
+        RgbFrame picture; // black once: every frame overwrites the same middle
+        picture.reset(static_cast<int32_t>(width), static_cast<int32_t>(height), sink->takesYuv());
         grDitherMode(GR_DITHER_2x2);
         session.start();
         session.playUpTo(first, options.fps);
@@ -158,8 +159,6 @@ void renderSceneFrames(const RenderOptions& options, float first, float last) {
             grBufferClear(0, 0, 0xFFFF);
             session.scene().renderFrame(frame);
             grBufferSwap(0);
-            picture.reset(static_cast<int32_t>(width), static_cast<int32_t>(height),
-                          sink->takesYuv());
             readFrontBufferInto(*device, picture);
             sink->write(picture);
         }
