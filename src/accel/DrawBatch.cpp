@@ -20,6 +20,8 @@ void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     triangleStates_.clear();
     clears_.clear();
     work_ = 0;
+    fullWork_ = std::max<uint64_t>(kMinFullWork, 8 * static_cast<uint64_t>(target.width) *
+                                                     static_cast<uint64_t>(target.height));
 }
 
 uint32_t DrawBatch::addState(const RenderState& state, const SpanContext& context,

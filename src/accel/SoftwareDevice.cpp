@@ -31,11 +31,6 @@ bool resolutionSize(GrScreenResolution_t resolution, int32_t& width, int32_t& he
     }
 }
 
-// The work (DrawBatch::work, about pixels) after which a batch goes to the workers without
-// waiting for the swap: early enough that they rarely wait for the thread that records,
-// late enough that handing over (a few microseconds) stays small beside it.
-constexpr uint64_t kBatchWork = 131072;
-
 int32_t boundedTo(uint32_t value, int32_t limit) {
     return value > static_cast<uint32_t>(limit) ? limit : static_cast<int32_t>(value);
 }
@@ -789,7 +784,7 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
         for (int32_t k = 0; k < count; ++k) {
             recording().addTriangle(pieces[k], corners, stateBlock_);
         }
-        if (recording().work() >= kBatchWork) {
+        if (recording().full()) {
             submitRecording(); // a long frame: the workers start on its first part
         }
     } else {
