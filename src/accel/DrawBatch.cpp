@@ -6,6 +6,8 @@
 
 void DrawBatch::begin(const DrawTarget& target, int32_t bandHeight) {
     target_ = target;
+    rowsDrawn_ = nullptr;
+    rowsDrawnContext_ = nullptr;
     bandHeight_ = bandHeight < 1 ? 1 : bandHeight;
     bandCount_ = target.height > 0 ? (target.height + bandHeight_ - 1) / bandHeight_ : 0;
     if (static_cast<int32_t>(bands_.size()) < bandCount_) {
@@ -132,6 +134,19 @@ uint64_t DrawBatch::drawBand(int32_t band, SpanContext& scratch) const {
         } else {
             drawTriangleRows(triangle, corners_.data(), row0, row1, scratch, span);
         }
+    }
+    if (rowsDrawn_ != nullptr) {
+        const bool rgb565 = target_.rgb565;
+        const DrawnRows rows{rgb565 ? static_cast<const void*>(target_.color16)
+                                    : static_cast<const void*>(target_.color32),
+                             target_.width,
+                             target_.height,
+                             target_.width * (rgb565 ? 2 : 4),
+                             rgb565,
+                             row0,
+                             row1 + 1,
+                             frame};
+        rowsDrawn_(rowsDrawnContext_, rows);
     }
     return scratch.pixelsWritten;
 }

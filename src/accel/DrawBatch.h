@@ -39,6 +39,18 @@ struct DrawTarget {
     int32_t height = 0;
 };
 
+// Rows of a back buffer that a batch has finished drawing (see DrawBatch::whenDrawn):
+// memory rows firstRow <= row < endRow of `pixels` (RGB565 or 0xFFRRGGBB words, row 0 at
+// the top, rows `pitch` bytes apart), of the frame `frame` (the device's swap count).
+struct DrawnRows {
+    const void* pixels;
+    int32_t width, height, pitch;
+    bool rgb565;
+    int32_t firstRow, endRow;
+    uint64_t frame;
+};
+using RowsDrawnFunction = void (*)(void* context, const DrawnRows& rows);
+
 class DrawBatch {
 public:
     void begin(const DrawTarget& target, int32_t bandHeight);
@@ -56,6 +68,14 @@ public:
     // buffer's format) and a depth value.
     void addClear(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint32_t pixel,
                   uint16_t depth);
+
+    // After drawing a band, call `function` with its rows (on the thread that drew it,
+    // its pixels still in that thread's cache): for the last batch of a frame, whose
+    // bands are then final. Until the next begin().
+    void whenDrawn(RowsDrawnFunction function, void* context) {
+        rowsDrawn_ = function;
+        rowsDrawnContext_ = context;
+    }
 
     // Carries out band `band`'s commands; `scratch` is the calling thread's own. Returns
     // the pixels the triangles wrote.
@@ -82,6 +102,8 @@ private:
     void fill(const Clear& clear, int32_t row0, int32_t row1) const;
 
     DrawTarget target_;
+    RowsDrawnFunction rowsDrawn_ = nullptr;
+    void* rowsDrawnContext_ = nullptr;
     int32_t bandHeight_ = 1;
     int32_t bandCount_ = 0;
     // The drawing recorded so far, roughly in pixels: half of each triangle's bounds and

@@ -127,6 +127,11 @@ void SoftwareDevice::completeDrawingHook(void* device) {
     static_cast<SoftwareDevice*>(device)->completeDrawing();
 }
 
+void SoftwareDevice::rowsDrawnHook(void* device, const DrawnRows& rows) {
+    // The presenter is only changed once the drawing is complete (setPresenter).
+    static_cast<SoftwareDevice*>(device)->presenter_->rowsDrawn(rows);
+}
+
 void SoftwareDevice::presentWaitingFrame() {
     if (!framePending_) {
         return;
@@ -135,6 +140,7 @@ void SoftwareDevice::presentWaitingFrame() {
     if (presenter_ != nullptr) {
         const bool wasFinishing = finishing_;
         finishing_ = true; // the presenter reads the front buffer as it is
+        presentedFrame_ = pendingFrame_;
         presenter_->present(*this, pendingInterval_);
         finishing_ = wasFinishing;
     }
@@ -284,6 +290,9 @@ void SoftwareDevice::grBufferSwap(int swapInterval) {
     if (recordsDrawing()) {
         // This frame goes to the workers; the one before it, drawn by now, is presented
         // while they draw this one.
+        if (presenter_ != nullptr && presenter_->wantsRows()) {
+            recording().whenDrawn(&SoftwareDevice::rowsDrawnHook, this);
+        }
         submitRecording();
         presentWaitingFrame();
     }
@@ -298,10 +307,12 @@ void SoftwareDevice::grBufferSwap(int swapInterval) {
         beginBatch(); // into the new back buffer
         framePending_ = true;
         pendingInterval_ = swapInterval;
+        pendingFrame_ = frameSerial_ - 1;
     }
     if (presenter_ != nullptr) {
         presenter_->swapped(*this, swapInterval);
         if (!recordsDrawing()) {
+            presentedFrame_ = frameSerial_ - 1;
             presenter_->present(*this, swapInterval);
         }
     }
@@ -447,9 +458,9 @@ bool SoftwareDevice::readFrontBuffer(uint8_t* pixels, int32_t channels, size_t s
     return true;
 }
 
-SoftwareDevice::FrontBufferView SoftwareDevice::frontBuffer() const {
+FrameView SoftwareDevice::frontBuffer() const {
     finishForReading();
-    FrontBufferView view;
+    FrameView view;
     if (!isOpen()) {
         return view;
     }

@@ -94,6 +94,16 @@ struct DeviceCounters {
 
 class SoftwareDevice;
 
+// A frame buffer's memory as it is: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes
+// apart, top row first.
+struct FrameView {
+    const void* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t pitch = 0;
+    bool rgb565 = true;
+};
+
 // Receives each finished frame. swapped() runs inside grBufferSwap, after the swap, for
 // what must keep pace with the caller (clocks, requests to stop); the frame may still be
 // being drawn. present() runs once the frame is drawn, with the frame as the device's
@@ -101,11 +111,24 @@ class SoftwareDevice;
 // later (inside the next grBufferSwap, or the next call that reads pixels or counters),
 // so that the caller's next frame overlaps the drawing of this one. Both run on the
 // thread that calls the device.
+//
+// A presenter that converts every pixel may rather take the rows as they are finished:
+// when wantsRows() says so and several threads rasterise, rowsDrawn() gets the rows of
+// each band of a swapped frame once they are final, on the rasterising thread that drew
+// them, right after it drew them (their pixels still in its cache; at 3840x2880 reading
+// a whole frame back from memory costs about as much as converting it). Calls for
+// different bands of a frame run at once; they may come before present() of the frame
+// before it, and all of them before present() of their own frame. A frame may also come
+// without them (when its last drawing went to the threads before the swap): present()
+// then reads the front buffer as usual; SoftwareDevice::presentedFrame() tells which
+// frame present() presents.
 class FramePresenter {
 public:
     virtual ~FramePresenter() = default;
     virtual void swapped(const SoftwareDevice& /*device*/, int /*swapInterval*/) {}
     virtual void present(const SoftwareDevice& device, int swapInterval) = 0;
+    virtual bool wantsRows() const { return false; }
+    virtual void rowsDrawn(const DrawnRows& /*rows*/) {}
 };
 
 class SoftwareDevice : public AcceleratorDevice {
@@ -138,22 +161,17 @@ public:
     bool readFrontBufferArgb(uint32_t* pixels, size_t stride,
                              OutputFilter filter = OutputFilter::None) const;
     // The front buffer's memory as it is, for presenters that show it without
-    // converting it: RGB565 words or 0xFFRRGGBB words, rows `pitch` bytes apart, top row
-    // first; valid until the next device call. `pixels` is nullptr when closed.
-    struct FrontBufferView {
-        const void* pixels = nullptr;
-        int32_t width = 0;
-        int32_t height = 0;
-        int32_t pitch = 0;
-        bool rgb565 = true;
-    };
-    FrontBufferView frontBuffer() const;
+    // converting it; valid until the next device call. `pixels` is nullptr when closed.
+    FrameView frontBuffer() const;
     // One pixel of the back or front buffer as 0xAARRGGBB (alpha 255), by memory
     // position (row 0 at the top); 0 outside the buffer or when closed.
     uint32_t backPixel(int32_t column, int32_t memoryRow) const;
     uint32_t frontPixel(int32_t column, int32_t memoryRow) const;
     // The depth buffer value at a memory position (0xFFFF outside or when closed).
     uint32_t depthValue(int32_t column, int32_t memoryRow) const;
+
+    // In FramePresenter::present(): the frame presented, as DrawnRows::frame counts it.
+    uint64_t presentedFrame() const { return presentedFrame_; }
 
     const DeviceCounters& frameCounters() const; // since the last swap
     const DeviceCounters& lastFrameCounters() const;
@@ -242,6 +260,7 @@ private:
     void completeDrawing(); // ... and drawn
     void presentWaitingFrame();
     static void completeDrawingHook(void* device);
+    static void rowsDrawnHook(void* device, const DrawnRows& rows);
     void finishForReading() const { const_cast<SoftwareDevice*>(this)->finish(); }
     void readFrontBufferUnfiltered(uint8_t* pixels, int32_t channels, size_t stride) const;
     // Row `y` of the front buffer as 0xFFRRGGBB words; filtered through `filterScratch`
@@ -283,5 +302,7 @@ private:
     uint64_t frameSerial_ = 0;  // swaps so far: the frame being recorded
     bool framePending_ = false; // swapped, drawing, not yet presented
     int32_t pendingInterval_ = 0;
+    uint64_t pendingFrame_ = 0;
+    uint64_t presentedFrame_ = 0;
     bool finishing_ = false; // inside finish() or a presenter: no nested finishing
 };

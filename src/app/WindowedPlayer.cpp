@@ -41,7 +41,7 @@ public:
 
     // The front buffer goes to the window as it is: one copy, into the window's picture.
     void present(const SoftwareDevice& device, int swapInterval) override {
-        const FrontBufferView view = device.frontBuffer();
+        const FrameView view = device.frontBuffer();
         if (view.pixels == nullptr) {
             return;
         }

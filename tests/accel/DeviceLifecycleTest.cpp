@@ -1,5 +1,8 @@
 #include "DeviceTestSupport.h"
 
+#include <map>
+#include <mutex>
+
 namespace {
 
 class DeviceLifecycleTest : public DeviceTest {};
@@ -171,6 +174,71 @@ TEST_F(DeviceLifecycleTest, SwapPresentsTheBackBufferAndReadBackGivesItsPixels) 
     // The next frame draws into the other buffer; the front buffer stays as presented.
     grBufferClear(0, 0, 0xFFFF);
     EXPECT_EQ(device_->frontPixel(0, 0), 0xFF102030u);
+}
+
+// A presenter that takes rows as they are finished: each frame's rows once, final, before
+// the frame is presented, or none (the frame read back at present() as usual).
+TEST_F(DeviceLifecycleTest, RowsOfASwappedFrameComeOnceAndFinalBeforeItIsPresented) {
+    struct RowsPresenter : FramePresenter {
+        std::mutex mutex;
+        std::map<uint64_t, std::vector<uint32_t>> pixels; // by frame: row-major, as drawn
+        std::map<uint64_t, std::vector<int32_t>> times;   // by frame: how often each row came
+        std::vector<std::string> faults;
+        int32_t framesWithRows = 0, framesWithout = 0;
+        bool wantsRows() const override { return true; }
+        void rowsDrawn(const DrawnRows& rows) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            std::vector<uint32_t>& image = pixels[rows.frame];
+            std::vector<int32_t>& count = times[rows.frame];
+            image.resize(static_cast<size_t>(rows.width * rows.height));
+            count.resize(static_cast<size_t>(rows.height));
+            for (int32_t row = rows.firstRow; row < rows.endRow; ++row) {
+                ++count[static_cast<size_t>(row)];
+                std::memcpy(&image[static_cast<size_t>(row * rows.width)],
+                            static_cast<const uint8_t*>(rows.pixels) + row * rows.pitch,
+                            static_cast<size_t>(rows.width) * 4);
+            }
+        }
+        void present(const SoftwareDevice& device, int) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            const uint64_t frame = device.presentedFrame();
+            if (times.count(frame) == 0) {
+                ++framesWithout;
+                return;
+            }
+            ++framesWithRows;
+            for (int32_t row = 0; row < device.height(); ++row) {
+                if (times[frame][static_cast<size_t>(row)] != 1) {
+                    faults.push_back("row " + std::to_string(row) + " of frame " +
+                                     std::to_string(frame) + " did not come once");
+                }
+                for (int32_t x = 0; x < device.width(); ++x) {
+                    if (pixels[frame][static_cast<size_t>(row * device.width() + x)] !=
+                        device.frontPixel(x, row)) {
+                        faults.push_back("frame " + std::to_string(frame) + " differs at " +
+                                         std::to_string(x) + "," + std::to_string(row));
+                    }
+                }
+            }
+        }
+    };
+    options_.rasterThreads = 3;
+    open(16, 45); // bands of 8 rows and a short one
+    RowsPresenter presenter;
+    device_->setPresenter(&presenter);
+    gouraudState();
+    for (int32_t frame = 0; frame < 6; ++frame) {
+        grBufferClear(0x00101010u * static_cast<uint32_t>(frame), 0, 0xFFFF);
+        rectangle(0, 0, 16, static_cast<float>(5 * frame + 3), vertex(0, 0, 40.0f * frame, 200, 9));
+        if (frame == 3) {
+            EXPECT_EQ(red(0, 0), 120u); // a read draws what is recorded: the swap has nothing left
+        }
+        grBufferSwap(1);
+    }
+    device_->finish();
+    EXPECT_EQ(presenter.framesWithRows, 5);
+    EXPECT_EQ(presenter.framesWithout, 1);
+    EXPECT_EQ(presenter.faults, std::vector<std::string>{});
 }
 
 // Words and bytes are two readings of one picture, filtered or not: a dithered gradient

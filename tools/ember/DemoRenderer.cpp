@@ -5,8 +5,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "anim/SceneReader.h"
 #include "app/DesktopPlayer.h"
@@ -77,7 +79,15 @@ class FrameWriter : public FramePresenter {
 public:
     FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameQueue& frames,
                 ProgressBar& progress)
-        : options_(options), platform_(platform), frames_(frames), progress_(progress) {}
+        : options_(options), platform_(platform), frames_(frames), progress_(progress),
+          convertsRows_(frames.takesYuv()) {
+        if (convertsRows_) {
+            for (Staged& staged : staged_) {
+                staged.frame.reset(static_cast<int32_t>(options.width),
+                                   static_cast<int32_t>(options.height), true);
+            }
+        }
+    }
 
     // The clock and the end of the render keep pace with the swaps; the pixels of a
     // frame come when it has been drawn (present), possibly a frame later.
@@ -92,10 +102,29 @@ public:
         }
     }
 
+    // Y'CbCr frames are converted band by band on the rasterising threads, as the bands
+    // are finished, into the staged frame of their frame; present() then hands it over.
+    bool wantsRows() const override { return convertsRows_; }
+    void rowsDrawn(const DrawnRows& rows) override {
+        if (!wanted(static_cast<int64_t>(rows.frame))) {
+            return;
+        }
+        Staged& staged = staged_[rows.frame % 2];
+        convertRowsInto(FrameView{rows.pixels, rows.width, rows.height, rows.pitch, rows.rgb565},
+                        rows.firstRow, rows.endRow, staged.frame);
+        const uint64_t added = static_cast<uint64_t>(rows.endRow - rows.firstRow);
+        uint64_t progress = staged.progress.load(std::memory_order_relaxed);
+        uint64_t next;
+        do {
+            next = progress >> kRowBits == rows.frame ? progress + added
+                                                      : (rows.frame << kRowBits | added);
+        } while (!staged.progress.compare_exchange_weak(progress, next, std::memory_order_release,
+                                                        std::memory_order_relaxed));
+    }
+
     void present(const SoftwareDevice& device, int /*swapInterval*/) override {
         const int64_t index = presented_++;
-        if (!error_.empty() || index < options_.firstFrame ||
-            (options_.lastFrame >= 0 && index > options_.lastFrame)) {
+        if (!error_.empty() || !wanted(index)) {
             return;
         }
         // The frame loop is the system's own code, which is not built for exceptions to
@@ -113,11 +142,33 @@ public:
     int64_t framesShown() const { return swapped_; }
 
 private:
-    // The frame is read straight into its place in the output frame (in the sink's form),
-    // which the queue's thread then encodes while the next frames are drawn.
+    // A frame converted by rows: `progress` holds the frame's number above kRowBits and
+    // the rows converted so far below.
+    struct Staged {
+        RgbFrame frame;
+        std::atomic<uint64_t> progress{~uint64_t{0}};
+    };
+    static constexpr int kRowBits = 24;
+
+    bool wanted(int64_t index) const {
+        return index >= options_.firstFrame &&
+               (options_.lastFrame < 0 || index <= options_.lastFrame);
+    }
+
+    // The frame goes into the output frame (in the sink's form), which the queue's thread
+    // then encodes while the next frames are drawn: the staged frame when all of its rows
+    // were converted, else read straight from the front buffer.
     void writeFrame(const SoftwareDevice& device) {
-        readFrontBufferInto(device, frames_.next(static_cast<int32_t>(options_.width),
-                                                 static_cast<int32_t>(options_.height)));
+        RgbFrame& out = frames_.next(static_cast<int32_t>(options_.width),
+                                     static_cast<int32_t>(options_.height));
+        const uint64_t frame = device.presentedFrame();
+        Staged& staged = staged_[frame % 2];
+        const uint64_t complete = frame << kRowBits | static_cast<uint64_t>(device.height());
+        if (convertsRows_ && staged.progress.load(std::memory_order_acquire) == complete) {
+            std::swap(out.yuv, staged.frame.yuv); // both frames' planes, same size
+        } else {
+            readFrontBufferInto(device, out);
+        }
         frames_.push();
     }
 
@@ -125,6 +176,8 @@ private:
     OfflinePlatform& platform_;
     FrameQueue& frames_;
     ProgressBar& progress_;
+    const bool convertsRows_;
+    Staged staged_[2];
     int64_t swapped_ = 0;
     int64_t presented_ = 0;
     std::string error_;

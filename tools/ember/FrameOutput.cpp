@@ -397,47 +397,60 @@ void RgbFrame::reset(int32_t width_, int32_t height_, bool planes) {
     }
 }
 
-void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame) {
-    const SoftwareDevice::FrontBufferView view = device.frontBuffer();
-    if (view.pixels == nullptr) {
-        throw ToolError("the accelerator surface is not open");
-    }
-    // Offsets of the drawn picture in the frame; negative when it is the larger.
-    const int32_t left = (frame.width - view.width) / 2;
-    const int32_t top = (frame.height - view.height) / 2;
+void convertRowsInto(const FrameView& picture, int32_t firstRow, int32_t endRow, RgbFrame& frame) {
+    // Offsets of the picture in the frame; negative when it is the larger.
+    const int32_t left = (frame.width - picture.width) / 2;
+    const int32_t top = (frame.height - picture.height) / 2;
     const size_t width = static_cast<size_t>(frame.width);
-    if (frame.yuv.empty() && left >= 0 && top >= 0) {
-        device.readFrontBufferArgb(
-            &frame.argb[static_cast<size_t>(top) * width + static_cast<size_t>(left)], width);
-        return;
-    }
     const int32_t firstColumn = std::max(0, -left);
-    const size_t columns =
-        static_cast<size_t>(std::min(view.width - firstColumn, frame.width - (left + firstColumn)));
-    const int32_t endRow = std::min(view.height, frame.height - top);
-    std::vector<uint32_t> whole;
-    if (frame.yuv.empty()) { // a frame smaller than the picture: the rare case
-        whole.resize(static_cast<size_t>(view.width) * static_cast<size_t>(view.height));
-        device.readFrontBufferArgb(whole.data(), static_cast<size_t>(view.width));
-    }
+    const size_t columns = static_cast<size_t>(
+        std::min(picture.width - firstColumn, frame.width - (left + firstColumn)));
     const size_t planeSize = width * static_cast<size_t>(frame.height);
-    for (int32_t row = std::max(0, -top); row < endRow; ++row) {
-        const size_t to =
-            static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
-        if (!whole.empty()) {
-            std::memcpy(&frame.argb[to],
-                        &whole[static_cast<size_t>(row) * view.width + firstColumn], columns * 4);
-            continue;
-        }
-        const void* source = static_cast<const uint8_t*>(view.pixels) +
-                             static_cast<size_t>(row) * static_cast<size_t>(view.pitch);
-        uint8_t* y = &frame.yuv[to];
-        if (view.rgb565) {
+    endRow = std::min({endRow, picture.height, frame.height - top});
+    for (int32_t row = std::max(firstRow, -top); row < endRow; ++row) {
+        const void* source = static_cast<const uint8_t*>(picture.pixels) +
+                             static_cast<size_t>(row) * static_cast<size_t>(picture.pitch);
+        uint8_t* y = &frame.yuv[static_cast<size_t>(row + top) * width +
+                                static_cast<size_t>(left + firstColumn)];
+        if (picture.rgb565) {
             rgb565ToYuv444(static_cast<const uint16_t*>(source) + firstColumn, columns, y,
                            y + planeSize, y + 2 * planeSize);
         } else {
             argbToYuv444(static_cast<const uint32_t*>(source) + firstColumn, columns, y,
                          y + planeSize, y + 2 * planeSize);
         }
+    }
+}
+
+void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame) {
+    const FrameView view = device.frontBuffer();
+    if (view.pixels == nullptr) {
+        throw ToolError("the accelerator surface is not open");
+    }
+    if (!frame.yuv.empty()) {
+        convertRowsInto(view, 0, view.height, frame);
+        return;
+    }
+    // Offsets of the drawn picture in the frame; negative when it is the larger.
+    const int32_t left = (frame.width - view.width) / 2;
+    const int32_t top = (frame.height - view.height) / 2;
+    const size_t width = static_cast<size_t>(frame.width);
+    if (left >= 0 && top >= 0) {
+        device.readFrontBufferArgb(
+            &frame.argb[static_cast<size_t>(top) * width + static_cast<size_t>(left)], width);
+        return;
+    }
+    // A frame smaller than the picture: the rare case.
+    const int32_t firstColumn = std::max(0, -left);
+    const size_t columns =
+        static_cast<size_t>(std::min(view.width - firstColumn, frame.width - (left + firstColumn)));
+    const int32_t endRow = std::min(view.height, frame.height - top);
+    std::vector<uint32_t> whole(static_cast<size_t>(view.width) * static_cast<size_t>(view.height));
+    device.readFrontBufferArgb(whole.data(), static_cast<size_t>(view.width));
+    for (int32_t row = std::max(0, -top); row < endRow; ++row) {
+        const size_t to =
+            static_cast<size_t>(row + top) * width + static_cast<size_t>(left + firstColumn);
+        std::memcpy(&frame.argb[to], &whole[static_cast<size_t>(row) * view.width + firstColumn],
+                    columns * 4);
     }
 }

@@ -72,7 +72,11 @@ std::string findFfmpeg();
 void writePngFrame(const std::string& path, const RgbFrame& frame);
 
 class SoftwareDevice;
+struct FrameView;
 // Reads the device's front buffer into the middle of `frame` (made by reset()), in the
 // frame's form; a front buffer larger than the frame keeps its middle. The rest of the
 // frame is left as it is.
 void readFrontBufferInto(const SoftwareDevice& device, RgbFrame& frame);
+// The same for the rows firstRow <= row < endRow of a picture, into a frame of Y'CbCr
+// planes: what readFrontBufferInto does to them.
+void convertRowsInto(const FrameView& picture, int32_t firstRow, int32_t endRow, RgbFrame& frame);

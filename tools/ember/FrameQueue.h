@@ -34,6 +34,7 @@ public:
     void push();
     void finish();
     int64_t framesPushed() const { return pushed_; }
+    bool takesYuv() const { return sink_.takesYuv(); }
 
 private:
     void threadMain();
