@@ -56,8 +56,10 @@ public:
     void begin(const DrawTarget& target, int32_t bandHeight);
     bool empty() const { return triangles_.empty() && clears_.empty(); }
     size_t triangleCount() const { return triangles_.size(); }
-    // Whether the batch should go to the workers before its frame ends (see work_).
+    // Whether the batch should go to the workers before its frame ends: when it is full,
+    // or when it is worth handing over and they have nothing left to draw (see work_).
     bool full() const { return work_ >= fullWork_ || triangles_.size() >= kMaxTriangles; }
+    bool worthDrawing() const { return work_ >= kMinFullWork; }
     int32_t bandCount() const { return bandCount_; }
 
     // A render state for the triangles that follow; `context` holds its span constants.
@@ -112,8 +114,11 @@ private:
     // most six and a half): each band is then cleared, drawn and left once, its colour
     // and depth in cache all along. Split into batches of a fixed 131,072 work, the demo
     // took 18% longer at 640x480 and 60% longer at 3840x2880, every batch fetching its
-    // bands from memory again. kMinFullWork keeps handing over (a few microseconds) small
-    // beside the drawing in small buffers; kMaxTriangles bounds the memory a batch takes.
+    // bands from memory again. But a frame heavy in geometry and light in pixels would
+    // then leave the workers idle while it is recorded: so a batch of kMinFullWork or
+    // more also goes when they have drawn everything before it. kMinFullWork keeps
+    // handing over (a few microseconds) small beside the drawing; kMaxTriangles bounds
+    // the memory a batch takes.
     static constexpr uint64_t kSetUpWork = 48;
     static constexpr uint64_t kMinFullWork = 131072;
     static constexpr size_t kMaxTriangles = 16384;

@@ -141,6 +141,20 @@ void RasterWorkers::submit(DrawBatch& batch) {
     wake_.notify_all();
 }
 
+bool RasterWorkers::drained() const {
+    if (batch_.load(std::memory_order_relaxed) == nullptr) {
+        return true;
+    }
+    for (int32_t slot = 0; slot < threads(); ++slot) {
+        const uint64_t bands =
+            runs_[static_cast<size_t>(slot)].bands.load(std::memory_order_relaxed);
+        if (runFront(bands) < runEnd(bands)) {
+            return false;
+        }
+    }
+    return inside_.load(std::memory_order_relaxed) == 0;
+}
+
 uint64_t RasterWorkers::wait() {
     if (batch_.load(std::memory_order_relaxed) == nullptr) {
         return 0;

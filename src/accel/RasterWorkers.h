@@ -51,6 +51,9 @@ public:
     const DrawBatch* batchInFlight() const { return batch_.load(std::memory_order_relaxed); }
 
     void submit(DrawBatch& batch);
+    // Whether the threads have nothing left to draw: no batch in flight, or no band of it
+    // left to hand out and no background thread drawing. Cheap enough to ask often.
+    bool drained() const;
     // Draws bands of the batch in flight until it is done; returns the pixels it wrote
     // (0 when nothing was in flight).
     uint64_t wait();

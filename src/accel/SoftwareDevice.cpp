@@ -795,8 +795,8 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
         for (int32_t k = 0; k < count; ++k) {
             recording().addTriangle(pieces[k], corners, stateBlock_);
         }
-        if (recording().full()) {
-            submitRecording(); // a long frame: the workers start on its first part
+        if (recording().full() || (recording().worthDrawing() && workers_->drained())) {
+            submitRecording(); // the workers start on the frame's first part
         }
     } else {
         context_.pixelsWritten = 0;
