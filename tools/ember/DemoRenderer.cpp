@@ -80,7 +80,7 @@ public:
     FrameWriter(const DemoRenderOptions& options, OfflinePlatform& platform, FrameQueue& frames,
                 ProgressBar& progress)
         : options_(options), platform_(platform), frames_(frames), progress_(progress),
-          convertsRows_(frames.takesYuv()) {
+          convertsRows_(frames.takesYuv() && platform.device->rasterThreads() > 1) {
         if (convertsRows_) {
             for (Staged& staged : staged_) {
                 staged.frame.reset(static_cast<int32_t>(options.width),
@@ -148,7 +148,7 @@ private:
         RgbFrame frame;
         std::atomic<uint64_t> progress{~uint64_t{0}};
     };
-    static constexpr int kRowBits = 24;
+    static constexpr int kRowBits = 32;
 
     bool wanted(int64_t index) const {
         return index >= options_.firstFrame &&
