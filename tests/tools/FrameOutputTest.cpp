@@ -81,41 +81,46 @@ TEST_F(FrameOutputTest, Y4mHoldsAHeaderAndOneFramePerImage) {
     EXPECT_EQ(static_cast<uint8_t>(bytes[header.size() + 6 + 24 + 6]), 16);
 }
 
-// Every colour, in runs that leave the vector path a scalar tail.
-TEST(YuvConversionTest, EveryColourGivesTheIntegerFormula) {
-    std::vector<uint32_t> argb(65536 + 7);
-    std::vector<uint8_t> planes(argb.size() * 3);
-    for (uint32_t r = 0; r < 256; ++r) {
-        for (uint32_t i = 0; i < argb.size(); ++i) {
-            argb[i] = 0xFF000000u | r << 16 | (i & 0xFFFF);
+// Every colour on every path the processor runs, in runs that leave the vector paths a
+// scalar tail.
+TEST(YuvConversionTest, EveryColourGivesTheIntegerFormulaOnEveryPath) {
+    std::vector<YuvPath> paths;
+    for (YuvPath path : {YuvPath::Scalar, YuvPath::Sse2, YuvPath::Avx2, YuvPath::Avx512}) {
+        if (yuvPathAvailable(path)) {
+            paths.push_back(path);
         }
-        argbToYuv444(argb.data(), argb.size(), planes.data(), planes.data() + argb.size(),
-                     planes.data() + 2 * argb.size());
-        for (size_t i = 0; i < argb.size(); ++i) {
-            const int g = static_cast<int>(argb[i] >> 8 & 0xFF),
-                      b = static_cast<int>(argb[i] & 0xFF);
-            const int red = static_cast<int>(r);
-            const int expected[3] = {(66 * red + 129 * g + 25 * b + 4224) >> 8,
-                                     (-38 * red - 74 * g + 112 * b + 32896) >> 8,
-                                     (112 * red - 94 * g - 18 * b + 32896) >> 8};
-            for (size_t plane = 0; plane < 3; ++plane) {
-                ASSERT_EQ(planes[plane * argb.size() + i], expected[plane])
-                    << "plane " << plane << " of " << std::hex << argb[i];
-            }
+    }
+    const size_t n = 65536 + 39;
+    std::vector<uint32_t> argb(n);
+    std::vector<uint8_t> expected(n * 3), planes(n * 3);
+    for (uint32_t r = 0; r < 256; ++r) {
+        for (uint32_t i = 0; i < n; ++i) {
+            argb[i] = 0xFF000000u | r << 16 | (i & 0xFFFF);
+            const int red = static_cast<int>(r), g = static_cast<int>(i >> 8 & 0xFF),
+                      b = static_cast<int>(i & 0xFF);
+            expected[i] = static_cast<uint8_t>((66 * red + 129 * g + 25 * b + 4224) >> 8);
+            expected[n + i] = static_cast<uint8_t>((-38 * red - 74 * g + 112 * b + 32896) >> 8);
+            expected[2 * n + i] = static_cast<uint8_t>((112 * red - 94 * g - 18 * b + 32896) >> 8);
+        }
+        for (YuvPath path : paths) {
+            argbToYuv444(argb.data(), n, planes.data(), planes.data() + n, planes.data() + 2 * n,
+                         path);
+            ASSERT_EQ(planes, expected) << "red " << r << ", path " << static_cast<int>(path);
         }
     }
     // RGB565 widens as the device reads it back.
-    std::vector<uint16_t> rgb565(65536 + 7);
-    for (size_t i = 0; i < rgb565.size(); ++i) {
+    std::vector<uint16_t> rgb565(n);
+    for (size_t i = 0; i < n; ++i) {
         rgb565[i] = static_cast<uint16_t>(i * 40503u);
         argb[i] = rgb565ToArgb(rgb565[i]);
     }
-    std::vector<uint8_t> fromWords(planes.size());
-    argbToYuv444(argb.data(), argb.size(), fromWords.data(), fromWords.data() + argb.size(),
-                 fromWords.data() + 2 * argb.size());
-    rgb565ToYuv444(rgb565.data(), rgb565.size(), planes.data(), planes.data() + argb.size(),
-                   planes.data() + 2 * argb.size());
-    EXPECT_EQ(planes, fromWords);
+    argbToYuv444(argb.data(), n, expected.data(), expected.data() + n, expected.data() + 2 * n,
+                 YuvPath::Scalar);
+    for (YuvPath path : paths) {
+        rgb565ToYuv444(rgb565.data(), n, planes.data(), planes.data() + n, planes.data() + 2 * n,
+                       path);
+        EXPECT_EQ(planes, expected) << "path " << static_cast<int>(path);
+    }
 }
 
 // A file takes its name only when finished; until then, and after a failure, the old

@@ -1,12 +1,14 @@
-// Converting is done for every pixel of every frame a y4m gets, on the thread that
-// competes with drawing for the cores, so it runs sixteen pixels at a time in SSE2 (the
-// x86-64 baseline), straight from the device's rows. Each sum above, offset included,
-// lies in 0..65535, so 16-bit lanes with wrapping products and sums hold it exactly: the
-// vector path gives the scalar formula's bytes, and the last pixels of a row take the
-// scalar formula itself.
+// Converting is done for every pixel of every frame a y4m gets, on the threads that
+// draw, so it runs sixteen pixels at a time in SSE2 (the x86-64 baseline), or thirty-two
+// in AVX2 or AVX-512 where the processor has them (YuvConversionWide.cpp), straight from
+// the device's rows. Each sum above, offset included, lies in 0..65535, so 16-bit lanes
+// with wrapping products and sums hold it exactly: the vector paths give the scalar
+// formula's bytes, and the last pixels of a row take the scalar formula itself.
 #include "ember/YuvConversion.h"
 
+#include "accel/FastSpans.h"
 #include "accel/PixelMath.h"
+#include "ember/YuvConversionWide.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -93,12 +95,82 @@ uint32_t argbOf(uint16_t rgb565) {
     return rgb565ToArgb(rgb565);
 }
 
+// Converts whole groups of pixels of one path; returns the pixels done.
 template <typename Pixel>
-void convert(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    size_t i = 0;
+using GroupsFunction = size_t (*)(const Pixel*, size_t, uint8_t*, uint8_t*, uint8_t*);
+
+template <typename Pixel>
+size_t noGroups(const Pixel*, size_t, uint8_t*, uint8_t*, uint8_t*) {
+    return 0;
+}
+
+struct Path {
+    GroupsFunction<uint32_t> argb = noGroups<uint32_t>;
+    GroupsFunction<uint16_t> rgb565 = noGroups<uint16_t>;
+};
+
+bool runs(YuvPath path) {
+    switch (path) {
+    case YuvPath::Fastest:
+    case YuvPath::Scalar:
+        return true;
 #if defined(__SSE2__)
-    i = convertGroups(pixels, count, y, cb, cr);
+    case YuvPath::Sse2:
+        return true;
 #endif
+#if defined(__x86_64__)
+    case YuvPath::Avx2:
+        return processorHasAvx2();
+    case YuvPath::Avx512:
+        return processorHasAvx512();
+#endif
+    default:
+        return false;
+    }
+}
+
+Path pathFor(YuvPath path) {
+    if (path == YuvPath::Fastest) {
+        for (YuvPath wide : {YuvPath::Avx512, YuvPath::Avx2, YuvPath::Sse2}) {
+            if (runs(wide)) {
+                return pathFor(wide);
+            }
+        }
+        return Path();
+    }
+    Path p;
+    switch (runs(path) ? path : YuvPath::Scalar) {
+#if defined(__SSE2__)
+    case YuvPath::Sse2:
+        p.argb = convertGroups<uint32_t>;
+        p.rgb565 = convertGroups<uint16_t>;
+        break;
+#endif
+#if defined(__x86_64__)
+    case YuvPath::Avx2:
+        p.argb = argbToYuvGroupsAvx2;
+        p.rgb565 = rgb565ToYuvGroupsAvx2;
+        break;
+    case YuvPath::Avx512:
+        p.argb = argbToYuvGroupsAvx512;
+        p.rgb565 = rgb565ToYuvGroupsAvx512;
+        break;
+#endif
+    default:
+        break;
+    }
+    return p;
+}
+
+Path chosen(YuvPath path) {
+    static const Path fastest = pathFor(YuvPath::Fastest);
+    return path == YuvPath::Fastest ? fastest : pathFor(path);
+}
+
+template <typename Pixel>
+void convert(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
+             GroupsFunction<Pixel> groups) {
+    size_t i = groups(pixels, count, y, cb, cr);
     for (; i < count; ++i) {
         convertScalar(argbOf(pixels[i]), y + i, cb + i, cr + i);
     }
@@ -106,10 +178,16 @@ void convert(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb, uint8_t
 
 } // namespace
 
-void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    convert(argb, count, y, cb, cr);
+bool yuvPathAvailable(YuvPath path) {
+    return runs(path);
 }
 
-void rgb565ToYuv444(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr) {
-    convert(rgb565, count, y, cb, cr);
+void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
+                  YuvPath path) {
+    convert(argb, count, y, cb, cr, chosen(path).argb);
+}
+
+void rgb565ToYuv444(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
+                    YuvPath path) {
+    convert(rgb565, count, y, cb, cr, chosen(path).rgb565);
 }

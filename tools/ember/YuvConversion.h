@@ -17,5 +17,13 @@
 inline constexpr uint8_t kBlackLuma = 16;
 inline constexpr uint8_t kBlackChroma = 128;
 
-void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr);
-void rgb565ToYuv444(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr);
+// The instructions that convert (all give the same bytes): Fastest, the widest the
+// processor has.
+enum class YuvPath { Fastest, Scalar, Sse2, Avx2, Avx512 };
+// Whether this build runs `path` on this processor.
+bool yuvPathAvailable(YuvPath path);
+
+void argbToYuv444(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
+                  YuvPath path = YuvPath::Fastest);
+void rgb565ToYuv444(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb, uint8_t* cr,
+                    YuvPath path = YuvPath::Fastest);
