@@ -64,24 +64,20 @@ size_t convertGroups(const Pixel* pixels, size_t count, uint8_t* y, uint8_t* cb,
 
 } // namespace
 
+// This copy's names: the instruction set it is compiled for.
 #if defined(__AVX512BW__)
-size_t argbToYuvGroupsAvx512(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb,
-                             uint8_t* cr) {
-    return convertGroups(argb, count, y, cb, cr);
-}
-size_t rgb565ToYuvGroupsAvx512(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb,
-                               uint8_t* cr) {
-    return convertGroups(rgb565, count, y, cb, cr);
-}
+#define WIDE_NAME(name) name##Avx512
 #else
-size_t argbToYuvGroupsAvx2(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb,
-                           uint8_t* cr) {
+#define WIDE_NAME(name) name##Avx2
+#endif
+
+size_t WIDE_NAME(argbToYuvGroups)(const uint32_t* argb, size_t count, uint8_t* y, uint8_t* cb,
+                                  uint8_t* cr) {
     return convertGroups(argb, count, y, cb, cr);
 }
-size_t rgb565ToYuvGroupsAvx2(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb,
-                             uint8_t* cr) {
+size_t WIDE_NAME(rgb565ToYuvGroups)(const uint16_t* rgb565, size_t count, uint8_t* y, uint8_t* cb,
+                                    uint8_t* cr) {
     return convertGroups(rgb565, count, y, cb, cr);
 }
-#endif
 
 #endif
