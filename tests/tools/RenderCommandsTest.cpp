@@ -148,6 +148,28 @@ TEST_F(RenderCommandsTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     }
 }
 
+// Too little memory for the drawing surface (one thread: which would leave the virtual
+// clock standing, no swap ever coming) or for the frames (two threads: the frames that
+// are converted as they are drawn come first): a clear failure, nothing left behind.
+TEST_F(RenderCommandsTest, TooLittleMemoryFailsWithALineAndLeavesNothingBehind) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves more address space than the limit allows";
+#endif
+    ASSERT_EQ(std::system("cd demo/scenes && for s in temple future office theend; do "
+                          "cp outdoor.lws $s.lws; done"),
+              0);
+    for (const char* threads : {"1", "2"}) {
+        writeFile("big.y4m", "old");
+        EXPECT_EQ(run("render demo --frames 0:0 --size 8192x8192 -o big.y4m",
+                      std::string("ulimit -v 250000; EMBER_RASTER_THREADS=") + threads + " "),
+                  1)
+            << threads;
+        EXPECT_NE(err.find("not enough memory"), std::string::npos) << err;
+        EXPECT_TRUE(readFile("big.y4m") == "old"); // (a frame of 8192x8192 is not printed)
+        EXPECT_EQ(listDirectory("."), (std::vector<std::string>{"big.y4m", "demo"})) << threads;
+    }
+}
+
 // A link stays a link (the file it leads to is replaced); a device is written in place,
 // never replaced by a file.
 TEST_F(RenderCommandsTest, LinksAndDevicesStayWhatTheyAre) {

@@ -183,9 +183,12 @@ private:
     std::string error_;
 };
 
+// What the render learns once the scenes are loaded.
 struct ProgressEstimate {
     const DemoRenderOptions* options;
     ProgressBar* progress;
+    OfflinePlatform* platform;
+    bool noSurface = false;
 };
 
 // Frames the demo will show: each scene for (lastFrame / framesPerSecond) seconds, plus
@@ -193,6 +196,13 @@ struct ProgressEstimate {
 void estimateLength(void* context, const Scene* scenes) {
     auto* estimate = static_cast<ProgressEstimate*>(context);
     const DemoRenderOptions& options = *estimate->options;
+    // A device that could not open its surface (memory) never swaps, and the swaps drive
+    // the virtual clock: the demo would never end. It ends at once instead.
+    if (!estimate->platform->device->isOpen()) {
+        estimate->noSurface = true;
+        estimate->platform->windows.requestClose(0);
+        return;
+    }
     int64_t total = 0;
     if (options.lastFrame >= 0) {
         total = options.lastFrame - options.firstFrame + 1;
@@ -302,7 +312,7 @@ void renderDemo(const DemoRenderOptions& options) {
     FrameQueue frames(*sink);
     FrameWriter writer(options, platform, frames, progress);
     platform.device->setPresenter(&writer);
-    ProgressEstimate estimate{&options, &progress};
+    ProgressEstimate estimate{&options, &progress, &platform};
     DemoPlaybackOptions playback;
     playback.onlyScene = options.scene;
     playback.scenesLoaded = &estimateLength;
@@ -313,6 +323,10 @@ void renderDemo(const DemoRenderOptions& options) {
 
     if (!writer.error().empty()) {
         throw ToolError(writer.error());
+    }
+    if (estimate.noSurface) {
+        throw ToolError("the accelerator could not open a " + std::to_string(drawnWidth) + "x" +
+                        std::to_string(drawnHeight) + " surface: not enough memory");
     }
     if (!platform.windows.messageBoxes.empty()) {
         const std::string reason = lastSceneLoadMessage();

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,10 @@ int main(int argc, char** argv) {
         if (e.what()[0] != '\0') {
             std::fprintf(stderr, "ember: %s\n", e.what());
         }
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // Unwound like any failure: a file being written is removed, the old one kept.
+        std::fprintf(stderr, "ember: not enough memory\n");
         return 1;
     }
     return 0;
