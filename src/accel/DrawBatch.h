@@ -19,6 +19,7 @@
 //   batch.begin(target, bandHeight);
 //   uint32_t state = batch.addState(renderState, context, span);
 //   batch.addTriangle(triangle, state);  batch.addClear(...);
+//   batch.whenDrawn(function, context);   // the frame's last batch: its rows are final
 //   ... per band, on any thread: pixels += batch.drawBand(band, scratchContext);
 #pragma once
 
