@@ -8,6 +8,14 @@
 
 add_compile_options(-Wall -Wextra -Wpedantic -Werror -ffp-contract=off)
 
+# Debug information keeps the file and line of every instruction (stack traces,
+# profiles, sanitizer reports) but not where each variable lives in optimised code:
+# tracking that took GCC 60% of the compile time of the sixteen-wide spans under the
+# sanitizers (200 s against 80 s) and a quarter of that of the tool's commands.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_compile_options(-fno-var-tracking)
+endif()
+
 if(EMBER_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                         -fno-omit-frame-pointer)
