@@ -41,6 +41,8 @@ void buildLanes(DitherTables& tables) {
                 const uint32_t t = tables.thresholds[row * 4 + ((column + k) & 3)];
                 tables.laneThresholds[row * 4 + column][k] = t | t << 16;
             }
+            const uint32_t t = tables.thresholds[row * 4 + column];
+            tables.positionThresholds[row * 4 + column] = t | t << 16;
         }
     }
 }

@@ -33,6 +33,8 @@ struct DitherTables {
     // For four consecutive pixels from column c on row r: lane k holds the threshold of
     // column c + k in both 16-bit halves; index (r & 3) * 4 + (c & 3).
     alignas(16) uint32_t laneThresholds[16][4];
+    // The threshold of each position in both 16-bit halves, index as above.
+    alignas(64) uint32_t positionThresholds[16];
 };
 
 // The tables of a dither mode (GR_DITHER_DISABLE, 2x2, 4x4; anything else: 4x4). Built

@@ -17,7 +17,10 @@
 // lanes with its own start values (masked broadcasts), depths and colours expanded into
 // place, results moved back down (a permute) and stored with masks, piece by piece. A
 // lane holds the same pixel offset and the same iterator sums as in a group of its own
-// span, so the bits do not change.
+// span, so the bits do not change. What can wait for the group to be full does: the
+// colour iterators (start + offset * step) and dither thresholds (a permute of the 4x4
+// table) are made once a group, not piece by piece (bench_fill_rate, two threads:
+// 100-pixel triangles 3.6% faster, 10-pixel ones 0.7%).
 //
 // Groups overlap. A group is one long chain of dependent steps (division, level of
 // detail, texel addresses, gathers, filter, dither), too long for the processor to start
@@ -250,11 +253,7 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
     const __m512i shapes = _mm512_loadu_si512(c.levelShape);
     const __m512i centre = splat(Color == FastColor::TexturedBilinear ? 128 : 0);
 
-    // Colour iterators: start + lane * step, then + 16 * step per group.
     const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m512i rampR = _mm512_mullo_epi32(lane, splat(c.dr));
-    const __m512i rampG = _mm512_mullo_epi32(lane, splat(c.dg));
-    const __m512i rampB = _mm512_mullo_epi32(lane, splat(c.db));
     const __m512 lanes = _mm512_cvtepi32_ps(lane);
     uint64_t written = 0;
 
@@ -427,18 +426,11 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         return Piece{static_cast<size_t>(span.memoryRow) * width + static_cast<size_t>(span.x + at),
                      lane, count};
     };
-    // Lane L of a group holding pixel `at` of a span at lane `lane` is the span's pixel
-    // at - lane + L: the same exact float offsets and uint32 colour sums as drawing the
-    // span alone.
-    const auto thresholdsAt = [&](const Span& span, int32_t at, int32_t lane) {
-        // The dither pattern repeats every four columns.
+    // A long span's group at its first pixel; the dither pattern repeats every four
+    // columns.
+    const auto thresholdsAt = [&](const Span& span) {
         return _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(
-            c.dither->laneThresholds[((span.memoryRow & 3) << 2) | ((span.x + at - lane) & 3)])));
-    };
-    const auto iteratorAt = [](int32_t start, int32_t step, int32_t back, __m512i ramp) {
-        return _mm512_add_epi32(ramp, splat(static_cast<int32_t>(static_cast<uint32_t>(start) -
-                                                                 static_cast<uint32_t>(back) *
-                                                                     static_cast<uint32_t>(step))));
+            c.dither->laneThresholds[((span.memoryRow & 3) << 2) | (span.x & 3)])));
     };
 
     // The group short spans are gathered in: lanes 0..used-1 are pixels, of its pieces.
@@ -458,7 +450,26 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
                    pendingPieces);
         }
     };
+    // Of the shared group's lanes, what a piece puts there as it is: its span's colour
+    // starts, the pixel's offset in the span, the span's first column and memory row.
+    // The iterators and dither thresholds are made from them once the group is full,
+    // with the same sums: start + offset * step wraps to what start - back * step +
+    // lane * step does.
+    __m512i startR = splat(0), startG = splat(0), startB = splat(0);
+    __m512i offset = lane, column = splat(0), memoryRow = splat(0);
+    // The dither thresholds of the four columns and four rows, (row & 3) * 4 + (column & 3).
+    const __m512i ditherTable = _mm512_load_si512(c.dither->positionThresholds);
+    const auto completeShared = [&]() __attribute__((always_inline)) {
+        shared.fi = _mm512_cvtepi32_ps(offset);
+        shared.itR = _mm512_add_epi32(startR, _mm512_mullo_epi32(offset, splat(c.dr)));
+        shared.itG = _mm512_add_epi32(startG, _mm512_mullo_epi32(offset, splat(c.dg)));
+        shared.itB = _mm512_add_epi32(startB, _mm512_mullo_epi32(offset, splat(c.db)));
+        const __m512i x = _mm512_and_si512(_mm512_add_epi32(column, offset), splat(3));
+        const __m512i y = _mm512_slli_epi32(_mm512_and_si512(memoryRow, splat(3)), 2);
+        shared.thresholds = _mm512_permutexvar_epi32(_mm512_or_si512(x, y), ditherTable);
+    };
     const auto shadeShared = [&]() __attribute__((always_inline)) {
+        completeShared();
         const Fetched fetched = fetch(shared, 0xFFFF);
         finishPending();
         pending = shared;
@@ -468,10 +479,8 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         used = 0;
         pieceCount = 0;
     };
-    shared.fi = lanes;
     shared.oow0 = shared.sow0 = shared.tow0 = shared.toow0 = one;
-    shared.itR = rampR, shared.itG = rampG, shared.itB = rampB;
-    shared.thresholds = shared.stored = shared.storedColor = splat(0);
+    shared.stored = shared.storedColor = splat(0);
 
     for (int32_t k = 0; k < spanCount; ++k) {
         const Span& span = spans[k];
@@ -483,10 +492,11 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
             g.sow0 = _mm512_set1_ps(span.start.sow);
             g.tow0 = _mm512_set1_ps(span.start.tow);
             g.toow0 = _mm512_set1_ps(span.start.toow);
-            g.itR = iteratorAt(span.start.r, c.dr, 0, rampR);
-            g.itG = iteratorAt(span.start.g, c.dg, 0, rampG);
-            g.itB = iteratorAt(span.start.b, c.db, 0, rampB);
-            g.thresholds = thresholdsAt(span, 0, 0);
+            // Colour iterators: start + lane * step, then + 16 * step per group.
+            g.itR = _mm512_add_epi32(splat(span.start.r), _mm512_mullo_epi32(lane, splat(c.dr)));
+            g.itG = _mm512_add_epi32(splat(span.start.g), _mm512_mullo_epi32(lane, splat(c.dg)));
+            g.itB = _mm512_add_epi32(splat(span.start.b), _mm512_mullo_epi32(lane, splat(c.db)));
+            g.thresholds = thresholdsAt(span);
             g.stored = g.storedColor = splat(0);
             const __m512 sixteen = _mm512_set1_ps(16.0f);
             const __m512i stepR = _mm512_slli_epi32(splat(c.dr), 4);
@@ -541,27 +551,22 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         // The rest of the span (all of a short one) joins the shared group, spilling into
         // the next one when it is full.
         while (at < span.count) {
-            const int32_t lane = used;
-            const int32_t n = span.count - at < 16 - lane ? span.count - at : 16 - lane;
-            const __mmask16 own = static_cast<__mmask16>(((1u << n) - 1u) << lane);
+            const int32_t into = used; // the first lane the piece takes
+            const int32_t n = span.count - at < 16 - into ? span.count - at : 16 - into;
+            const __mmask16 own = static_cast<__mmask16>(((1u << n) - 1u) << into);
             const __mmask16 first = static_cast<__mmask16>((1u << n) - 1u);
-            const Piece piece = pieceAt(span, at, lane, n);
+            const Piece piece = pieceAt(span, at, into, n);
             pieces[pieceCount++] = piece;
-            const int32_t back = lane - at;
-            shared.fi =
-                _mm512_mask_sub_ps(shared.fi, own, lanes, _mm512_set1_ps(static_cast<float>(back)));
+            offset = _mm512_mask_sub_epi32(offset, own, lane, splat(into - at));
             shared.oow0 = _mm512_mask_mov_ps(shared.oow0, own, _mm512_set1_ps(span.start.oow));
             shared.sow0 = _mm512_mask_mov_ps(shared.sow0, own, _mm512_set1_ps(span.start.sow));
             shared.tow0 = _mm512_mask_mov_ps(shared.tow0, own, _mm512_set1_ps(span.start.tow));
             shared.toow0 = _mm512_mask_mov_ps(shared.toow0, own, _mm512_set1_ps(span.start.toow));
-            shared.itR =
-                _mm512_mask_mov_epi32(shared.itR, own, iteratorAt(span.start.r, c.dr, back, rampR));
-            shared.itG =
-                _mm512_mask_mov_epi32(shared.itG, own, iteratorAt(span.start.g, c.dg, back, rampG));
-            shared.itB =
-                _mm512_mask_mov_epi32(shared.itB, own, iteratorAt(span.start.b, c.db, back, rampB));
-            shared.thresholds =
-                _mm512_mask_mov_epi32(shared.thresholds, own, thresholdsAt(span, at, lane));
+            startR = _mm512_mask_set1_epi32(startR, own, span.start.r);
+            startG = _mm512_mask_set1_epi32(startG, own, span.start.g);
+            startB = _mm512_mask_set1_epi32(startB, own, span.start.b);
+            column = _mm512_mask_set1_epi32(column, own, span.x);
+            memoryRow = _mm512_mask_set1_epi32(memoryRow, own, span.memoryRow);
             if constexpr (WBuffer) {
                 shared.stored = _mm512_mask_expand_epi32(shared.stored, own,
                                                          loadWords(depthBuffer + piece.at, first));
@@ -580,6 +585,7 @@ void fastSpans16(SpanContext& c, const Span* spans, int32_t spanCount) {
         }
     }
     if (used > 0) { // the last group, not full
+        completeShared();
         const Fetched fetched = fetch(shared, static_cast<__mmask16>((1u << used) - 1u));
         finishPending();
         finish(shared, fetched, pieces, pieceCount);
