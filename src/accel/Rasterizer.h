@@ -112,7 +112,8 @@ RasterResult prepareTriangle(const GrVertex& a, const GrVertex& b, const GrVerte
 
 // Draws the rows rowFrom..rowTo (origin coordinates, inclusive) of a prepared triangle,
 // calling `span` for every non-empty span with `context`'s start values set. The pixels
-// of a row are the same whichever rows are drawn with it. Counts no pixels itself (the
+// of a row are the same whichever rows are drawn with it, and the same whichever row
+// drawer draws them (context.drawRows, see SpanContext). Counts no pixels itself (the
 // span functions do). `corners` is the corner array of a cut piece (else unused).
 void drawTriangleRows(const RasterTriangle& triangle, const RasterVertex* corners, int32_t rowFrom,
                       int32_t rowTo, SpanContext& context, SpanFunction span);

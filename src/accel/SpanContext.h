@@ -42,6 +42,20 @@ struct Span {
 // Spans per call of a span function (at most).
 inline constexpr int32_t kSpanBatch = 32;
 
+struct SpanContext;
+struct RasterTriangle;
+struct RasterVertex;
+
+// Shades `count` spans (1..kSpanBatch) of the current triangle. No two spans of a call
+// share a pixel (they are rows of one triangle): the fast spans read a group's depths
+// and colours before they store the group before it.
+using SpanFunction = void (*)(SpanContext& context, const Span* spans, int32_t count);
+
+// Draws rows of a prepared triangle (see drawTriangleRows in Rasterizer.h).
+using TriangleRowsFunction = void (*)(const RasterTriangle& triangle, const RasterVertex* corners,
+                                      int32_t rowFrom, int32_t rowTo, SpanContext& context,
+                                      SpanFunction span);
+
 struct SpanContext {
     // The back buffer: colour rows of `width` pixels in the buffer's format (color16 in
     // RGB565 mode, else color32; the other is nullptr) and the depth rows. Refreshed
@@ -66,6 +80,11 @@ struct SpanContext {
     // reciprocal serves depth and texture.
     bool sharedOow = false;
 
+    // How drawTriangleRows draws the rows: set by the span selection to the AVX-512 row
+    // drawer (TriangleRows.h) on the fastest path of a processor that has it; nullptr:
+    // the baseline's own.
+    TriangleRowsFunction drawRows = nullptr;
+
     // Per-pixel steps along x.
     int32_t dr = 0, dg = 0, db = 0, da = 0;
     float doow = 0.0f, dooz = 0.0f, dsow = 0.0f, dtow = 0.0f, dtoow = 0.0f;
@@ -79,11 +98,6 @@ struct SpanContext {
 
     uint64_t pixelsWritten = 0;
 };
-
-// Shades `count` spans (1..kSpanBatch) of the current triangle. No two spans of a call
-// share a pixel (they are rows of one triangle): the fast spans read a group's depths
-// and colours before they store the group before it.
-using SpanFunction = void (*)(SpanContext& context, const Span* spans, int32_t count);
 
 // The span function that honours every state, one pixel at a time.
 void drawSpansGeneral(SpanContext& context, const Span* spans, int32_t count);

@@ -2,6 +2,7 @@
 
 #include "accel/Combine.h"
 #include "accel/FastSpans.h"
+#include "accel/TriangleRows.h"
 
 namespace {
 
@@ -53,6 +54,9 @@ SpanFunction selectSpanFunction(SpanContext& context, SpanPath path) {
     fillLevelTables(context);
     context.blendAlpha = static_cast<int32_t>(combineColorAndAlpha(color, st.alpha, none) >> 24);
 
+    context.drawRows = path == SpanPath::Fastest && avx512SpansAvailable()
+                           ? triangleRowsFunctionAvx512()
+                           : nullptr;
     if (path == SpanPath::General) {
         return drawSpansGeneral;
     }

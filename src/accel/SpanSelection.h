@@ -21,5 +21,5 @@ bool avx2SpansAvailable();
 bool avx512SpansAvailable();
 
 // `context` holds the state, the buffer and the texture; the selection fills its
-// blendAlpha, constantAlpha and level tables.
+// blendAlpha, constantAlpha, level tables and row drawer.
 SpanFunction selectSpanFunction(SpanContext& context, SpanPath path = SpanPath::Fastest);

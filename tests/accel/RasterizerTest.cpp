@@ -1,9 +1,12 @@
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numbers>
 #include <random>
 
 #include "DeviceTestSupport.h"
+#include "accel/FastSpans.h"
+#include "accel/TriangleRows.h"
 
 namespace {
 
@@ -40,6 +43,52 @@ double side(Point a, Point b, Point p) {
 
 double snap(double v) {
     return std::nearbyint(v * 16.0) / 16.0;
+}
+
+// Vertices of which about a third of the values are hostile: not finite, beyond the
+// limits or the guard band, denormal, on pixel boundaries.
+class HostileVertices {
+public:
+    GrVertex next() {
+        GrVertex v;
+        GrTmuVertex& t = v.tmuvtx[0];
+        for (float* f :
+             {&v.x, &v.y, &v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &t.sow, &t.tow, &t.oow}) {
+            *f = random_() % 3 == 0 ? pick() : static_cast<float>(random_() % 2000) / 100.0f - 2;
+        }
+        return v;
+    }
+
+private:
+    float pick() {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const float inf = std::numeric_limits<float>::infinity();
+        const float max = std::numeric_limits<float>::max();
+        const float tiny = std::numeric_limits<float>::denorm_min();
+        const float values[] = {nan,    inf,    -inf,   max,   -max,      tiny,
+                                1e30f,  -1e30f, 1e7f,   -1e7f, 524288.0f, -524289.0f,
+                                0.0f,   -0.0f,  0.5f,   3.2f,  7.9999f,   8.0f,
+                                15.99f, 16.0f,  256.0f, -1.0f, 5000.0f};
+        return values[random_() % (sizeof(values) / sizeof(values[0]))];
+    }
+    std::mt19937 random_{11};
+};
+
+// What a row drawer handed to the span function: per call the triangle's steps (as bits)
+// and its spans.
+std::vector<uint32_t>* recordedSpans = nullptr;
+
+void recordSpans(SpanContext& c, const Span* spans, int32_t count) {
+    const float steps[] = {c.doow, c.dooz, c.dsow, c.dtow, c.dtoow, c.dsowdy, c.dtowdy, c.dtoowdy};
+    for (const int32_t v : {c.dr, c.dg, c.db, c.da, c.sharedOow ? 1 : 0}) {
+        recordedSpans->push_back(static_cast<uint32_t>(v));
+    }
+    for (const float f : steps) {
+        recordedSpans->push_back(std::bit_cast<uint32_t>(f));
+    }
+    const uint32_t* words = reinterpret_cast<const uint32_t*>(spans);
+    static_assert(sizeof(Span) % 4 == 0);
+    recordedSpans->insert(recordedSpans->end(), words, words + count * sizeof(Span) / 4);
 }
 
 } // namespace
@@ -223,26 +272,9 @@ TEST_F(RasterizerTest, HostileVerticesNeverCrashOrEscapeTheBuffer) {
     // Run under the sanitizers in the asan preset: any read or write outside the buffers,
     // any undefined conversion or overflow fails there.
     open(16, 16, AccelColorMode::Authentic16);
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const float max = std::numeric_limits<float>::max();
-    const float tiny = std::numeric_limits<float>::denorm_min();
-    const float values[] = {nan,     inf,   -inf,      max,        -max,   tiny,  1e30f, -1e30f,
-                            1e7f,    -1e7f, 524288.0f, -524289.0f, 0.0f,   -0.0f, 0.5f,  3.2f,
-                            7.9999f, 8.0f,  15.99f,    16.0f,      256.0f, -1.0f};
     std::vector<uint8_t> texels((64 + 16 + 4 + 1) * 2, 0x5A); // 8x8 down to 1x1
     loadTexture(0, GR_LOD_8, GR_LOD_1, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, texels);
-    std::mt19937 random(11);
-    auto pick = [&]() { return values[random() % (sizeof(values) / sizeof(values[0]))]; };
-    auto anyVertex = [&]() {
-        GrVertex v;
-        GrTmuVertex& t = v.tmuvtx[0];
-        for (float* f :
-             {&v.x, &v.y, &v.z, &v.r, &v.g, &v.b, &v.ooz, &v.a, &v.oow, &t.sow, &t.tow, &t.oow}) {
-            *f = random() % 3 == 0 ? pick() : static_cast<float>(random() % 2000) / 100.0f - 2;
-        }
-        return v;
-    };
+    HostileVertices vertices;
     for (int32_t i = 0; i < 20000; ++i) {
         if (i % 500 == 0) {
             const int32_t mode = (i / 500) % 4;
@@ -259,9 +291,55 @@ TEST_F(RasterizerTest, HostileVerticesNeverCrashOrEscapeTheBuffer) {
                            GR_TEXTURECLAMP_WRAP);
             grSstOrigin(i % 1000 == 0 ? GR_ORIGIN_LOWER_LEFT : GR_ORIGIN_UPPER_LEFT);
         }
-        const GrVertex a = anyVertex(), b = anyVertex(), c = anyVertex();
+        const GrVertex a = vertices.next(), b = vertices.next(), c = vertices.next();
         triangle(a, b, c);
     }
     EXPECT_EQ(device_->frameCounters().triangles, 20000u);
     EXPECT_LE(device_->frameCounters().pixelsWritten, 20000u * 256u);
+}
+
+TEST(TriangleRowsTest, Avx512RowsGiveTheBaselinesStepsAndSpansBitForBit) {
+    const TriangleRowsFunction wide = triangleRowsFunctionAvx512();
+    if (wide == nullptr || !processorHasAvx512()) {
+        GTEST_SKIP() << "no AVX-512 here";
+    }
+    HostileVertices vertices;
+    std::mt19937 random(5);
+    std::vector<uint32_t> baseline, widened;
+    for (int32_t i = 0; i < 20000; ++i) {
+        RasterTarget target;
+        target.bufferHeight = 40;
+        target.clipMinX = static_cast<int32_t>(random() % 8);
+        target.clipMinY = static_cast<int32_t>(random() % 8);
+        target.clipMaxX = 48;
+        target.clipMaxY = 40;
+        target.origin = random() % 2 == 0 ? GR_ORIGIN_UPPER_LEFT : GR_ORIGIN_LOWER_LEFT;
+        target.attributes = static_cast<uint32_t>(random() % 32);
+        GrVertex v[3] = {vertices.next(), vertices.next(), vertices.next()};
+        if (i % 2 == 0) { // inside the screen, so that most draw rows
+            for (GrVertex& p : v) {
+                p.x = static_cast<float>(random() % 800) / 16.0f;
+                p.y = static_cast<float>(random() % 640) / 16.0f;
+            }
+        }
+        RasterTriangle pieces[kMaxRasterPieces];
+        RasterVertex corners[3 * kMaxRasterPieces];
+        int32_t count = 0;
+        prepareTriangle(v[0], v[1], v[2], target, pieces, corners, count);
+        // Some rows only, as a band draws them.
+        const int32_t from = static_cast<int32_t>(random() % 40) - 4;
+        const int32_t to =
+            random() % 2 == 0 ? INT32_MAX : from + static_cast<int32_t>(random() % 12);
+        for (int32_t k = 0; k < count; ++k) {
+            SpanContext context;
+            recordedSpans = &baseline;
+            drawTriangleRows(pieces[k], corners, from, to, context, recordSpans);
+            context.drawRows = wide;
+            recordedSpans = &widened;
+            drawTriangleRows(pieces[k], corners, from, to, context, recordSpans);
+        }
+    }
+    recordedSpans = nullptr;
+    EXPECT_GT(baseline.size(), 100000u); // rows were drawn
+    EXPECT_TRUE(baseline == widened);
 }

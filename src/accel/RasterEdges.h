@@ -1,0 +1,83 @@
+// The edges of a prepared triangle (Rasterizer.h) stepped from row to row in exact
+// integers: the drawing of its rows, baseline (Rasterizer.cpp) and AVX-512
+// (TriangleRowsAvx512.cpp), shares them. Everything here has internal linkage, so that
+// each of those files, compiled for its own instruction set, has a copy of its own: an
+// inline function of external linkage compiled for AVX-512 could be the one the linker
+// keeps for baseline code.
+#pragma once
+
+#include <cstdint>
+
+#include "accel/Rasterizer.h"
+
+namespace {
+
+// floor(n0 / d) and floor(n1 / d) with their remainders, for 0 < d and |n| < 2^53: the
+// correctly rounded double quotients are within 1/8 of the exact ones (|n / d| < 2^50),
+// so truncating them and stepping once by the exact integer remainder gives the floor.
+// (Two quotients in one division, much cheaper than two 64-bit integer divisions.)
+void floorDivide(int64_t n0, int64_t n1, int64_t d, int64_t& q0, int64_t& r0, int64_t& q1,
+                 int64_t& r1) {
+    const RasterPair q =
+        RasterPair{static_cast<double>(n0), static_cast<double>(n1)} / static_cast<double>(d);
+    auto fix = [d](int64_t n, double approximate, int64_t& quotient, int64_t& remainder) {
+        int64_t t = static_cast<int64_t>(approximate);
+        int64_t r = n - t * d;
+        if (r < 0) {
+            --t;
+            r += d;
+        } else if (r >= d) {
+            ++t;
+            r -= d;
+        }
+        quotient = t;
+        remainder = r;
+    };
+    fix(n0, q[0], q0, r0);
+    fix(n1, q[1], q1, r1);
+}
+
+// A non-horizontal edge of a positively oriented triangle, stepped row by row: q is the
+// last column inside (edges bounding the span from the right) or minus the first column
+// inside (from the left) on the current row (see Rasterizer.h). The default edge never
+// binds.
+struct Edge {
+    int64_t q = INT64_MAX / 2;
+    int64_t r = 0, d = 1; // q = floor(C / d), r the remainder
+    int64_t qStep = 0, rStep = 0;
+
+    void nextRow() {
+        q += qStep;
+        r += rStep;
+        const int64_t carry = r >= d ? 1 : 0; // branch-free: the carry is data, not control
+        q += carry;
+        r -= d & -carry;
+    }
+};
+
+// The edges of a triangle sorted by what they bound, absent ones never binding.
+struct Edges {
+    Edge left[2], right[2];
+    int64_t c = 0, cStep = 0; // the horizontal edge's function on the current row, if any
+
+    void add(int64_t xi, int64_t yi, int64_t xj, int64_t yj, int64_t firstRow, int32_t& lefts,
+             int32_t& rights) {
+        const int64_t dx = xj - xi;
+        const int64_t dy = yj - yi;
+        const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+        // Inside when C(row) - 16 * dy * column >= 0.
+        const int64_t rowConstant = dx * (16 * firstRow + 8 - yi) - dy * (8 - xi) - bias;
+        const int64_t step = 16 * dx;
+        if (dy == 0) {
+            c = rowConstant;
+            cStep = step;
+            return;
+        }
+        Edge& e = dy > 0 ? right[rights++] : left[lefts++];
+        e.d = 16 * (dy > 0 ? dy : -dy);
+        // |rowConstant| < 2^50: |dx|, |dy| <= 2^24 and rows and columns are below 2^24.
+        floorDivide(rowConstant, step, e.d, e.q, e.r, e.qStep, e.rStep);
+    }
+};
+
+} // namespace
