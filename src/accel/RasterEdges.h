@@ -78,6 +78,39 @@ struct Edges {
         // |rowConstant| < 2^50: |dx|, |dy| <= 2^24 and rows and columns are below 2^24.
         floorDivide(rowConstant, step, e.d, e.q, e.r, e.qStep, e.rStep);
     }
+
+    // The columns left..right of the current row inside the triangle and inside
+    // firstColumn..lastColumn; false when there are none. Lefts and Rights: how many
+    // edges add() sorted to each side (one left and two right, two left and one right, or
+    // one of each and a horizontal one); an absent edge would never bind, so leaving it
+    // out saves stepping it on every row.
+    template <int32_t Lefts, int32_t Rights>
+    bool columns(int64_t firstColumn, int64_t lastColumn, int64_t& left, int64_t& right) const {
+        left = firstColumn < -this->left[0].q ? -this->left[0].q : firstColumn;
+        right = this->right[0].q < lastColumn ? this->right[0].q : lastColumn;
+        if constexpr (Lefts == 2) {
+            left = left < -this->left[1].q ? -this->left[1].q : left;
+        }
+        if constexpr (Rights == 2) {
+            right = this->right[1].q < right ? this->right[1].q : right;
+        }
+        return (Lefts + Rights != 2 || c >= 0) && left <= right;
+    }
+
+    template <int32_t Lefts, int32_t Rights>
+    void nextRow() {
+        left[0].nextRow();
+        right[0].nextRow();
+        if constexpr (Lefts == 2) {
+            left[1].nextRow();
+        }
+        if constexpr (Rights == 2) {
+            right[1].nextRow();
+        }
+        if constexpr (Lefts + Rights == 2) {
+            c += cStep;
+        }
+    }
 };
 
 } // namespace

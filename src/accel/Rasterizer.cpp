@@ -376,21 +376,11 @@ void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int3
         base3 += ddy[3];
         base4 += ddy[4];
     }
-    // The rows, for the triangle's edges: one left and two right, two left and one right,
-    // or one of each and a horizontal one (an absent edge would never bind, so leaving it
-    // out saves stepping it on every row).
+    // The rows, for the triangle's edges (see Edges::columns).
     const auto drawRows = [&]<int32_t Lefts, int32_t Rights>() {
-        constexpr bool kHorizontal = Lefts + Rights == 2;
         for (int64_t row = startRow; row <= lastRow; ++row) {
-            int64_t left = std::max(firstColumn, -edges.left[0].q);
-            int64_t right = std::min(lastColumn, edges.right[0].q);
-            if constexpr (Lefts == 2) {
-                left = std::max(left, -edges.left[1].q);
-            }
-            if constexpr (Rights == 2) {
-                right = std::min(right, edges.right[1].q);
-            }
-            if ((!kHorizontal || edges.c >= 0) && left <= right) {
+            int64_t left, right;
+            if (edges.template columns<Lefts, Rights>(firstColumn, lastColumn, left, right)) {
                 const double column = static_cast<double>(left);
                 const Pair at[kPairCount] = {base0 + ddx[0] * column, base1 + ddx[1] * column,
                                              base2 + ddx[2] * column, base3 + ddx[3] * column,
@@ -405,17 +395,7 @@ void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int3
                     batched = 0;
                 }
             }
-            edges.left[0].nextRow();
-            edges.right[0].nextRow();
-            if constexpr (Lefts == 2) {
-                edges.left[1].nextRow();
-            }
-            if constexpr (Rights == 2) {
-                edges.right[1].nextRow();
-            }
-            if constexpr (kHorizontal) {
-                edges.c += edges.cStep;
-            }
+            edges.template nextRow<Lefts, Rights>();
             base0 += ddy[0];
             base1 += ddy[1];
             base2 += ddy[2];

@@ -247,21 +247,11 @@ void drawVectorRows(const RasterTriangle& t, const RasterVertex* corners, int32_
         base += ddy;
         toow.base += toow.ddy;
     }
-    // The rows, for the triangle's edges: one left and two right, two left and one right,
-    // or one of each and a horizontal one (an absent edge would never bind, so leaving it
-    // out saves stepping it on every row).
+    // The rows, for the triangle's edges (see Edges::columns).
     const auto drawRows = [&]<int32_t Lefts, int32_t Rights>() {
-        constexpr bool kHorizontal = Lefts + Rights == 2;
         for (int64_t row = startRow; row <= lastRow; ++row) {
-            int64_t left = larger(firstColumn, -edges.left[0].q);
-            int64_t right = smaller(lastColumn, edges.right[0].q);
-            if constexpr (Lefts == 2) {
-                left = larger(left, -edges.left[1].q);
-            }
-            if constexpr (Rights == 2) {
-                right = smaller(right, edges.right[1].q);
-            }
-            if ((!kHorizontal || edges.c >= 0) && left <= right) {
+            int64_t left, right;
+            if (edges.template columns<Lefts, Rights>(firstColumn, lastColumn, left, right)) {
                 const double column = static_cast<double>(left);
                 const Doubles at = base + ddx * column;
                 const Ints values = startValues(at);
@@ -286,17 +276,7 @@ void drawVectorRows(const RasterTriangle& t, const RasterVertex* corners, int32_
                     batched = 0;
                 }
             }
-            edges.left[0].nextRow();
-            edges.right[0].nextRow();
-            if constexpr (Lefts == 2) {
-                edges.left[1].nextRow();
-            }
-            if constexpr (Rights == 2) {
-                edges.right[1].nextRow();
-            }
-            if constexpr (kHorizontal) {
-                edges.c += edges.cStep;
-            }
+            edges.template nextRow<Lefts, Rights>();
             base += ddy;
             toow.base += toow.ddy;
         }
