@@ -113,4 +113,17 @@ struct Edges {
     }
 };
 
+// Runs `rows`, a lambda templated on Lefts and Rights (see Edges::columns), for the
+// edges add() sorted: `lefts` and `rights` as it counted them.
+template <class Rows>
+[[gnu::always_inline]] inline void forEdgeShape(int32_t lefts, int32_t rights, const Rows& rows) {
+    if (lefts == 2) {
+        rows.template operator()<2, 1>();
+    } else if (rights == 2) {
+        rows.template operator()<1, 2>();
+    } else {
+        rows.template operator()<1, 1>();
+    }
+}
+
 } // namespace

@@ -403,13 +403,7 @@ void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int3
             base4 += ddy[4];
         }
     };
-    if (lefts == 2) {
-        drawRows.template operator()<2, 1>();
-    } else if (rights == 2) {
-        drawRows.template operator()<1, 2>();
-    } else {
-        drawRows.template operator()<1, 1>();
-    }
+    forEdgeShape(lefts, rights, drawRows);
     if (batched > 0) {
         span(context, batch, batched);
     }

@@ -281,13 +281,7 @@ void drawVectorRows(const RasterTriangle& t, const RasterVertex* corners, int32_
             toow.base += toow.ddy;
         }
     };
-    if (lefts == 2) {
-        drawRows.template operator()<2, 1>();
-    } else if (rights == 2) {
-        drawRows.template operator()<1, 2>();
-    } else {
-        drawRows.template operator()<1, 1>();
-    }
+    forEdgeShape(lefts, rights, drawRows);
     if (batched > 0) {
         span(context, batch, batched);
     }
