@@ -62,6 +62,10 @@ public:
     bool full() const { return work_ >= fullWork_ || triangles_.size() >= kMaxTriangles; }
     bool worthDrawing() const { return work_ >= kMinFullWork; }
     int32_t bandCount() const { return bandCount_; }
+    // Whether band b of both covers the same rows.
+    bool sameBands(const DrawBatch& other) const {
+        return bandHeight_ == other.bandHeight_ && bandCount_ == other.bandCount_;
+    }
 
     // A render state for the triangles that follow; `context` holds its span constants.
     uint32_t addState(const RenderState& state, const SpanContext& context, SpanFunction span);

@@ -1,5 +1,7 @@
 #include "accel/RasterWorkers.h"
 
+#include "accel/FrameBuffer.h"
+
 #include <chrono>
 #include <cstdlib>
 
@@ -9,33 +11,52 @@
 
 namespace {
 
-constexpr uint64_t kEndOne = uint64_t{1} << 32; // one band in a Run's end half
-
-int32_t runFront(uint64_t bands) {
-    return static_cast<int32_t>(bands & 0xFFFFFFFFu);
+// A Run's fields (see RasterWorkers::Run).
+constexpr uint64_t kEndOne = uint64_t{1} << 16;
+constexpr uint64_t kFollows = uint64_t{1} << 31;
+uint32_t runSequence(uint64_t bands) {
+    return static_cast<uint32_t>(bands >> 32);
+}
+bool runFollows(uint64_t bands) {
+    return (bands & kFollows) != 0;
 }
 int32_t runEnd(uint64_t bands) {
-    return static_cast<int32_t>(bands >> 32);
+    return static_cast<int32_t>(bands >> 16 & 0x7FFF);
+}
+int32_t runFront(uint64_t bands) {
+    return static_cast<int32_t>(bands & 0xFFFF);
 }
 
-// Waits, without sleeping, until ready() or kSpinMicroseconds have passed; false on
-// timeout. Pauses between looks so that a sibling hardware thread keeps the core.
+// Waits, without sleeping, until ready() or `micro` microseconds have passed; false on
+// timeout. Pauses between looks so that a sibling hardware thread keeps the core; after
+// kSpinMicroseconds yields instead, so that the thread it waits for gets a core where
+// there are more threads than cores.
 template <typename Ready>
-bool spinUntil(const Ready& ready) {
+bool spinUntil(const Ready& ready, int32_t micro) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point until =
-        Clock::now() + std::chrono::microseconds(RasterWorkers::kSpinMicroseconds);
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point yieldFrom =
+        start + std::chrono::microseconds(RasterWorkers::kSpinMicroseconds);
+    const Clock::time_point until = start + std::chrono::microseconds(micro);
+    bool yielding = false;
     for (uint32_t i = 1;; ++i) {
         if (ready()) {
             return true;
         }
 #if defined(__SSE2__)
-        _mm_pause();
-#else
-        std::this_thread::yield();
+        if (!yielding) {
+            _mm_pause();
+        } else
 #endif
-        if (i % 64 == 0 && Clock::now() >= until) {
-            return false;
+        {
+            std::this_thread::yield();
+        }
+        if (i % 64 == 0) {
+            const Clock::time_point now = Clock::now();
+            if (now >= until) {
+                return false;
+            }
+            yielding = now >= yieldFrom;
         }
     }
 }
@@ -43,15 +64,19 @@ bool spinUntil(const Ready& ready) {
 } // namespace
 
 RasterWorkers::RasterWorkers(int32_t threads)
-    : runs_(new Run[static_cast<size_t>(threads < 1 ? 1 : threads)]),
-      callerScratch_(new SpanContext) {
-    for (int32_t i = 1; i < threads; ++i) {
+    : threadCount_(threads < 1 ? 1 : threads),
+      bandDone_(new std::atomic<uint32_t>[kMaxFrameBufferSide]()), callerScratch_(new SpanContext) {
+    for (Slot& slot : slots_) {
+        slot.runs.reset(new Run[static_cast<size_t>(threadCount_)]);
+    }
+    for (int32_t i = 1; i < threadCount_; ++i) {
         threads_.emplace_back([this, i] { threadMain(i); });
     }
 }
 
 RasterWorkers::~RasterWorkers() {
-    wait();
+    while (completeOldest().batch != nullptr) {
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_.store(true, std::memory_order_relaxed);
@@ -62,112 +87,146 @@ RasterWorkers::~RasterWorkers() {
     }
 }
 
-int32_t RasterWorkers::takeBand(int32_t slot) {
+RasterWorkers::Take RasterWorkers::takeBand(int32_t thread, Taken& taken) {
     const int32_t count = threads();
-    Run& own = runs_[static_cast<size_t>(slot)];
-    uint64_t bands = own.bands.load(std::memory_order_relaxed);
-    while (runFront(bands) < runEnd(bands)) {
-        if (own.bands.compare_exchange_weak(bands, bands + 1, std::memory_order_relaxed)) {
-            return runFront(bands);
-        }
-    }
-    for (int32_t k = 1; k < count; ++k) {
-        Run& other = runs_[static_cast<size_t>((slot + k) % count)];
-        bands = other.bands.load(std::memory_order_relaxed);
-        while (runFront(bands) < runEnd(bands)) {
-            if (other.bands.compare_exchange_weak(bands, bands - kEndOne,
-                                                  std::memory_order_relaxed)) {
-                return runEnd(bands) - 1;
+    const uint32_t oldest = oldest_.load(std::memory_order_acquire);
+    bool later = false;
+    for (uint32_t sequence = oldest; sequence != oldest + kMaxInFlight; ++sequence) {
+        Slot& slot = slots_[sequence % kMaxInFlight];
+        // The thread's own run from the front, then the others' from the back.
+        for (int32_t k = 0; k < count; ++k) {
+            Run& run = slot.runs[static_cast<size_t>((thread + k) % count)];
+            uint64_t bands = run.bands.load(std::memory_order_acquire);
+            // A run with bands left keeps its batch in flight, and the slot's fields with it.
+            while (runSequence(bands) == sequence && runFront(bands) < runEnd(bands)) {
+                const int32_t band = k == 0 ? runFront(bands) : runEnd(bands) - 1;
+                if (runFollows(bands) && bandDone_[static_cast<size_t>(band)].load(
+                                             std::memory_order_acquire) != sequence - 1) {
+                    later = true;
+                    break;
+                }
+                const uint64_t left = k == 0 ? bands + 1 : bands - kEndOne;
+                if (run.bands.compare_exchange_weak(bands, left, std::memory_order_acquire)) {
+                    taken = Taken{&slot, band};
+                    return Take::Band;
+                }
             }
         }
     }
-    return -1;
+    return later ? Take::Later : Take::None;
 }
 
-uint64_t RasterWorkers::drawBands(int32_t slot, SpanContext& scratch) {
-    // The batch and the runs were published under the mutex, which this thread has
-    // taken since.
-    const DrawBatch& batch = *batch_.load(std::memory_order_relaxed);
-    uint64_t pixels = 0;
-    for (int32_t band = takeBand(slot); band >= 0; band = takeBand(slot)) {
-        pixels += batch.drawBand(band, scratch);
+void RasterWorkers::draw(const Taken& taken, SpanContext& scratch) {
+    Slot& slot = *taken.slot;
+    const uint64_t pixels = slot.batch->drawBand(taken.band, scratch);
+    bandDone_[static_cast<size_t>(taken.band)].store(slot.sequence, std::memory_order_release);
+    slot.pixels.fetch_add(pixels, std::memory_order_relaxed);
+    if (slot.bandsLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        // The submitting thread may sleep on it.
+        { std::lock_guard<std::mutex> lock(mutex_); }
+        done_.notify_all();
     }
-    return pixels;
 }
 
-void RasterWorkers::threadMain(int32_t slot) {
+void RasterWorkers::threadMain(int32_t thread) {
     SpanContext scratch;
-    uint64_t seen = 0;
-    const auto ready = [&] {
-        return stop_.load(std::memory_order_relaxed) ||
-               (batch_.load(std::memory_order_relaxed) != nullptr &&
-                generation_.load(std::memory_order_relaxed) != seen);
-    };
     for (;;) {
-        spinUntil(ready); // then sure, under the mutex
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, ready);
+        // Read before looking for bands: a batch handed over after it is seen, with its
+        // runs, when nothing is found.
+        const uint64_t seen = generation_.load(std::memory_order_acquire);
+        Taken taken{};
+        const Take take = takeBand(thread, taken);
+        if (take == Take::Band) {
+            draw(taken, scratch);
+            continue;
+        }
+        if (take == Take::Later) { // a band another thread is drawing goes first
+            std::this_thread::yield();
+            continue;
+        }
+        const auto ready = [&] {
+            return stop_.load(std::memory_order_relaxed) ||
+                   generation_.load(std::memory_order_acquire) != seen;
+        };
+        if (!spinUntil(ready, kSpinMicroseconds)) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, ready);
+        }
         if (stop_.load(std::memory_order_relaxed)) {
             return;
-        }
-        seen = generation_.load(std::memory_order_relaxed);
-        inside_.fetch_add(1, std::memory_order_relaxed);
-        lock.unlock();
-        const uint64_t pixels = drawBands(slot, scratch);
-        lock.lock();
-        pixels_ += pixels;
-        if (inside_.fetch_sub(1, std::memory_order_relaxed) == 1) {
-            done_.notify_all();
         }
     }
 }
 
 void RasterWorkers::submit(DrawBatch& batch) {
-    wait();
+    const uint32_t sequence = next_;
+    const bool follows = inFlight() > 0;
+    const int32_t bands = batch.bandCount();
+    Slot& slot = slots_[sequence % kMaxInFlight];
+    slot.batch = &batch;
+    slot.sequence = sequence;
+    slot.pixels.store(0, std::memory_order_relaxed);
+    slot.bandsLeft.store(bands, std::memory_order_relaxed);
     const int32_t count = threads();
-    const uint64_t bands = static_cast<uint64_t>(batch.bandCount());
+    for (int32_t thread = 0; thread < count; ++thread) {
+        const uint64_t front = static_cast<uint64_t>(bands) * static_cast<uint64_t>(thread) /
+                               static_cast<uint64_t>(count);
+        const uint64_t end = static_cast<uint64_t>(bands) * static_cast<uint64_t>(thread + 1) /
+                             static_cast<uint64_t>(count);
+        slot.runs[static_cast<size_t>(thread)].bands.store(
+            uint64_t{sequence} << 32 | (follows ? kFollows : 0) | end << 16 | front,
+            std::memory_order_release);
+    }
+    next_ = sequence + 1;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (int32_t slot = 0; slot < count; ++slot) {
-            const uint64_t front = bands * static_cast<uint64_t>(slot) / count;
-            const uint64_t end = bands * static_cast<uint64_t>(slot + 1) / count;
-            runs_[static_cast<size_t>(slot)].bands.store(front | end << 32,
-                                                         std::memory_order_relaxed);
-        }
-        batch_.store(&batch, std::memory_order_relaxed);
-        generation_.fetch_add(1, std::memory_order_relaxed);
-        pixels_ = 0;
+        generation_.fetch_add(1, std::memory_order_release);
     }
     wake_.notify_all();
 }
 
 bool RasterWorkers::drained() const {
-    if (batch_.load(std::memory_order_relaxed) == nullptr) {
-        return true;
+    const uint32_t oldest = oldest_.load(std::memory_order_relaxed);
+    if (next_ - oldest >= static_cast<uint32_t>(kMaxInFlight) &&
+        slots_[oldest % kMaxInFlight].bandsLeft.load(std::memory_order_relaxed) > 0) {
+        return false;
     }
-    for (int32_t slot = 0; slot < threads(); ++slot) {
-        const uint64_t bands =
-            runs_[static_cast<size_t>(slot)].bands.load(std::memory_order_relaxed);
-        if (runFront(bands) < runEnd(bands)) {
-            return false;
+    for (uint32_t sequence = oldest; sequence != next_; ++sequence) {
+        const Slot& slot = slots_[sequence % kMaxInFlight];
+        for (int32_t thread = 0; thread < threads(); ++thread) {
+            const uint64_t bands =
+                slot.runs[static_cast<size_t>(thread)].bands.load(std::memory_order_relaxed);
+            if (runFront(bands) < runEnd(bands)) {
+                return false;
+            }
         }
     }
-    return inside_.load(std::memory_order_relaxed) == 0;
+    return true;
 }
 
-uint64_t RasterWorkers::wait() {
-    if (batch_.load(std::memory_order_relaxed) == nullptr) {
-        return 0;
+RasterWorkers::Completed RasterWorkers::completeOldest() {
+    const uint32_t oldest = oldest_.load(std::memory_order_relaxed);
+    if (oldest == next_) {
+        return Completed{nullptr, 0};
     }
-    // Every band is handed out once drawBands returns; the background threads may still
-    // be drawing theirs.
-    uint64_t pixels = drawBands(0, *callerScratch_);
-    spinUntil([&] { return inside_.load(std::memory_order_relaxed) == 0; });
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return inside_.load(std::memory_order_relaxed) == 0; });
-    pixels += pixels_;
-    batch_.store(nullptr, std::memory_order_relaxed);
-    return pixels;
+    Slot& slot = slots_[oldest % kMaxInFlight];
+    const auto done = [&] { return slot.bandsLeft.load(std::memory_order_acquire) == 0; };
+    while (!done()) {
+        Taken taken{};
+        if (takeBand(0, taken) == Take::Band) {
+            draw(taken, *callerScratch_);
+            continue;
+        }
+        // The others are drawing its last bands.
+        if (!spinUntil(done, kBandSpinMicroseconds)) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            done_.wait(lock, done);
+        }
+    }
+    const Completed completed{slot.batch, slot.pixels.load(std::memory_order_relaxed)};
+    slot.batch = nullptr;
+    oldest_.store(oldest + 1, std::memory_order_release);
+    return completed;
 }
 
 int32_t defaultRasterThreads() {

@@ -59,10 +59,10 @@ SoftwareDevice::SoftwareDevice(const SoftwareDeviceOptions& options) : options_(
 }
 
 SoftwareDevice::~SoftwareDevice() {
-    // Recorded drawing is dropped (nothing is presented), but the batch in flight is
-    // drawn before its memory goes.
+    // Recorded drawing is dropped (nothing is presented), but the batches in flight are
+    // drawn before their memory goes.
     if (workers_ != nullptr) {
-        workers_->wait();
+        waitForWorkers();
     }
 }
 
@@ -91,30 +91,44 @@ void SoftwareDevice::beginBatch() {
     stateRecorded_ = false;
 }
 
-void SoftwareDevice::waitForWorkers() {
-    const DrawBatch* batch = workers_->batchInFlight();
-    if (batch == nullptr) {
-        return;
+bool SoftwareDevice::completeOldestBatch() {
+    const RasterWorkers::Completed completed = workers_->completeOldest();
+    if (completed.batch == nullptr) {
+        return false;
     }
-    const uint64_t frame = batch->frame;
-    const uint64_t pixels = workers_->wait();
     // A batch belongs to the frame being recorded or to the one swapped before it.
-    if (frame == frameSerial_) {
-        counters_.pixelsWritten += pixels;
+    if (completed.batch->frame == frameSerial_) {
+        counters_.pixelsWritten += completed.pixels;
     } else {
-        lastFrame_.pixelsWritten += pixels;
-        total_.pixelsWritten += pixels;
+        lastFrame_.pixelsWritten += completed.pixels;
+        total_.pixelsWritten += completed.pixels;
+    }
+    return true;
+}
+
+void SoftwareDevice::waitForWorkers() {
+    while (completeOldestBatch()) {
     }
 }
 
-void SoftwareDevice::submitRecording() {
-    waitForWorkers();
+void SoftwareDevice::submitRecording(bool overlap) {
+    // A swap's batch goes once everything before it is drawn, so that the frame before
+    // is presented whole and only batches of the frame being recorded and of the one
+    // before are ever in flight. Others may go while the one before is drawn, if their
+    // bands are the same rows.
+    const DrawBatch* newest = workers_->newest();
+    if (!overlap || (newest != nullptr && !recording().sameBands(*newest))) {
+        waitForWorkers();
+    }
+    while (workers_->inFlight() >= RasterWorkers::kMaxInFlight) {
+        completeOldestBatch();
+    }
     if (recording().empty()) {
         return;
     }
     recording().frame = frameSerial_;
     workers_->submit(recording());
-    recording_ = 1 - recording_;
+    recording_ = (recording_ + 1) % kBatches;
     beginBatch();
 }
 
@@ -796,7 +810,7 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
             recording().addTriangle(pieces[k], corners, stateBlock_);
         }
         if (recording().full() || (recording().worthDrawing() && workers_->drained())) {
-            submitRecording(); // the workers start on the frame's first part
+            submitRecording(true); // the workers start on the frame's first part
         }
     } else {
         context_.pixelsWritten = 0;

@@ -255,8 +255,11 @@ private:
     bool recordsDrawing() const { return workers_ != nullptr; }
     DrawBatch& recording() { return batches_[recording_]; }
     void beginBatch();
-    void waitForWorkers();  // the batch in flight is drawn and counted
-    void submitRecording(); // ... and the recorded one is in flight
+    bool completeOldestBatch(); // drawn and counted; false when none was in flight
+    void waitForWorkers();      // every batch in flight is drawn and counted
+    // ... and the recorded one is in flight; with `overlap`, batches of the frame being
+    // recorded may still be in flight too.
+    void submitRecording(bool overlap = false);
     void completeDrawing(); // ... and drawn
     void presentWaitingFrame();
     static void completeDrawingHook(void* device);
@@ -294,9 +297,10 @@ private:
     bool reported_[kDiagnosticCount] = {};
 
     std::unique_ptr<RasterWorkers> workers_; // nullptr: one thread, drawing at once
-    DrawBatch batches_[2];
-    int32_t recording_ = 0;      // the batch being recorded; the other may be in flight
-    bool stateRecorded_ = false; // the recording batch holds the current state
+    static constexpr int32_t kBatches = RasterWorkers::kMaxInFlight + 1;
+    DrawBatch batches_[kBatches]; // in flight or being recorded, in rotation
+    int32_t recording_ = 0;       // the batch being recorded; the next ones may be in flight
+    bool stateRecorded_ = false;  // the recording batch holds the current state
     uint32_t stateBlock_ = 0;
     int32_t bandHeight_ = 16;
     uint64_t frameSerial_ = 0;  // swaps so far: the frame being recorded

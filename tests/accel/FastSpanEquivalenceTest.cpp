@@ -22,7 +22,8 @@ namespace {
 struct Scene {
     uint32_t seed;
     AccelColorMode mode;
-    float largest = 0.7f; // the largest triangle, as a part of the width
+    float largest = 0.7f;  // the largest triangle, as a part of the width
+    int32_t triangles = 0; // for each state (0: by the size)
 };
 
 struct Combine {
@@ -128,7 +129,9 @@ void drawScene(const Scene& scene, int32_t width, int32_t height) {
         } else {
             grTexSource(GR_TMU0, smallAddress, GR_MIPMAPLEVELMASK_BOTH, &small);
         }
-        for (int32_t i = 0; i < (scene.largest < 0.5f ? 96 : 12); ++i) {
+        const int32_t triangles =
+            scene.triangles > 0 ? scene.triangles : (scene.largest < 0.5f ? 96 : 12);
+        for (int32_t i = 0; i < triangles; ++i) {
             GrVertex v[3];
             const float cx = uniform(-10.0f, width + 10.0f), cy = uniform(-10.0f, height + 10.0f);
             const float size = uniform(1.0f, std::max(2.0f, scene.largest * width));
@@ -241,4 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{5, AccelColorMode::Clean32}, Scene{6, AccelColorMode::Authentic16},
                       // small triangles: spans of a few pixels, drawn several to a group
                       Scene{7, AccelColorMode::Authentic16, 0.1f},
-                      Scene{8, AccelColorMode::Clean32, 0.1f}));
+                      Scene{8, AccelColorMode::Clean32, 0.1f},
+                      // enough drawing in a frame that batches are handed over while the
+                      // one before is still drawn
+                      Scene{9, AccelColorMode::Authentic16, 0.3f, 400}));
