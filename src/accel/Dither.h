@@ -33,7 +33,8 @@ struct DitherTables {
     // For four consecutive pixels from column c on row r: lane k holds the threshold of
     // column c + k in both 16-bit halves; index (r & 3) * 4 + (c & 3).
     alignas(16) uint32_t laneThresholds[16][4];
-    // The threshold of each position in both 16-bit halves, index as above.
+    // The threshold of each position in both 16-bit halves, index as above: the first
+    // lanes of laneThresholds side by side, for the sixteen-wide spans to permute.
     alignas(64) uint32_t positionThresholds[16];
 };
 
