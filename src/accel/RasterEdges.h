@@ -20,18 +20,15 @@ void floorDivide(int64_t n0, int64_t n1, int64_t d, int64_t& q0, int64_t& r0, in
                  int64_t& r1) {
     const RasterPair q =
         RasterPair{static_cast<double>(n0), static_cast<double>(n1)} / static_cast<double>(d);
+    // Branch-free: which way the truncated quotient is off follows the signs of the
+    // edges, which branches would mispredict.
     auto fix = [d](int64_t n, double approximate, int64_t& quotient, int64_t& remainder) {
-        int64_t t = static_cast<int64_t>(approximate);
-        int64_t r = n - t * d;
-        if (r < 0) {
-            --t;
-            r += d;
-        } else if (r >= d) {
-            ++t;
-            r -= d;
-        }
-        quotient = t;
-        remainder = r;
+        const int64_t t = static_cast<int64_t>(approximate);
+        const int64_t r = n - t * d;
+        const int64_t under = r < 0 ? 1 : 0;
+        const int64_t over = r >= d ? 1 : 0;
+        quotient = t - under + over;
+        remainder = r + (d & -under) - (d & -over);
     };
     fix(n0, q[0], q0, r0);
     fix(n1, q[1], q1, r1);
@@ -77,6 +74,15 @@ struct Edges {
         e.d = 16 * (dy > 0 ? dy : -dy);
         // |rowConstant| < 2^50: |dx|, |dy| <= 2^24 and rows and columns are below 2^24.
         floorDivide(rowConstant, step, e.d, e.q, e.r, e.qStep, e.rStep);
+    }
+
+    // A triangle's three edges, written out rather than looped over so that their
+    // divisions are issued together.
+    void addAll(const int64_t (&x)[3], const int64_t (&y)[3], int64_t firstRow, int32_t& lefts,
+                int32_t& rights) {
+        add(x[0], y[0], x[1], y[1], firstRow, lefts, rights);
+        add(x[1], y[1], x[2], y[2], firstRow, lefts, rights);
+        add(x[2], y[2], x[0], y[0], firstRow, lefts, rights);
     }
 
     // The columns left..right of the current row inside the triangle and inside

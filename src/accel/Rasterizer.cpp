@@ -195,9 +195,10 @@ uint32_t pairsRead(uint32_t attributes) {
 // Culls and orders a triangle of snapped positions (1/16 pixels, inside the guard band)
 // and finds the rows and columns it may write. False when it writes nothing (`result`
 // says why); `swapped` tells that vertices 1 and 2 trade places to give positive area.
-bool placeTriangle(const int64_t (&x)[3], const int64_t (&y)[3], bool cull,
-                   const RasterTarget& target, RasterTriangle& t, bool& swapped,
-                   RasterResult& result) {
+[[gnu::always_inline]] inline bool placeTriangle(const int64_t (&x)[3], const int64_t (&y)[3],
+                                                 bool cull, const RasterTarget& target,
+                                                 RasterTriangle& t, bool& swapped,
+                                                 RasterResult& result) {
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     result = RasterResult::Drawn;
     if (area == 0) {
@@ -309,10 +310,7 @@ void drawTriangleRows(const RasterTriangle& t, const RasterVertex* corners, int3
     // stepped from.
     Edges edges;
     int32_t lefts = 0, rights = 0;
-    for (int32_t i = 0; i < 3; ++i) {
-        const int32_t j = i == 2 ? 0 : i + 1;
-        edges.add(x[i], y[i], x[j], y[j], startRow, lefts, rights);
-    }
+    edges.addAll(x, y, startRow, lefts, rights);
 
     // Attribute planes over the snapped positions, in pixels: the steps along x and y,
     // and the value at column 0 of the triangle's first row (from the value at the centre
