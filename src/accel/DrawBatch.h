@@ -18,12 +18,14 @@
 // Usage (one thread records; after submission the batch is read-only until it is done):
 //   batch.begin(target, bandHeight);
 //   uint32_t state = batch.addState(renderState, context, span);
-//   batch.addTriangle(triangle, state);  batch.addClear(...);
+//   prepareTriangle(..., batch.triangleRoom(), corners, count);
+//   batch.addTriangles(count, corners, state);  batch.addClear(...);
 //   batch.whenDrawn(function, context);   // the frame's last batch: its rows are final
 //   ... per band, on any thread: pixels += batch.drawBand(band, scratchContext);
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "accel/Rasterizer.h"
@@ -55,12 +57,21 @@ using RowsDrawnFunction = void (*)(void* context, const DrawnRows& rows);
 class DrawBatch {
 public:
     void begin(const DrawTarget& target, int32_t bandHeight);
-    bool empty() const { return triangles_.empty() && clears_.empty(); }
-    size_t triangleCount() const { return triangles_.size(); }
+    bool empty() const { return triangleCount_ == 0 && clears_.empty(); }
+    size_t triangleCount() const { return triangleCount_; }
     // Whether the batch should go to the workers before its frame ends: when it is full,
     // or when it is worth handing over and they have nothing left to draw (see work_).
-    bool full() const { return work_ >= fullWork_ || triangles_.size() >= kMaxTriangles; }
-    bool worthDrawing() const { return work_ >= kMinFullWork; }
+    bool full() const { return work_ >= fullWork_ || triangleCount_ >= kMaxTriangles; }
+    // ... and whether to ask if they have: true once the batch holds kMinFullWork, then
+    // after every kWorkBetweenAsks more (asking reads what the workers write: once per
+    // 10-pixel triangle, it cost 1.4% of their fill rate).
+    bool timeToAskForWorkers() {
+        if (work_ < nextAsk_) {
+            return false;
+        }
+        nextAsk_ = work_ + kWorkBetweenAsks;
+        return true;
+    }
     int32_t bandCount() const { return bandCount_; }
     // Whether band b of both covers the same rows.
     bool sameBands(const DrawBatch& other) const {
@@ -69,8 +80,15 @@ public:
 
     // A render state for the triangles that follow; `context` holds its span constants.
     uint32_t addState(const RenderState& state, const SpanContext& context, SpanFunction span);
-    // `corners`: the corner array prepareTriangle gave with a cut piece (else unused).
-    void addTriangle(const RasterTriangle& triangle, const RasterVertex* corners, uint32_t state);
+    // Room for one triangle's pieces (kMaxRasterPieces), for prepareTriangle to write
+    // them where they are kept: copied from the caller's stack, a record was read back
+    // in wider loads than its fields had just been stored with, which waited for the
+    // stores to reach the cache (half of the recording's own time with 10-pixel
+    // triangles).
+    RasterTriangle* triangleRoom() { return triangles_.get() + triangleCount_; }
+    // Records the first `count` triangles written to triangleRoom() under `state`;
+    // `corners`: the corner array prepareTriangle gave with cut pieces (else unused).
+    void addTriangles(int32_t count, const RasterVertex* corners, uint32_t state);
     // Fills columns [x0, x1) of memory rows [row0, row1) with a colour pixel (in the
     // buffer's format) and a depth value.
     void addClear(int32_t x0, int32_t row0, int32_t x1, int32_t row1, uint32_t pixel,
@@ -113,6 +131,9 @@ private:
     void* rowsDrawnContext_ = nullptr;
     int32_t bandHeight_ = 1;
     int32_t bandCount_ = 0;
+    // The band of each memory row: filing a triangle by two divisions took a third of
+    // the time spent filing 10-pixel triangles.
+    std::vector<int32_t> bandOfRow_;
     // The drawing recorded so far, roughly in pixels: half of each triangle's bounds and
     // kSetUpWork for setting it up. A frame goes to the workers as one batch up to
     // fullWork_, eight times the buffer's pixels (the bundled demo's frames come to at
@@ -126,13 +147,17 @@ private:
     // the memory a batch takes.
     static constexpr uint64_t kSetUpWork = 48;
     static constexpr uint64_t kMinFullWork = 131072;
+    static constexpr uint64_t kWorkBetweenAsks = 4096;
     static constexpr size_t kMaxTriangles = 16384;
     uint64_t work_ = 0;
+    uint64_t nextAsk_ = 0;
     uint64_t fullWork_ = 0;
     std::vector<StateBlock> states_;
-    std::vector<RasterTriangle> triangles_; // copied once, in place
-    std::vector<RasterVertex> corners_;     // of cut pieces, three per piece
-    std::vector<uint32_t> triangleStates_;  // the state of each triangle
+    // kMaxTriangles and room for one more triangle's pieces, allocated once.
+    std::unique_ptr<RasterTriangle[]> triangles_;
+    size_t triangleCount_ = 0;
+    std::vector<RasterVertex> corners_;    // of cut pieces, three per piece
+    std::vector<uint32_t> triangleStates_; // the state of each triangle
     std::vector<Clear> clears_;
     std::vector<std::vector<uint32_t>> bands_; // command lists, kept between batches
 };

@@ -798,18 +798,16 @@ void SoftwareDevice::grDrawTriangle(const GrVertex* a, const GrVertex* b, const 
     prepareToDraw();
     RasterResult result;
     if (recordsDrawing()) {
-        RasterTriangle pieces[kMaxRasterPieces];
         RasterVertex corners[3 * kMaxRasterPieces];
         int32_t count = 0;
-        result = prepareTriangle(*a, *b, *c, rasterTarget(), pieces, corners, count);
+        result =
+            prepareTriangle(*a, *b, *c, rasterTarget(), recording().triangleRoom(), corners, count);
         if (count > 0 && !stateRecorded_) {
             stateBlock_ = recording().addState(state_, context_, span_);
             stateRecorded_ = true;
         }
-        for (int32_t k = 0; k < count; ++k) {
-            recording().addTriangle(pieces[k], corners, stateBlock_);
-        }
-        if (recording().full() || (recording().worthDrawing() && workers_->drained())) {
+        recording().addTriangles(count, corners, stateBlock_);
+        if (recording().full() || (recording().timeToAskForWorkers() && workers_->drained())) {
             submitRecording(true); // the workers start on the frame's first part
         }
     } else {
